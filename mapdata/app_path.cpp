@@ -1,0 +1,1 @@
+#include "mapdata/app_path.h"

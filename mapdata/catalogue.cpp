@@ -1,0 +1,1 @@
+#include "mapdata/catalogue.h"

@@ -1,0 +1,1 @@
+#include "mapdata/display_probe.h"

@@ -1,0 +1,1 @@
+#include "mapdata/jpeg_codec.h"

@@ -1,0 +1,1 @@
+#include "mapdata/map_image.h"

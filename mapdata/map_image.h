@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QIODevice;
+class QPainter;
+class QPrinter;
+
+// One tile of a .map file: the picture rectangle it covers (Right and Bottom exclusive) and
+// the offset of its entry (int32 length + JPEG stream) in the data blob.
+struct TMapTile {
+    int32_t Left = 0;
+    int32_t Top = 0;
+    int32_t Right = 0;
+    int32_t Bottom = 0;
+    int32_t Offset = 0;
+};
+
+constexpr int kMapTileBytes = 20;
+
+// One tiled map picture (<uf>_light.map or <uf>_full.map) held compressed in memory.
+// Rectangles passed to the renderer are QRects; their exclusive right and bottom edges are
+// x() + width() and y() + height().
+class TMapImage {
+public:
+    void LoadFromFile(const QString &fileName);
+    // Replaces the whole content; throws TovralError on a malformed file (nothing is kept).
+    void LoadFromStream(QIODevice &stream);
+    // Releases the index and the blob; Width and Height keep their values.
+    void Clear();
+
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    int TileCount() const { return int(FTiles.size()); }
+    const std::vector<TMapTile> &Tiles() const { return FTiles; }
+    const QByteArray &Data() const { return FData; }
+
+    // Fills the canvas's clip rectangle with its brush, then draws the map around center
+    // (pixels of this map) at scale (canvas pixels per map pixel) into destRect, with the
+    // Lanczos3 resampler when highQuality is set and scale != 1.
+    void Draw(bool highQuality, QPoint center, const QRect &destRect, long double scale,
+              QPainter &canvas) const;
+    // Prints the current view (centre, view rectangle and scale of the window) or the whole
+    // picture on one page of printer, fitted into the largest centred rectangle of its aspect.
+    void Print(bool currentView, QPoint center, const QRect &viewRect, long double scale,
+               QPrinter &printer) const;
+    // The renderer behind Draw and Print.
+    void RenderRegion(bool forPrinter, bool highQuality, QPoint center, const QRect &destRect,
+                      long double scale, QPainter &canvas) const;
+
+    // Called after every piece drawn, so that a window can process pending events. By default
+    // it runs QCoreApplication::processEvents() when an application object exists.
+    std::function<void()> ProcessMessages;
+
+private:
+    int32_t FWidth = 0;
+    int32_t FHeight = 0;
+    std::vector<TMapTile> FTiles;
+    QByteArray FData;
+};
+
+// The page rectangle of Print: the largest rectangle of aspect (width / height) that fits a
+// page of pageWidth x pageHeight printer pixels, centred.
+QRect PrintPageRect(long double aspect, int pageWidth, int pageHeight);

@@ -1,0 +1,1 @@
+#include "tools/catalogue_writer.h"

@@ -1,0 +1,1 @@
+#include "tools/map_writer.h"

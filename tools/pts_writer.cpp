@@ -1,0 +1,1 @@
+#include "tools/pts_writer.h"
