@@ -1,0 +1,1 @@
+#include "search/great_circle.h"
