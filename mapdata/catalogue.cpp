@@ -1,1 +1,267 @@
 #include "mapdata/catalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <unicode/ucol.h>
+
+#include "mapdata/errors.h"
+#include "mapdata/names.h"
+
+// ---------------------------------------------------------------------------------------
+// Catalogue comparison
+// ---------------------------------------------------------------------------------------
+
+namespace {
+struct CollatorCloser {
+    void operator()(UCollator *collator) const { ucol_close(collator); }
+};
+using CollatorHandle = std::unique_ptr<UCollator, CollatorCloser>;
+
+// Brazilian Portuguese collation at secondary strength: letters first, then accents, and
+// case never. Blanks and punctuation are not ignorable, so a TAB (the field separator)
+// sorts below a blank and below every letter.
+CollatorHandle OpenCatalogueCollator()
+{
+    UErrorCode status = U_ZERO_ERROR;
+    CollatorHandle collator(ucol_open("pt_BR", &status));
+    if (U_FAILURE(status))
+        throw TovralError(QStringLiteral("Cannot create the pt-BR text collator: %1")
+                              .arg(QString::fromLatin1(u_errorName(status))));
+    ucol_setStrength(collator.get(), UCOL_SECONDARY);
+    ucol_setAttribute(collator.get(), UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
+    ucol_setAttribute(collator.get(), UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+    if (U_FAILURE(status))
+        throw TovralError(QStringLiteral("Cannot configure the pt-BR text collator: %1")
+                              .arg(QString::fromLatin1(u_errorName(status))));
+    return collator;
+}
+
+// One collator per thread: the viewer only uses one thread, but a collator must never be
+// shared between threads that compare at the same time.
+const UCollator *CatalogueCollator()
+{
+    thread_local const CollatorHandle collator = OpenCatalogueCollator();
+    return collator.get();
+}
+
+const UChar *Utf16(const QString &text)
+{
+    return reinterpret_cast<const UChar *>(text.utf16());
+}
+
+bool CatalogueLess(const QString &a, const QString &b)
+{
+    return CatalogueCompare(a, b) < 0;
+}
+} // namespace
+
+int CatalogueCompare(const QString &a, const QString &b)
+{
+    return ucol_strcoll(CatalogueCollator(), Utf16(a), int32_t(a.size()), Utf16(b), int32_t(b.size()));
+}
+
+// ---------------------------------------------------------------------------------------
+// TSortedStrings
+// ---------------------------------------------------------------------------------------
+
+TSortedStrings::TSortedStrings(bool ignoreDuplicates) : FIgnoreDuplicates(ignoreDuplicates) {}
+
+int TSortedStrings::Add(const QString &text)
+{
+    const int position = Find(text);
+    if (FIgnoreDuplicates && position < Count() && CatalogueCompare(FItems[size_t(position)], text) == 0)
+        return position;
+    const auto after = std::upper_bound(FItems.begin() + position, FItems.end(), text, CatalogueLess);
+    return int(FItems.insert(after, text) - FItems.begin());
+}
+
+void TSortedStrings::Assign(QStringList lines)
+{
+    FItems.assign(std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    std::stable_sort(FItems.begin(), FItems.end(), CatalogueLess);
+    if (FIgnoreDuplicates) {
+        const auto equal = [](const QString &a, const QString &b) { return CatalogueCompare(a, b) == 0; };
+        FItems.erase(std::unique(FItems.begin(), FItems.end(), equal), FItems.end());
+    }
+}
+
+void TSortedStrings::Clear()
+{
+    FItems.clear();
+}
+
+int TSortedStrings::Find(const QString &key) const
+{
+    return int(std::lower_bound(FItems.begin(), FItems.end(), key, CatalogueLess) - FItems.begin());
+}
+
+// ---------------------------------------------------------------------------------------
+// Windows-1252 text
+// ---------------------------------------------------------------------------------------
+
+namespace {
+// Code points of the bytes 0x80-0x9F. The five bytes Windows-1252 leaves undefined map to
+// the control code points of the same value, so every byte survives a round trip.
+constexpr std::array<char16_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, //
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, //
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, //
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, //
+};
+
+char EncodeCp1252Char(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return char(c);
+    const auto found = std::find(kCp1252High.begin(), kCp1252High.end(), c);
+    if (found != kCp1252High.end())
+        return char(0x80 + (found - kCp1252High.begin()));
+    return '?';
+}
+} // namespace
+
+QString DecodeCp1252(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+        text[i] = QChar(byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t(byte));
+    }
+    return text;
+}
+
+QByteArray EncodeCp1252(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A character outside the Basic Multilingual Plane is one character, one '?'.
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        bytes += EncodeCp1252Char(text[i].unicode());
+    }
+    return bytes;
+}
+
+// ---------------------------------------------------------------------------------------
+// Catalogue files
+// ---------------------------------------------------------------------------------------
+
+namespace {
+QStringList SplitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        lines.append(text.mid(lineStart, i - lineStart));
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+            ++i;
+        lineStart = i + 1;
+    }
+    if (lineStart < text.size())
+        lines.append(text.mid(lineStart));
+    return lines;
+}
+} // namespace
+
+QStringList ReadCatalogueLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TovralError(QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(path)));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TovralError(QStringLiteral("Cannot read file %1").arg(QDir::toNativeSeparators(path)));
+    return SplitLines(DecodeCp1252(bytes));
+}
+
+// ---------------------------------------------------------------------------------------
+// State catalogue
+// ---------------------------------------------------------------------------------------
+
+void TUFCatalogue::Load(const QStringList &lines)
+{
+    FLines = lines;
+    FCodes.Clear();
+    for (const QString &line : FLines)
+        FCodes.Add(line.left(2));
+}
+
+QString TUFCatalogue::DisplayName(int index) const
+{
+    if (index < 0 || index >= FLines.size())
+        return QString();
+    const QString &line = FLines[index];
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    return equals < 0 ? line : line.mid(equals + 1);
+}
+
+QString TUFCatalogue::CodeOf(int index) const
+{
+    if (index < 0 || index >= FLines.size())
+        return QString();
+    return UpperCase(FLines[index].left(2));
+}
+
+QString TUFCatalogue::NextUFCode(const QString &code) const
+{
+    const int position = FCodes.Find(code);
+    return position < FCodes.Count() - 1 ? FCodes[position + 1] : QString();
+}
+
+// ---------------------------------------------------------------------------------------
+// City catalogue
+// ---------------------------------------------------------------------------------------
+
+TCityBlock StateCityBlock(const TSortedStrings &cityRows, const QString &code, const QString &nextCode)
+{
+    TCityBlock block;
+    block.First = cityRows.Find(code);
+    block.End = nextCode.isEmpty() ? cityRows.Count() : cityRows.Find(nextCode);
+    block.End = std::max(block.First, block.End);
+    return block;
+}
+
+QString RowCityName(const QString &row)
+{
+    const qsizetype first = row.indexOf(QLatin1Char('\t'));
+    if (first < 0)
+        return QString();
+    const qsizetype second = row.indexOf(QLatin1Char('\t'), first + 1);
+    if (second < 0)
+        return QString();
+    return row.mid(first + 1, second - first - 1);
+}
+
+void ReadRowCoordinates(const QString &row, QString &latitude, QString &longitude)
+{
+    latitude.clear();
+    longitude.clear();
+    const qsizetype last = row.lastIndexOf(QLatin1Char('\t'));
+    if (last < 0)
+        return;
+    longitude = row.mid(last + 1);
+    // lastIndexOf with a negative start would search from the end again: stop at the row's start.
+    const qsizetype previous = last > 0 ? row.lastIndexOf(QLatin1Char('\t'), last - 1) : -1;
+    if (previous >= 0)
+        latitude = row.mid(previous + 1, last - previous - 1);
+}
+
+TSortedStrings StateCityNames(const TSortedStrings &cityRows, const TCityBlock &block)
+{
+    TSortedStrings names(true);
+    for (int row = block.First; row < block.End; ++row)
+        names.Add(UpperCase(RowCityName(cityRows[row])));
+    return names;
+}
+
+QString CityRowKey(const QString &code, const QString &name)
+{
+    return code + QLatin1Char('\t') + name + QLatin1Char('\t');
+}
