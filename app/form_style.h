@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QApplication;
+class QCursor;
+class QWidget;
+
+// The look shared by every window of the viewer. Layouts are in pixels, so fonts are sized
+// in pixels too and never follow the screen's DPI.
+
+// The application title: caption of the windows and of every message box.
+QString ApplicationTitle();
+
+// Sets the title and the default font of the application; called once, right after the
+// application object exists.
+void InitialiseApplication(QApplication &application);
+
+// The face of the forms' sans-serif fonts (metric-compatible with the designed ones).
+QFont FormFont(int pixelHeight = 11, bool bold = false);
+
+// Background of the map window and its panels.
+inline constexpr QColor kFormColor{0xE0, 0xDF, 0xE3};
+
+// The pointing-hand cursor of buttons and choice boxes (32 x 32, hot spot at the fingertip).
+const QCursor &HandCursor();
+
+// Centres a top-level window on the screen it is (or will be) shown on.
+void CentreOnScreen(QWidget &window);
