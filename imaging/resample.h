@@ -28,6 +28,9 @@ extern const std::array<TResampleFilterEntry, 7> ResampleFilterTable;
 constexpr int kLanczos3FilterIndex = 5;
 
 // Resizes source to the size destination already has, filling every pixel of it. source is
-// converted to 24 bits per pixel in place; destination takes the same format. Throws
-// TovralError("Source bitmap too small") when source is empty, before changing anything.
+// converted to 24 bits per pixel in place; destination takes the same format. Weights are not
+// normalised; every channel is accumulated as a Single and stored clamped to 0..255, rounded
+// half to even. Throws TovralError, before changing anything, with "Source bitmap too small"
+// when source is empty, and when kernel is null, support lies outside 0..256, or a destination
+// axis of one pixel faces a longer source axis. An empty destination is left as it is.
 void ResampleBitmap(QImage &source, QImage &destination, TResampleKernel kernel, float support);

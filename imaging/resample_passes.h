@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QImage>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "imaging/resample_taps.h"
+
+// The two passes of the resampler over 24-bit bitmaps (3 bytes per pixel, each byte an
+// independent channel). The reference passes define the result; the fast passes produce the
+// same bytes and are used whenever the processor and the weights allow.
+
+// One accumulation step: the running sum plus value × weight, computed in Extended and held
+// as a Single.
+inline float AccumulateTap(float accumulator, uint8_t value, float weight)
+{
+    return float((long double)accumulator + (long double)value * (long double)weight);
+}
+
+// An accumulated channel as a byte: clamped to 0..255, else rounded half to even (the default
+// rounding mode of lrint).
+inline uint8_t AccumulatorToByte(float accumulator)
+{
+    if (accumulator > 255.0f)
+        return 255;
+    if (accumulator < 0.0f)
+        return 0;
+    return uint8_t(std::lrint(accumulator));
+}
+
+// Horizontal pass: every source row through the column tap lists into the intermediate bitmap
+// (source height × destination width).
+void ReferenceHorizontalPass(const QImage &source, QImage &intermediate,
+                             const std::vector<TResampleTapList> &columnTaps);
+// Vertical pass: every intermediate column through the row tap lists into the destination.
+void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
+                           const std::vector<TResampleTapList> &rowTaps);
