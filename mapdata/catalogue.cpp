@@ -75,7 +75,8 @@ int TSortedStrings::Add(const QString &text)
     if (FIgnoreDuplicates && position < Count() && CatalogueCompare(FItems[size_t(position)], text) == 0)
         return position;
     const auto after = std::upper_bound(FItems.begin() + position, FItems.end(), text, CatalogueLess);
-    return int(FItems.insert(after, text) - FItems.begin());
+    const auto inserted = FItems.insert(after, text);
+    return int(inserted - FItems.begin());
 }
 
 void TSortedStrings::Assign(QStringList lines)

@@ -1,1 +1,239 @@
 #include "mapdata/coordinates.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDevice>
+#include <QIODevice>
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "mapdata/errors.h"
+
+static_assert(LDBL_MANT_DIG == 64, "long double must be the x87 80-bit extended format");
+
+void WriteExtended80(long double value, unsigned char out[10])
+{
+    std::memcpy(out, &value, 10);
+}
+
+long double ReadExtended80(const unsigned char in[10])
+{
+    long double value = 0;
+    std::memcpy(&value, in, 10);
+    return value;
+}
+
+namespace {
+// ---------------------------------------------------------------------------------------
+// Reading a .pts file
+// ---------------------------------------------------------------------------------------
+
+// The name a loading error gives for the stream: the file's native path when it is a file.
+QString StreamName(const QIODevice &stream)
+{
+    if (const auto *file = qobject_cast<const QFileDevice *>(&stream); file && !file->fileName().isEmpty())
+        return QDir::toNativeSeparators(file->fileName());
+    return QStringLiteral("(reference points)");
+}
+
+[[noreturn]] void ThrowInvalid(const QIODevice &stream, const QString &reason)
+{
+    throw TovralError(QStringLiteral("Invalid reference-point file %1: %2").arg(StreamName(stream), reason));
+}
+
+int32_t ReadInt32(const unsigned char *bytes)
+{
+    return int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                   uint32_t(bytes[3]) << 24);
+}
+
+// A finite, normal x87 value: not an infinity or NaN (exponent all ones) and not an
+// "unnormal" (non-zero exponent without the explicit integer bit), which the FPU refuses.
+bool IsUsableExtended80(const unsigned char bytes[10])
+{
+    const unsigned exponent = (unsigned(bytes[9] & 0x7F) << 8) | bytes[8];
+    const bool integerBit = (bytes[7] & 0x80) != 0;
+    return exponent != 0x7FFF && (exponent == 0 || integerBit);
+}
+
+// The bytes a device still holds, or -1 when a sequential device cannot tell.
+qint64 BytesLeft(const QIODevice &stream)
+{
+    if (stream.isSequential())
+        return -1;
+    return stream.size() - stream.pos();
+}
+
+bool ReadExactly(QIODevice &stream, char *buffer, qint64 size)
+{
+    return stream.read(buffer, size) == size;
+}
+
+TCoordinateItem DecodeItem(const QIODevice &stream, const unsigned char *record, int index)
+{
+    if (!IsUsableExtended80(record) || !IsUsableExtended80(record + 10))
+        ThrowInvalid(stream, QStringLiteral("point %1 holds an invalid number").arg(index + 1));
+    TCoordinateItem item;
+    item.Longitude = ReadExtended80(record);
+    item.Latitude = ReadExtended80(record + 10);
+    item.X = ReadInt32(record + 20);
+    item.Y = ReadInt32(record + 24);
+    return item;
+}
+
+// ---------------------------------------------------------------------------------------
+// GeoToPixel
+// ---------------------------------------------------------------------------------------
+
+// One interpolation pass. The column pass pairs points of one parallel (equal Latitude) and
+// interpolates X along Longitude; the row pass pairs points of one meridian (equal
+// Longitude) and interpolates Y along Latitude. "Along" is the coordinate that varies
+// within a pair, "across" the one the pair shares.
+struct TPassAxes {
+    long double TCoordinateItem::*Along;
+    long double TCoordinateItem::*Across;
+    int32_t TCoordinateItem::*Pixel;
+};
+
+constexpr TPassAxes kColumnPass{&TCoordinateItem::Longitude, &TCoordinateItem::Latitude, &TCoordinateItem::X};
+constexpr TPassAxes kRowPass{&TCoordinateItem::Latitude, &TCoordinateItem::Longitude, &TCoordinateItem::Y};
+
+// A position in the pass's own axes.
+struct TPassPoint {
+    long double Along = 0;
+    long double Across = 0;
+};
+
+long double Distance(const TPassPoint &p, const TPassPoint &q)
+{
+    return std::fabs(p.Along - q.Along) + std::fabs(p.Across - q.Across);
+}
+
+// The blended pixel estimate of a pass over items (sorted so that the pairs stand next to
+// each other); 0 when no pair gave an estimate.
+long double InterpolatePass(const std::vector<TCoordinateItem> &items, const TPassAxes &axes, const TPassPoint &position)
+{
+    long double running = 0; // 0: no estimate yet
+    TPassPoint first;        // midpoint of the pair that gave the first estimate
+    for (size_t i = 1; i < items.size(); ++i) {
+        const TCoordinateItem &a = items[i - 1];
+        const TCoordinateItem &b = items[i];
+        if (b.*axes.Across != a.*axes.Across || b.*axes.Along == a.*axes.Along)
+            continue;
+        const long double pixelSpan = static_cast<long double>(int64_t(b.*axes.Pixel) - int64_t(a.*axes.Pixel));
+        const long double estimate = std::fabs(b.*axes.Pixel + (position.Along - b.*axes.Along) * pixelSpan /
+                                                                   (b.*axes.Along - a.*axes.Along));
+        const TPassPoint midpoint{(a.*axes.Along + b.*axes.Along) / 2, b.*axes.Across};
+        if (running == 0) {
+            running = estimate;
+            first = midpoint;
+            continue;
+        }
+        const long double dS = Distance(position, first);
+        const long double dM = Distance(position, midpoint);
+        // On both midpoints at once the weights vanish: the running value stands.
+        if (dS + dM != 0)
+            running = (running * dS + estimate * dM) / (dS + dM);
+    }
+    return running;
+}
+
+// The pass estimate rounded half to even, or -1 when there is none or it is no int32 pixel.
+int32_t PassPixel(long double estimate)
+{
+    if (!(estimate != 0 && estimate <= std::numeric_limits<int32_t>::max()))
+        return -1;
+    return int32_t(std::lrintl(estimate));
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// TCoordinates
+// ---------------------------------------------------------------------------------------
+
+void TCoordinates::LoadFromFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TovralError(QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(fileName)));
+    LoadFromStream(file);
+}
+
+void TCoordinates::LoadFromStream(QIODevice &stream)
+{
+    Clear();
+    unsigned char header[4];
+    if (!ReadExactly(stream, reinterpret_cast<char *>(header), sizeof header))
+        ThrowInvalid(stream, QStringLiteral("the file is too short to hold the byte count"));
+    const int32_t byteCount = ReadInt32(header);
+    if (byteCount < 0)
+        ThrowInvalid(stream, QStringLiteral("negative byte count %1").arg(byteCount));
+    if (byteCount % kCoordinateItemBytes != 0)
+        ThrowInvalid(stream, QStringLiteral("byte count %1 is not a multiple of %2").arg(byteCount).arg(kCoordinateItemBytes));
+    const qint64 left = BytesLeft(stream);
+    if (left >= 0 && byteCount > left)
+        ThrowInvalid(stream, QStringLiteral("byte count %1 but only %2 bytes follow").arg(byteCount).arg(left));
+
+    // A sequential stream cannot tell its size: read it record by record so that a lying
+    // byte count never allocates more than the records that really arrive.
+    const int count = byteCount / kCoordinateItemBytes;
+    std::vector<TCoordinateItem> items;
+    if (left >= 0)
+        items.reserve(size_t(count));
+    unsigned char record[kCoordinateItemBytes];
+    for (int i = 0; i < count; ++i) {
+        if (!ReadExactly(stream, reinterpret_cast<char *>(record), sizeof record))
+            ThrowInvalid(stream, QStringLiteral("the file ends after %1 of %2 points").arg(i).arg(count));
+        items.push_back(DecodeItem(stream, record, i));
+    }
+    FItems = std::move(items);
+}
+
+void TCoordinates::Clear()
+{
+    FItems.clear();
+    FItems.shrink_to_fit();
+}
+
+void TCoordinates::Add(const TCoordinateItem &item)
+{
+    const TCoordinateItem copy = item; // item may live in FItems, which may reallocate
+    FItems.push_back(copy);
+}
+
+TCoordinateItem TCoordinates::GetItem(int index) const
+{
+    return FItems.at(size_t(index));
+}
+
+void TCoordinates::Sort(int key)
+{
+    if (key != 0 && key != 1)
+        return;
+    long double TCoordinateItem::*field = key == 0 ? &TCoordinateItem::Latitude : &TCoordinateItem::Longitude;
+    // Stable: records with equal keys keep their order, exactly as an exchange sort that
+    // swaps only strictly greater neighbours would leave them.
+    std::stable_sort(FItems.begin(), FItems.end(),
+                     [field](const TCoordinateItem &a, const TCoordinateItem &b) { return a.*field < b.*field; });
+}
+
+QPoint TCoordinates::GeoToPixel(long double longitude, long double latitude) const
+{
+    QPoint pixel(-1, -1);
+    TCoordinates work;
+    work.FItems = FItems;
+
+    work.Sort(0);
+    const int32_t x = PassPixel(InterpolatePass(work.FItems, kColumnPass, {longitude, latitude}));
+    if (x < 0)
+        return pixel;
+    pixel.setX(x);
+
+    // After the column pass the points of one meridian stand in ascending Latitude.
+    work.Sort(1);
+    pixel.setY(PassPixel(InterpolatePass(work.FItems, kRowPass, {latitude, longitude})));
+    return pixel;
+}

@@ -1,1 +1,53 @@
 #include "search/great_circle.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "mapdata/names.h"
+
+namespace {
+constexpr long double kPi = 3.14159265358979323846264338327950288L;
+constexpr long double kOneOver180 = 1.0L / 180.0L;
+// Earth radius in kilometres at the equator, and its decrease towards the poles.
+constexpr long double kEquatorRadiusKm = 6378.0L;
+constexpr long double kFlatteningKm = 21.0L;
+
+long double Radians(long double degrees)
+{
+    return degrees * kPi * kOneOver180;
+}
+
+long double Square(long double x)
+{
+    return x * x;
+}
+} // namespace
+
+bool GreatCircleKm(const QString &latitude1, const QString &longitude1, const QString &latitude2,
+                   const QString &longitude2, long double &kilometres)
+{
+    if (latitude1.isEmpty() || longitude1.isEmpty() || latitude2.isEmpty() || longitude2.isEmpty())
+        return false;
+    long double phi1 = 0, lambda1 = 0, lambda2 = 0, phi2 = 0;
+    if (!ParseDMS(latitude1, phi1) || !ParseDMS(longitude1, lambda1) || !ParseDMS(longitude2, lambda2) ||
+        !ParseDMS(latitude2, phi2))
+        return false;
+    phi1 = Radians(phi1);
+    lambda1 = Radians(lambda1);
+    lambda2 = Radians(lambda2);
+    phi2 = Radians(phi2);
+
+    // Haversine of the central angle.
+    const long double deltaLambda = lambda2 - lambda1;
+    const long double deltaPhi = phi2 - phi1;
+    const long double a = Square(std::sin(deltaLambda * 0.5L)) * (std::cos(phi2) * std::cos(phi1)) +
+                          Square(std::sin(deltaPhi * 0.5L));
+    const long double r = std::clamp(std::sqrt(a), -1.0L, 1.0L);
+    const long double angle = 2 * std::atan2(r, std::sqrt(1 - r * r));
+
+    // The radius term weighs the origin's latitude fully and the destination's by half, so
+    // swapping the cities can change the last decimal.
+    const long double radius = kEquatorRadiusKm - kFlatteningKm * std::sin(phi1 + phi2 * 0.5L);
+    kilometres = std::fabs(radius * angle);
+    return true;
+}

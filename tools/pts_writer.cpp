@@ -1,1 +1,42 @@
 #include "tools/pts_writer.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <limits>
+
+#include "mapdata/errors.h"
+
+namespace {
+void AppendInt32(QByteArray &bytes, int32_t value)
+{
+    const auto bits = uint32_t(value);
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes += char((bits >> shift) & 0xFF);
+}
+
+void AppendExtended80(QByteArray &bytes, long double value)
+{
+    unsigned char raw[10];
+    WriteExtended80(value, raw);
+    bytes.append(reinterpret_cast<const char *>(raw), sizeof raw);
+}
+} // namespace
+
+void WritePtsFile(const QString &path, const std::vector<TCoordinateItem> &items)
+{
+    const QString nativePath = QDir::toNativeSeparators(path);
+    if (items.size() > size_t(std::numeric_limits<int32_t>::max() / kCoordinateItemBytes))
+        throw TovralError(QStringLiteral("Too many reference points for file %1").arg(nativePath));
+    QByteArray bytes;
+    bytes.reserve(qsizetype(4 + items.size() * kCoordinateItemBytes));
+    AppendInt32(bytes, int32_t(items.size() * kCoordinateItemBytes));
+    for (const TCoordinateItem &item : items) {
+        AppendExtended80(bytes, item.Longitude);
+        AppendExtended80(bytes, item.Latitude);
+        AppendInt32(bytes, item.X);
+        AppendInt32(bytes, item.Y);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(nativePath, file.errorString()));
+}

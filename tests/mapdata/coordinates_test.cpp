@@ -1,0 +1,223 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <random>
+
+#include "mapdata/coordinates.h"
+#include "mapdata/errors.h"
+#include "tools/pts_writer.h"
+
+namespace {
+TCoordinateItem Point(long double longitude, long double latitude, int32_t x, int32_t y = 0)
+{
+    return TCoordinateItem{longitude, latitude, x, y};
+}
+
+TCoordinates List(std::initializer_list<TCoordinateItem> items)
+{
+    TCoordinates list;
+    for (const TCoordinateItem &item : items)
+        list.Add(item);
+    return list;
+}
+
+bool SameItem(const TCoordinateItem &a, const TCoordinateItem &b)
+{
+    return a.Longitude == b.Longitude && a.Latitude == b.Latitude && a.X == b.X && a.Y == b.Y;
+}
+
+// The four points of a one-degree cell, P1 P2 on the parallel -20, P3 P4 on -21.
+const TCoordinateItem P1 = Point(-50, -20, 10, 100);
+const TCoordinateItem P2 = Point(-49, -20, 100, 100);
+const TCoordinateItem P3 = Point(-50, -21, 0, 200);
+const TCoordinateItem P4 = Point(-49, -21, 100, 200);
+} // namespace
+
+// Blending two parallels for X and two meridians for Y gives the documented pixel.
+TEST(GeoToPixel, WorkedCase)
+{
+    EXPECT_EQ(List({P1, P2, P3, P4}).GeoToPixel(-49.5L, -20.25L), QPoint(51, 125));
+    // Each parallel written the other way round forms the same pairs and estimates.
+    EXPECT_EQ(List({P2, P1, P4, P3}).GeoToPixel(-49.5L, -20.25L), QPoint(51, 125));
+}
+
+// The conversion works on a copy: the list keeps its stored order.
+TEST(GeoToPixel, LeavesTheListUnchanged)
+{
+    const TCoordinates list = List({P1, P2, P3, P4});
+    list.GeoToPixel(-49.5L, -20.25L);
+    EXPECT_TRUE(SameItem(list.GetItem(0), P1));
+    EXPECT_TRUE(SameItem(list.GetItem(2), P3));
+}
+
+// One pair per pass gives its own estimate, rounded half to even; no meridian leaves Y at -1.
+TEST(GeoToPixel, SinglePairRoundsHalfToEven)
+{
+    EXPECT_EQ(List({Point(0, 0, 0), Point(2, 0, 101)}).GeoToPixel(1, 0), QPoint(50, -1));
+    EXPECT_EQ(List({Point(0, 0, 0), Point(2, 0, 103)}).GeoToPixel(1, 0), QPoint(52, -1));
+    // Extrapolated past the pair and below zero: the absolute value counts.
+    EXPECT_EQ(List({Point(0, 0, 0), Point(1, 0, 100)}).GeoToPixel(-2, 0), QPoint(200, -1));
+}
+
+// Nothing usable gives (-1, -1): no points, one point, or a "parallel" whose latitudes
+// differ in the last bit.
+TEST(GeoToPixel, NoUsablePair)
+{
+    EXPECT_EQ(TCoordinates().GeoToPixel(0, 0), QPoint(-1, -1));
+    EXPECT_EQ(List({P1}).GeoToPixel(-50, -20), QPoint(-1, -1));
+    const long double almost = std::nextafter(-20.0L, 0.0L);
+    EXPECT_EQ(List({Point(-50, -20, 0), Point(-49, almost, 100)}).GeoToPixel(-49.5L, -20), QPoint(-1, -1));
+}
+
+// Two records at the same position make no pair (no division by zero), but each still
+// pairs with its other neighbour.
+TEST(GeoToPixel, EqualPositionsAreSkipped)
+{
+    const TCoordinates list = List({Point(-50, -20, 0), Point(-50, -20, 7), Point(-49, -20, 100)});
+    EXPECT_EQ(list.GeoToPixel(-49.5L, -20).x(), 54); // |100 - 0.5 * 93| = 53.5
+}
+
+// An estimate of exactly 0 is "no estimate yet": the next pair takes the first place.
+TEST(GeoToPixel, ZeroFirstEstimateDoesNotCount)
+{
+    const TCoordinates list =
+        List({Point(-50, -21, 0), Point(-49, -21, 100), Point(-50, -20, 30), Point(-49, -20, 130)});
+    EXPECT_EQ(list.GeoToPixel(-50, -20.5L).x(), 30);
+}
+
+// A position on both midpoints at once (zero weights) keeps the running value.
+TEST(GeoToPixel, ZeroWeightBlendKeepsTheRunningValue)
+{
+    const TCoordinates list = List({Point(-50, -20, 0), Point(-49, -20, 100), Point(-50, -20, 10)});
+    EXPECT_EQ(list.GeoToPixel(-49.5L, -20).x(), 50);
+}
+
+// Sorting is stable and matches an exchange sort of strictly greater neighbours exactly.
+TEST(TCoordinatesSort, StableLikeAnExchangeSort)
+{
+    std::mt19937 random(7);
+    TCoordinates list;
+    std::vector<TCoordinateItem> expected;
+    for (int i = 0; i < 300; ++i) {
+        const TCoordinateItem item = Point(int(random() % 4), int(random() % 4) - 0.5L, i, -i);
+        list.Add(item);
+        expected.push_back(item);
+    }
+    for (size_t p = 0; p + 1 < expected.size(); ++p)
+        for (size_t j = expected.size() - 1; j > p; --j)
+            if (expected[j - 1].Latitude > expected[j].Latitude)
+                std::swap(expected[j - 1], expected[j]);
+    list.Sort(0);
+    for (int i = 0; i < list.Count(); ++i)
+        ASSERT_TRUE(SameItem(list.GetItem(i), expected[size_t(i)])) << i;
+
+    const TCoordinateItem firstBefore = list.GetItem(0);
+    list.Sort(2);
+    EXPECT_TRUE(SameItem(list.GetItem(0), firstBefore));
+    list.Sort(1);
+    for (int i = 1; i < list.Count(); ++i) {
+        const TCoordinateItem a = list.GetItem(i - 1), b = list.GetItem(i);
+        ASSERT_TRUE(a.Longitude < b.Longitude || (a.Longitude == b.Longitude && a.Latitude <= b.Latitude)) << i;
+    }
+}
+
+// The 10-byte layout: 64-bit significand with explicit integer bit, then sign and exponent.
+TEST(Extended80, LayoutAndRoundTrip)
+{
+    unsigned char bytes[10];
+    WriteExtended80(-2.0L, bytes);
+    const unsigned char minusTwo[10] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0};
+    EXPECT_EQ(0, std::memcmp(bytes, minusTwo, 10));
+    const long double tenth = -20.1L; // not a double: all 64 significand bits matter
+    WriteExtended80(tenth, bytes);
+    EXPECT_EQ(ReadExtended80(bytes), tenth);
+}
+
+class PtsFile : public ::testing::Test {
+protected:
+    QString WriteBytes(const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(QStringLiteral("uf.pts"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        return path;
+    }
+    static QByteArray Int32(int32_t value) { return QByteArray(reinterpret_cast<const char *>(&value), 4); }
+    static QByteArray Record(long double longitude, long double latitude)
+    {
+        unsigned char bytes[20];
+        WriteExtended80(longitude, bytes);
+        WriteExtended80(latitude, bytes + 10);
+        return QByteArray(reinterpret_cast<const char *>(bytes), 20) + Int32(5) + Int32(6);
+    }
+    QTemporaryDir dir;
+};
+
+// What the writer stores, the loader reads back bit for bit.
+TEST_F(PtsFile, WriterRoundTrip)
+{
+    const QString path = dir.filePath(QStringLiteral("sp.pts"));
+    const std::vector<TCoordinateItem> items{P1, Point(-46.633333L, -23.55L, -3, 2147483647), P4};
+    WritePtsFile(path, items);
+    EXPECT_EQ(QFile(path).size(), 4 + 3 * 28);
+    TCoordinates loaded;
+    loaded.LoadFromFile(path);
+    ASSERT_EQ(loaded.Count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(SameItem(loaded.GetItem(i), items[size_t(i)])) << i;
+
+    WritePtsFile(path, {});
+    loaded.LoadFromFile(path);
+    EXPECT_EQ(loaded.Count(), 0);
+}
+
+// Malformed files are refused by name, before any allocation the header asks for, and
+// leave the list empty rather than half loaded.
+TEST_F(PtsFile, HostileFilesAreRefused)
+{
+    const QByteArray nan = Record(std::nanl(""), -20);
+    const QByteArray unnormal = [] {
+        QByteArray record = Record(1, 1);
+        record[7] = 0; // clear the explicit integer bit of a normal exponent
+        return record;
+    }();
+    const struct {
+        const char *what;
+        QByteArray bytes;
+    } cases[] = {
+        {"empty", QByteArray()},
+        {"short header", QByteArray("\x1c\0\0", 3)},
+        {"negative count", Int32(-28) + Record(1, 1)},
+        {"not a multiple of 28", Int32(27) + QByteArray(27, '\0')},
+        {"fewer records than counted", Int32(56) + Record(1, 1)},
+        {"huge count", Int32(28 * 76695844) + Record(1, 1)},
+        {"NaN coordinate", Int32(28) + nan},
+        {"unnormal coordinate", Int32(28) + unnormal},
+    };
+    for (const auto &c : cases) {
+        TCoordinates list = List({P1, P2});
+        const QString path = WriteBytes(c.bytes);
+        try {
+            list.LoadFromFile(path);
+            ADD_FAILURE() << c.what << ": accepted";
+        } catch (const TovralError &error) {
+            EXPECT_TRUE(error.Message().contains(path)) << c.what << ": " << error.what();
+        }
+        EXPECT_EQ(list.Count(), 0) << c.what;
+    }
+}
+
+// A missing file is an open error naming the file.
+TEST_F(PtsFile, MissingFile)
+{
+    TCoordinates list;
+    const QString path = dir.filePath(QStringLiteral("none.pts"));
+    try {
+        list.LoadFromFile(path);
+        FAIL() << "accepted";
+    } catch (const TovralError &error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file ") + path);
+    }
+}
