@@ -9,8 +9,10 @@
 #include <vector>
 
 class QIODevice;
+class QImage;
 class QPainter;
 class QPrinter;
+class TJpegDecoder;
 
 // One tile of a .map file: the picture rectangle it covers (Right and Bottom exclusive) and
 // the offset of its entry (int32 length + JPEG stream) in the data blob.
@@ -54,15 +56,29 @@ public:
     void RenderRegion(bool forPrinter, bool highQuality, QPoint center, const QRect &destRect,
                       long double scale, QPainter &canvas) const;
 
+    // Where Print puts the picture on a page of pageWidth x pageHeight printer pixels: the page
+    // rectangle, and the centre (pixels of this map) and scale to render it with.
+    struct TPrintPlacement {
+        QRect PageRect;
+        QPoint Center;
+        long double Scale = 0;
+    };
+    TPrintPlacement PrintPlacement(bool currentView, QPoint center, const QRect &viewRect,
+                                   long double scale, int pageWidth, int pageHeight) const;
+
     // Called after every piece drawn, so that a window can process pending events. By default
     // it runs QCoreApplication::processEvents() when an application object exists.
     std::function<void()> ProcessMessages;
 
 private:
+    // Decodes tile index into picture, checking that it has the tile's size.
+    void DecodeTile(int index, TJpegDecoder &decoder, QImage &picture) const;
+
     int32_t FWidth = 0;
     int32_t FHeight = 0;
     std::vector<TMapTile> FTiles;
     QByteArray FData;
+    QString FFileName; // named in the errors of later renderings
 };
 
 // The page rectangle of Print: the largest rectangle of aspect (width / height) that fits a

@@ -1,0 +1,127 @@
+#include <QBuffer>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "map_test_support.h"
+#include "mapdata/errors.h"
+#include "tools/map_writer.h"
+
+namespace {
+
+QRect Edges(int left, int top, int right, int bottom)
+{
+    return QRect(QPoint(left, top), QSize(right - left, bottom - top));
+}
+
+TMapImage LoadRaw(const TRawMap &raw)
+{
+    QByteArray bytes = raw.Bytes();
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::ReadOnly);
+    TMapImage map;
+    map.LoadFromStream(stream);
+    return map;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// Guards against a page rectangle that is not the largest centred one of the aspect: wider
+// regions fill the width, taller ones the height, an equal aspect takes the height branch,
+// and halves round to even.
+TEST(PrintPageRect, FitsTheAspectIntoThePage)
+{
+    EXPECT_EQ(PrintPageRect(3.0L, 1000, 1000), Edges(0, 333, 1000, 667));
+    EXPECT_EQ(PrintPageRect(0.5L, 1000, 1000), Edges(250, 0, 750, 1000));
+    EXPECT_EQ(PrintPageRect(2.0L, 1000, 500), Edges(0, 0, 1000, 500));
+    // 1001 x 1000 page, square region: left = round(0.5) = 0, right = round(1000.5) = 1000.
+    EXPECT_EQ(PrintPageRect(1.0L, 1001, 1000), Edges(0, 0, 1000, 1000));
+    // 1000 x 1003 page, square region: top = round(1.5) = 2, bottom = round(1001.5) = 1002.
+    EXPECT_EQ(PrintPageRect(1.0L, 1000, 1003), Edges(0, 2, 1000, 1002));
+}
+
+// Guards against the print scale or centre being taken from the wrong source: the whole
+// picture is centred at (W div 2, H div 2) at page width / W; the current view keeps its
+// centre and uses page width / round(view width / scale).
+TEST(PrintPlacement, WholePictureAndCurrentView)
+{
+    const TMapImage map = LoadRaw(GridMap(TestPicture(301, 100), 128, 128));
+    const TMapImage::TPrintPlacement whole = map.PrintPlacement(false, QPoint(5, 5), QRect(0, 0, 10, 10), 1, 4000, 6000);
+    EXPECT_EQ(whole.PageRect.width(), 4000);
+    EXPECT_EQ(whole.Center, QPoint(150, 50));
+    EXPECT_EQ(whole.Scale, 4000.0L / 301);
+
+    const TMapImage::TPrintPlacement view = map.PrintPlacement(true, QPoint(40, 60), QRect(0, 0, 443, 213), 0.5L, 4000, 6000);
+    EXPECT_EQ(view.PageRect, PrintPageRect(443.0L / 213, 4000, 6000));
+    EXPECT_EQ(view.Center, QPoint(40, 60));
+    EXPECT_EQ(view.Scale, 4000.0L / 886);
+    EXPECT_THROW(map.PrintPlacement(true, QPoint(), QRect(0, 0, 0, 10), 1, 4000, 6000), TovralError);
+    EXPECT_THROW(TMapImage().PrintPlacement(false, QPoint(), QRect(), 1, 4000, 6000), TovralError);
+}
+
+// Guards against the printer path filling the page or scaling differently from the screen
+// path: it leaves the canvas around the region untouched and stretches like the plain path.
+TEST(PrintRender, PrinterModeDoesNotFillAndStretchesPlainly)
+{
+    const TMapImage map = LoadRaw(GridMap(TestPicture(200, 100), 64, 64));
+    QImage printed(300, 300, QImage::Format_RGB32);
+    printed.fill(Qt::red);
+    {
+        QPainter painter(&printed);
+        painter.setBrush(Qt::white);
+        map.RenderRegion(true, true, QPoint(100, 50), QRect(0, 100, 300, 150), 1.5L, painter);
+    }
+    EXPECT_EQ(printed.pixel(0, 0), QColor(Qt::red).rgb());
+    EXPECT_EQ(printed.pixel(299, 299), QColor(Qt::red).rgb());
+    QImage screen(300, 300, QImage::Format_RGB32);
+    screen.fill(Qt::red);
+    {
+        QPainter painter(&screen);
+        painter.setClipRect(QRect(0, 100, 300, 150));
+        painter.setBrush(Qt::red);
+        map.RenderRegion(false, false, QPoint(100, 50), QRect(0, 100, 300, 150), 1.5L, painter);
+    }
+    EXPECT_EQ(printed, screen);
+}
+
+// Guards against Print producing no page or leaving the job open: a whole wide map and a
+// current view both come out as one finished PDF page with one image per piece.
+TEST(Print, WritesOnePdfPagePerJob)
+{
+    QTemporaryDir dir;
+    const TMapImage map = LoadRaw(GridMap(TestPicture(400, 100), 128, 128));
+    for (bool currentView : {false, true}) {
+        const QString path = dir.filePath(currentView ? "view.pdf" : "whole.pdf");
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        map.Print(currentView, QPoint(200, 50), QRect(0, 0, 200, 200), 1, printer);
+        const QByteArray pdf = ReadAll(path);
+        EXPECT_TRUE(pdf.startsWith("%PDF")) << currentView;
+        EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF")) << currentView;
+        EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page "), 1) << currentView;
+        EXPECT_EQ(pdf.count("/Subtype /Image"), currentView ? 3 : 4) << currentView;
+    }
+}
+
+// Guards against a failed rendering leaving the print job open: the error reaches the caller
+// and the job is still ended (a complete PDF).
+TEST(Print, EndsTheJobWhenRenderingFails)
+{
+    QTemporaryDir dir;
+    const TMapImage map = LoadRaw(GridMap(TestPicture(200, 100), 100, 100, 90, {1}));
+    const QString path = dir.filePath("failed.pdf");
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    EXPECT_THROW(map.Print(false, QPoint(), QRect(), 1, printer), TovralError);
+    EXPECT_TRUE(ReadAll(path).trimmed().endsWith("%%EOF"));
+}

@@ -1,0 +1,198 @@
+#include <QBuffer>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "map_test_support.h"
+#include "mapdata/errors.h"
+#include "mapdata/jpeg_codec.h"
+#include "tools/map_writer.h"
+
+namespace {
+
+TMapImage LoadRaw(const TRawMap &raw)
+{
+    QByteArray bytes = raw.Bytes();
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::ReadOnly);
+    TMapImage map;
+    map.LoadFromStream(stream);
+    return map;
+}
+
+// The whole map at scale 1: the decoded picture, pixel for pixel.
+QImage Decoded(const TMapImage &map)
+{
+    return DrawOnWhite(map, false, QPoint(map.Width() / 2, map.Height() / 2),
+                       QSize(map.Width(), map.Height()), 1);
+}
+
+QImage DecodeEntry(const TRawMap &raw, int tile)
+{
+    const char *entry = raw.Blob.constData() + raw.Tiles[size_t(tile)].Offset;
+    TJpegDecoder decoder;
+    QImage picture;
+    const auto length = qFromLittleEndian<int32_t>(entry);
+    decoder.Decode(reinterpret_cast<const uint8_t *>(entry + 4), size_t(length), picture);
+    return picture;
+}
+
+} // namespace
+
+// Guards against a wrong source region or destination start: the worked case of a 1000 x 800
+// picture drawn at 0.5 into 600 x 400 around (500, 400) lands at (50, 0), 500 x 400, with
+// white strips left and right.
+TEST(MapImageRender, WorkedCasePlacesThePictureCentred)
+{
+    const TMapImage map = LoadRaw(GridMap(TestPicture(1000, 800), 256, 256, 90));
+    const QImage canvas = DrawOnWhite(map, false, QPoint(500, 400), QSize(600, 400), 0.5L);
+    EXPECT_TRUE(AllWhite(canvas, QRect(0, 0, 50, 400)));
+    EXPECT_TRUE(NoneWhite(canvas, QRect(50, 0, 500, 400)));
+    EXPECT_TRUE(AllWhite(canvas, QRect(550, 0, 50, 400)));
+    const QImage expected = TestPicture(1000, 800).scaled(500, 400, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_LT(MeanDifference(canvas.copy(50, 0, 500, 400), expected), 4.0);
+}
+
+// Guards against an off-by-one that drops the last column or row (odd sizes: the view ends
+// half-way into the last pixel), and against pieces that do not abut (white seams).
+TEST(MapImageRender, WholeMapAtScaleOneDrawsEveryPixel)
+{
+    const QImage picture = TestPicture(301, 203);
+    const TMapImage map = LoadRaw(GridMap(picture, 64, 50, 95));
+    const QImage canvas = Decoded(map);
+    EXPECT_TRUE(NoneWhite(canvas, canvas.rect()));
+    EXPECT_LT(MeanDifference(canvas, picture), 2.0);
+    // An odd-sized view whose edges end half-way into column 222 and row 150 draws both.
+    const QImage view = DrawOnWhite(map, false, QPoint(150, 101), QSize(145, 99), 1);
+    EXPECT_TRUE(NoneWhite(view, view.rect()));
+}
+
+// Guards against a centre outside the picture being used as it is.
+TEST(MapImageRender, ClampsTheCentreIntoThePicture)
+{
+    const TMapImage map = LoadRaw(GridMap(TestPicture(200, 150), 64, 64));
+    const QSize view(120, 80);
+    EXPECT_EQ(DrawOnWhite(map, false, QPoint(-500, 9000), view, 0.8L),
+              DrawOnWhite(map, false, QPoint(0, 149), view, 0.8L));
+    EXPECT_EQ(DrawOnWhite(map, false, QPoint(700, -3), view, 0.8L),
+              DrawOnWhite(map, false, QPoint(199, 0), view, 0.8L));
+    // The centre pixel lands at the middle of the view; left and above it stays white.
+    const QImage corner = DrawOnWhite(map, false, QPoint(0, 0), view, 1);
+    EXPECT_TRUE(AllWhite(corner, QRect(0, 0, 60, 80)));
+    EXPECT_TRUE(AllWhite(corner, QRect(0, 0, 120, 40)));
+    EXPECT_TRUE(NoneWhite(corner, QRect(60, 40, 60, 40)));
+}
+
+// Guards against decoding tiles the view does not touch (every other tile is junk), and
+// against copying the wrong part of a tile for a region that starts inside it.
+TEST(MapImageRender, RegionInsideOneTileDecodesOnlyThatTile)
+{
+    const TRawMap raw = GridMap(TestPicture(300, 200), 100, 100, 90, {0, 1, 2, 3, 5});
+    const TMapImage map = LoadRaw(raw);
+    const QImage canvas = DrawOnWhite(map, false, QPoint(150, 150), QSize(60, 40), 1);
+    EXPECT_EQ(canvas, DecodeEntry(raw, 4).copy(20, 30, 60, 40));
+    EXPECT_THROW(DrawOnWhite(map, false, QPoint(150, 150), QSize(60, 120), 1), TovralError);
+}
+
+// Guards against resampling at 100 % (which would blur): with high quality the pixels are
+// copied exactly.
+TEST(MapImageRender, ScaleOneCopiesPixelsEvenWithHighQuality)
+{
+    const QImage picture = TestPicture(250, 180);
+    const TMapImage map = LoadRaw(GridMap(picture, 64, 64, 95));
+    const QImage plain = Decoded(map);
+    const QImage hq = DrawOnWhite(map, true, QPoint(125, 90), QSize(250, 180), 1);
+    EXPECT_EQ(hq, plain);
+    EXPECT_LT(MeanDifference(hq, picture), 2.0);
+}
+
+// Guards against the resampler running on pieces of 2 pixels or less: the 4-pixel-wide last
+// tile column scales to 2 pixels and is stretched plainly, while the wide tiles are resampled.
+TEST(MapImageRender, TinyPiecesArePlainlyStretched)
+{
+    const TMapImage map = LoadRaw(GridMap(TestPicture(104, 100), 100, 100, 95));
+    const QSize view(52, 50);
+    const QImage plain = DrawOnWhite(map, false, QPoint(52, 50), view, 0.5L);
+    const QImage hq = DrawOnWhite(map, true, QPoint(52, 50), view, 0.5L);
+    EXPECT_EQ(hq.copy(50, 0, 2, 50), plain.copy(50, 0, 2, 50));
+    EXPECT_NE(hq.copy(0, 0, 50, 50), plain.copy(0, 0, 50, 50));
+}
+
+// Guards against a search that goes backwards or loops: with the bands listed bottom first,
+// the top band is drawn and the rest of the region stays blank.
+TEST(MapImageRender, BadTileOrderLeavesTheRestBlank)
+{
+    TRawMap raw = GridMap(TestPicture(200, 200), 100, 100);
+    std::rotate(raw.Tiles.begin(), raw.Tiles.begin() + 2, raw.Tiles.end());
+    const TMapImage map = LoadRaw(raw);
+    const QImage canvas = Decoded(map);
+    EXPECT_TRUE(NoneWhite(canvas, QRect(0, 0, 200, 100)));
+    EXPECT_TRUE(AllWhite(canvas, QRect(0, 100, 200, 100)));
+}
+
+// Guards against a tile whose JPEG has another size than its rectangle being read out of
+// bounds: the rendering stops with an error naming the file, the pieces before it stay.
+TEST(MapImageRender, TileOfTheWrongSizeIsRefused)
+{
+    TRawMap raw = GridMap(TestPicture(200, 100), 100, 100);
+    raw.Tiles[1].Offset = raw.AddEntry(EncodeJpeg(TestPicture(50, 50)));
+    QTemporaryDir dir;
+    TMapImage map;
+    map.LoadFromFile(WriteFile(dir, "wrong.map", raw.Bytes()));
+    QImage canvas(200, 100, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    try {
+        map.Draw(false, QPoint(100, 50), canvas.rect(), 1, painter);
+        FAIL() << "a 50 x 50 tile was drawn into a 100 x 100 rectangle";
+    } catch (const TovralError &error) {
+        EXPECT_TRUE(error.Message().contains("wrong.map")) << error.what();
+    }
+    painter.end();
+    EXPECT_TRUE(NoneWhite(canvas, QRect(0, 0, 100, 100)));
+    EXPECT_TRUE(AllWhite(canvas, QRect(100, 0, 100, 100)));
+}
+
+// Guards against a frozen window: the message hook runs once per piece drawn.
+TEST(MapImageRender, ProcessesMessagesAfterEveryPiece)
+{
+    TMapImage map = LoadRaw(GridMap(TestPicture(200, 150), 64, 64));
+    int calls = 0;
+    map.ProcessMessages = [&calls] { ++calls; };
+    QImage canvas(200, 150, QImage::Format_RGB32);
+    QPainter painter(&canvas);
+    map.Draw(false, QPoint(100, 75), canvas.rect(), 1, painter);
+    EXPECT_EQ(calls, 4 * 3);
+}
+
+// Guards against the renderer drifting from the picture: a written map drawn whole at 1,
+// 0.5 and 1.2, plain and high quality, matches the picture scaled by Qt.
+TEST(MapImageRender, RoundTripMatchesThePictureAtEveryScale)
+{
+    const QImage picture = TestPicture(640, 480);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("round.map");
+    WriteMapFile(picture, path, 128, 92);
+    TMapImage map;
+    map.LoadFromFile(path);
+    for (long double scale : {1.0L, 0.5L, 1.2L})
+        for (bool hq : {false, true}) {
+            const QSize size(int(std::nearbyint(640 * scale)), int(std::nearbyint(480 * scale)));
+            const QImage canvas = DrawOnWhite(map, hq, QPoint(320, 240), size, scale);
+            const QImage expected = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            const QRect inner = canvas.rect().adjusted(2, 2, -2, -2);
+            EXPECT_TRUE(NoneWhite(canvas, inner)) << double(scale) << (hq ? " HQ" : "");
+            EXPECT_LT(MeanDifference(canvas, expected, inner), 3.5) << double(scale) << (hq ? " HQ" : "");
+        }
+}
+
+// Guards against nonsense scales being computed with (division by zero, overflow).
+TEST(MapImageRender, RefusesInvalidScales)
+{
+    const TMapImage map = LoadRaw(GridMap(TestPicture(64, 64), 64, 64));
+    for (long double scale : {0.0L, -1.0L, (long double)NAN, (long double)INFINITY})
+        EXPECT_THROW(DrawOnWhite(map, false, QPoint(32, 32), QSize(10, 10), scale), TovralError);
+}
