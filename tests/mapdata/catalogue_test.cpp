@@ -1,6 +1,8 @@
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "mapdata/app_path.h"
 #include "mapdata/catalogue.h"
 #include "mapdata/errors.h"
 #include "tools/catalogue_writer.h"
@@ -254,4 +256,13 @@ TEST(CityRow, NameAndCoordinateFields)
     EXPECT_EQ(coordinates(QStringLiteral("SP\tSANTOS\textra\t-235800\t-462000")),
               (QStringList{QStringLiteral("-235800"), QStringLiteral("-462000")}));
     EXPECT_EQ(coordinates(QStringLiteral("SP\tSANTOS\t-235800\t")), (QStringList{QStringLiteral("-235800"), QString()}));
+}
+
+// AppPath is the running executable's folder, set before main, so data paths never depend
+// on the working folder.
+TEST(AppPath, IsTheExecutablesFolder)
+{
+    ASSERT_TRUE(AppPath.endsWith(QLatin1Char('/')));
+    EXPECT_TRUE(QFileInfo::exists(AppPath + QStringLiteral("tovral_utils_tests")));
+    EXPECT_EQ(DataPath(QStringLiteral("txt/ufs.txt")), AppPath + QStringLiteral("img/txt/ufs.txt"));
 }
