@@ -46,9 +46,33 @@ QImage NewBitmap(int width, int height, const char *role)
     return bitmap;
 }
 
+bool UseFastPasses(TResamplePath path, const std::vector<TResampleTapList> &lists)
+{
+    return path == TResamplePath::Fastest && FastPassesAvailable() && FastPassesSuit(lists);
+}
+
+void HorizontalPass(const QImage &source, QImage &intermediate, const std::vector<TResampleTapList> &columnTaps,
+                    TResamplePath path)
+{
+    if (UseFastPasses(path, columnTaps))
+        FastHorizontalPass(source, intermediate, columnTaps);
+    else
+        ReferenceHorizontalPass(source, intermediate, columnTaps);
+}
+
+void VerticalPass(const QImage &intermediate, QImage &destination, const std::vector<TResampleTapList> &rowTaps,
+                  TResamplePath path)
+{
+    if (UseFastPasses(path, rowTaps))
+        FastVerticalPass(intermediate, destination, rowTaps);
+    else
+        ReferenceVerticalPass(intermediate, destination, rowTaps);
+}
+
 } // namespace
 
-void ResampleBitmap(QImage &source, QImage &destination, TResampleKernel kernel, float support)
+void ResampleBitmapUsing(QImage &source, QImage &destination, TResampleKernel kernel, float support,
+                         TResamplePath path)
 {
     CheckArguments(source, destination, kernel, support);
     const int destinationWidth = destination.width();
@@ -67,8 +91,13 @@ void ResampleBitmap(QImage &source, QImage &destination, TResampleKernel kernel,
         destination = NewBitmap(destinationWidth, destinationHeight, "destination");
 
     // Each list set lives only for its own pass.
-    ReferenceHorizontalPass(source, intermediate,
-                            BuildTapLists(destinationWidth, source.width(), xScale, kernel, support));
-    ReferenceVerticalPass(intermediate, destination,
-                          BuildTapLists(destinationHeight, source.height(), yScale, kernel, support));
+    HorizontalPass(source, intermediate, BuildTapLists(destinationWidth, source.width(), xScale, kernel, support),
+                   path);
+    VerticalPass(intermediate, destination, BuildTapLists(destinationHeight, source.height(), yScale, kernel, support),
+                 path);
+}
+
+void ResampleBitmap(QImage &source, QImage &destination, TResampleKernel kernel, float support)
+{
+    ResampleBitmapUsing(source, destination, kernel, support, TResamplePath::Fastest);
 }

@@ -36,3 +36,23 @@ void ReferenceHorizontalPass(const QImage &source, QImage &intermediate,
 // Vertical pass: every intermediate column through the row tap lists into the destination.
 void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
                            const std::vector<TResampleTapList> &rowTaps);
+
+// The accumulation step through double arithmetic, identical in result to AccumulateTap for
+// weights that FastPassesSuit accepts (the proof is in resample_fast.cpp).
+float AccumulateTapFast(float accumulator, uint8_t value, float weight);
+
+// Whether this processor can run the fast passes (they need AVX2).
+bool FastPassesAvailable();
+// Whether every weight keeps the fast passes' arithmetic identical to the reference.
+bool FastPassesSuit(const std::vector<TResampleTapList> &lists);
+void FastHorizontalPass(const QImage &source, QImage &intermediate,
+                        const std::vector<TResampleTapList> &columnTaps);
+void FastVerticalPass(const QImage &intermediate, QImage &destination,
+                      const std::vector<TResampleTapList> &rowTaps);
+
+enum class TResamplePath { Reference, Fastest };
+
+// ResampleBitmap with a choice of passes. Fastest uses the fast passes wherever the processor
+// and the weights allow, and the reference passes elsewhere; both give the same bytes.
+void ResampleBitmapUsing(QImage &source, QImage &destination, TResampleKernel kernel, float support,
+                         TResamplePath path);
