@@ -70,10 +70,11 @@ public:
     // it runs QCoreApplication::processEvents() when an application object exists.
     std::function<void()> ProcessMessages;
 
-private:
-    // Decodes tile index into picture, checking that it has the tile's size.
+    // Decodes tile index into picture (Format_RGB32), refusing a tile whose JPEG stream is
+    // corrupt or has another size than the tile's rectangle. Throws TovralError naming the file.
     void DecodeTile(int index, TJpegDecoder &decoder, QImage &picture) const;
 
+private:
     int32_t FWidth = 0;
     int32_t FHeight = 0;
     std::vector<TMapTile> FTiles;

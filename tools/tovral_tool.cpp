@@ -13,12 +13,22 @@ static int Fail(const QString &line)
     return 1;
 }
 
+// Qt's own diagnostics (a missing runtime folder, font or platform notes) are not the tool's
+// output: a failing command prints exactly one line. Only a fatal message is shown, since
+// the process is about to end on it.
+static void DropQtDiagnostics(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg)
+        Fail(QStringLiteral("Qt: %1").arg(message));
+}
+
 int main(int argc, char **argv)
 {
     // Rendering text (map labels, legends) needs fonts, which need a GUI application; the
     // offscreen platform keeps the tool usable without a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(DropQtDiagnostics);
     QGuiApplication app(argc, argv);
     QStringList arguments = app.arguments().mid(1);
     if (arguments.isEmpty()) {
@@ -28,7 +38,7 @@ int main(int argc, char **argv)
     const QString name = arguments.takeFirst();
     const ToolCommand *command = FindToolCommand(name);
     if (!command)
-        return Fail(QStringLiteral("%1: unknown command\n%2").arg(name, ToolUsage()).trimmed());
+        return Fail(QStringLiteral("%1: unknown command (run tovral-tool alone for the list)").arg(name));
     try {
         return command->Run(arguments);
     } catch (const ToolFailure &failure) {
