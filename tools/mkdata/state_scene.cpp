@@ -1,0 +1,515 @@
+#include "tools/mkdata/state_scene.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "mapdata/names.h"
+#include "tools/mkdata/catalogues.h"
+#include "tools/mkdata/collision_grid.h"
+
+using namespace MapStyle;
+
+const QString kNoronhaName = QStringLiteral("Fernando de Noronha");
+
+namespace {
+
+// Parts of a state further than this from its largest part (islands far out at sea) are
+// left out of the map's extent.
+constexpr double kRemotePartDegrees = 2.0;
+constexpr double kShieldSpacing = 520; // pixels of road between two shields of one road
+constexpr double kPictureMargin = 3;   // labels and shields keep this far from the edges
+
+QPainterPath PathOf(const TProjection &projection, const TPolygon &polygon)
+{
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    for (const QPolygonF &ring : polygon)
+        path.addPolygon(projection.ToPixels(ring)), path.closeSubpath();
+    return path;
+}
+
+TAreaItem AreaItem(QPainterPath path)
+{
+    const QRectF bounds = path.boundingRect();
+    return {std::move(path), bounds};
+}
+
+TLineItem LineItem(const QPolygonF &pixels, int importance = 0, TRoadClass roadClass = TRoadClass::Federal)
+{
+    return {pixels, pixels.boundingRect(), importance, roadClass};
+}
+
+QRectF LargestPartBounds(const TStateArea &area)
+{
+    QRectF largest;
+    for (const TPolygon &part : area.Parts) {
+        const QRectF bounds = BoundsOf(part);
+        if (bounds.width() * bounds.height() > largest.width() * largest.height())
+            largest = bounds;
+    }
+    return largest;
+}
+
+bool IsRemote(const QRectF &partBounds, const QRectF &mainBounds)
+{
+    return !partBounds.intersects(mainBounds.adjusted(-kRemotePartDegrees, -kRemotePartDegrees,
+                                                      kRemotePartDegrees, kRemotePartDegrees));
+}
+
+qreal CapitalRadius(long long population)
+{
+    return 10 + 6 * std::log10(std::max(1.0, population / 200000.0));
+}
+
+// The town's position as the catalogue gives it, read back the way the viewer reads it.
+QPointF CataloguePosition(const TMunicipality &town)
+{
+    long double latitude = 0, longitude = 0;
+    ParseDMS(FormatDMS(town.Latitude), latitude);
+    ParseDMS(FormatDMS(town.Longitude), longitude);
+    return QPointF(double(longitude), double(latitude));
+}
+
+bool Inside(const QRectF &box, const TProjection &projection)
+{
+    return QRectF(0, 0, projection.Width, projection.Height)
+        .adjusted(kPictureMargin, kPictureMargin, -kPictureMargin, -kPictureMargin)
+        .contains(box);
+}
+
+// Half the side of the square a town symbol reserves against labels.
+qreal ReservedHalfSide(const TTownMark &town)
+{
+    return town.Capital ? town.Radius : town.Radius * 0.8 + 0.5;
+}
+
+QRectF SymbolBox(const TTownMark &town)
+{
+    const qreal half = ReservedHalfSide(town);
+    return QRectF(town.Pixel.x() - half, town.Pixel.y() - half, 2 * half, 2 * half);
+}
+
+// Candidate label positions around a symbol, best first: right, left, above, below, then the
+// four diagonals.
+std::vector<TLabelMark> LabelCandidates(const TTownMark &town, const QString &text, const QFont &font,
+                                        QColor colour)
+{
+    const QFontMetricsF metrics(font);
+    const qreal w = metrics.horizontalAdvance(text), a = metrics.ascent() * 0.8, d = metrics.descent() * 0.6;
+    const qreal r = town.Radius + 2, g = ReservedHalfSide(town) + 1.5;
+    const qreal cx = town.Pixel.x(), cy = town.Pixel.y();
+    const QPointF baselines[] = {
+        {cx + r, cy + (a - d) / 2},     {cx - r - w, cy + (a - d) / 2},
+        {cx - w / 2, cy - r - d},       {cx - w / 2, cy + r + a},
+        {cx + g, cy - g - d},           {cx + g, cy + g + a},
+        {cx - g - w, cy - g - d},       {cx - g - w, cy + g + a},
+    };
+    std::vector<TLabelMark> candidates;
+    for (const QPointF &baseline : baselines)
+        candidates.push_back({baseline, text, font, colour,
+                              QRectF(baseline.x() - 1, baseline.y() - a - 1, w + 2, a + d + 2)});
+    return candidates;
+}
+
+// The point at distance along a polyline (clamped to its ends).
+QPointF PointAlong(const QPolygonF &line, const std::vector<double> &cumulative, double distance)
+{
+    const auto next = std::lower_bound(cumulative.begin(), cumulative.end(), distance);
+    if (next == cumulative.begin())
+        return line.front();
+    if (next == cumulative.end())
+        return line.back();
+    const size_t i = size_t(next - cumulative.begin());
+    const double span = cumulative[i] - cumulative[i - 1];
+    const double t = span > 0 ? (distance - cumulative[i - 1]) / span : 0;
+    return line[int(i - 1)] + (line[int(i)] - line[int(i - 1)]) * t;
+}
+
+TShieldKind ShieldKindOf(const TRoad &road)
+{
+    if (road.Kind == TRoadKind::Federal)
+        return TShieldKind::Federal;
+    // State designations that run over a federal road ("MGC-120") get the transitory plate.
+    const QString letters = road.Reference.section(QLatin1Char('-'), 0, 0);
+    return letters.size() == 3 && letters.endsWith(QLatin1Char('C')) ? TShieldKind::TransitoryState
+                                                                     : TShieldKind::State;
+}
+
+} // namespace
+
+TStateScene::TStateScene(const TGeodata &data, const std::vector<TBorderRun> &boundaries, const QString &uf,
+                         double megaPixels)
+    : FUF(uf)
+{
+    const TUFName *name = data.UFName(uf);
+    FStateName = name ? name->Name : uf;
+    ChooseExtent(data);
+    FProjection = ChooseProjection(FExtent, megaPixels > 0 ? megaPixels : TargetMegaPixels(FExtent));
+    CollectAreas(data);
+    CollectLines(data, boundaries);
+    CollectTowns(data);
+    PlaceTitle(data);
+    BuildInset(data);
+    PlaceNamesAndShields(data);
+}
+
+void TStateScene::ChooseExtent(const TGeodata &data)
+{
+    const TStateArea &area = *data.StateArea(FUF);
+    const QRectF main = LargestPartBounds(area);
+    for (const TPolygon &part : area.Parts)
+        if (!IsRemote(BoundsOf(part), main))
+            FExtent |= BoundsOf(part);
+    for (const TMunicipality &town : data.Municipalities)
+        if (town.UF == FUF && town.Name == kNoronhaName)
+            FExtent |= QRectF(double(kNoronhaFixedLongitude) - 0.6, double(kNoronhaFixedLatitude) - 0.45, 1.2, 0.9);
+    const double margin = std::max(0.15, 0.05 * std::max(FExtent.width(), FExtent.height()));
+    FExtent.adjust(-margin, -margin, margin, margin);
+}
+
+void TStateScene::CollectAreas(const TGeodata &data)
+{
+    const QRectF view(double(FProjection.West), double(FProjection.Latitude(FProjection.Height)),
+                      double(FProjection.Width / FProjection.PixelsPerDegreeX),
+                      double(FProjection.Height / FProjection.PixelsPerDegreeY));
+    for (const TPolygon &country : data.Countries)
+        if (BoundsOf(country).intersects(view))
+            FCountries.push_back(AreaItem(PathOf(FProjection, country)));
+    QPainterPath own;
+    own.setFillRule(Qt::OddEvenFill);
+    for (const TStateArea &state : data.States)
+        for (const TPolygon &part : state.Parts) {
+            if (state.UF == FUF)
+                own.addPath(PathOf(FProjection, part));
+            else if (BoundsOf(part).intersects(view))
+                FOtherStates.push_back(AreaItem(PathOf(FProjection, part)));
+        }
+    FState = AreaItem(own);
+    for (const TLake &lake : data.Lakes)
+        if (BoundsOf(lake.Area).intersects(view))
+            FLakes.push_back(AreaItem(PathOf(FProjection, lake.Area)));
+}
+
+void TStateScene::CollectLines(const TGeodata &data, const std::vector<TBorderRun> &boundaries)
+{
+    const QRectF picture(0, 0, FProjection.Width, FProjection.Height);
+    for (const TBorderRun &run : boundaries) {
+        if (!DrawnOnMapOf(run, FUF))
+            continue;
+        const QPolygonF pixels = FProjection.ToPixels(run.Line);
+        if (!pixels.boundingRect().intersects(picture))
+            continue;
+        switch (run.Kind) {
+        case TBorderKind::Coast: FCoast.push_back(LineItem(pixels)); break;
+        case TBorderKind::Interstate: FInterstate.push_back(LineItem(pixels)); break;
+        case TBorderKind::International: FInternational.push_back(LineItem(pixels)); break;
+        }
+    }
+    for (const TRiver &river : data.Rivers) {
+        const QPolygonF pixels = FProjection.ToPixels(river.Line);
+        if (pixels.boundingRect().intersects(picture))
+            FRivers.push_back(LineItem(pixels, river.Importance));
+    }
+    for (const TRoad &road : data.Roads) {
+        const QPolygonF pixels = FProjection.ToPixels(road.Line);
+        if (pixels.boundingRect().intersects(picture))
+            FRoads.push_back(LineItem(pixels, 0, road.Kind == TRoadKind::Federal ? TRoadClass::Federal
+                                                                                : TRoadClass::State));
+    }
+}
+
+void TStateScene::CollectTowns(const TGeodata &data)
+{
+    const QRectF picture(0, 0, FProjection.Width, FProjection.Height);
+    for (const TMunicipality &municipality : data.Municipalities) {
+        TTownMark town;
+        town.Name = municipality.Name;
+        town.Pixel = FProjection.ToPixel(CataloguePosition(municipality));
+        town.Capital = municipality.Capital;
+        town.OwnState = municipality.UF == FUF;
+        town.Population = municipality.Population;
+        town.Class = TownClassOf(municipality.Population);
+        town.Radius = town.Capital ? CapitalRadius(town.Population) : TownSymbolRadius(town.Class);
+        if (!picture.contains(town.Pixel) || (town.OwnState && town.Name == kNoronhaName))
+            continue;
+        (town.OwnState ? FTowns : FNeighbourTowns).push_back(town);
+    }
+    auto byImportance = [](const TTownMark &a, const TTownMark &b) {
+        if (a.Capital != b.Capital)
+            return a.Capital;
+        return a.Population > b.Population;
+    };
+    std::stable_sort(FTowns.begin(), FTowns.end(), byImportance);
+    std::stable_sort(FNeighbourTowns.begin(), FNeighbourTowns.end(), byImportance);
+}
+
+void TStateScene::PlaceTitle(const TGeodata &)
+{
+    FTitleScale = std::clamp(FProjection.Width / 3500.0, 1.0, 2.5);
+    const QFontMetricsF metrics(TitleFont(30));
+    const qreal width = std::max<qreal>(320, metrics.horizontalAdvance(FStateName) + 40) * FTitleScale;
+    const qreal height = 128 * FTitleScale, margin = 24;
+    const qreal right = FProjection.Width - margin - width, bottom = FProjection.Height - margin - height;
+    const QRectF corners[] = {QRectF(margin, margin, width, height), QRectF(right, margin, width, height),
+                              QRectF(margin, bottom, width, height), QRectF(right, bottom, width, height)};
+    // The corner that covers the least of the state.
+    int bestCover = -1;
+    for (const QRectF &corner : corners) {
+        int cover = 0;
+        for (int i = 0; i <= 8; ++i)
+            for (int j = 0; j <= 4; ++j)
+                cover += FState.Path.contains(QPointF(corner.left() + corner.width() * i / 8,
+                                                      corner.top() + corner.height() * j / 4));
+        for (const TTownMark &town : FTowns)
+            cover += corner.contains(town.Pixel) ? 2 : 0;
+        if (bestCover < 0 || cover < bestCover) {
+            bestCover = cover;
+            FTitleFrame = corner;
+        }
+    }
+    // A scale bar of a round length no longer than 200 pixels.
+    const long double kmPerPixel = 111.32L / FProjection.PixelsPerDegreeY;
+    for (long double km : {1.0L, 2.0L, 5.0L, 10.0L, 20.0L, 25.0L, 50.0L, 100.0L, 200.0L, 500.0L})
+        if (km / kmPerPixel <= 200 * FTitleScale)
+            FScaleBarKm = km;
+}
+
+void TStateScene::BuildInset(const TGeodata &data)
+{
+    const TMunicipality *seat = nullptr;
+    for (const TMunicipality &town : data.Municipalities)
+        if (town.UF == FUF && town.Name == kNoronhaName)
+            seat = &town;
+    if (!seat)
+        return;
+    FHasInset = true;
+    const QPointF centre = FProjection.ToPixel(kNoronhaFixedLongitude, kNoronhaFixedLatitude);
+    FInset.Frame = QRectF(centre.x() - 170, centre.y() - 115, 340, 230);
+    FInset.Title = QStringLiteral("Arquipélago de Fernando de Noronha");
+    const QPointF seatLonLat = CataloguePosition(*seat);
+
+    // The islands near the seat, enlarged around it so that the seat lands on the centre.
+    std::vector<const TPolygon *> islands;
+    double reachX = 0.01, reachY = 0.01;
+    const double shrink = std::cos(seatLonLat.y() * M_PI / 180);
+    for (const TPolygon &part : data.StateArea(FUF)->Parts) {
+        const QRectF bounds = BoundsOf(part);
+        if (!bounds.adjusted(-0.5, -0.5, 0.5, 0.5).contains(seatLonLat))
+            continue;
+        islands.push_back(&part);
+        reachX = std::max({reachX, std::abs(bounds.left() - seatLonLat.x()), std::abs(bounds.right() - seatLonLat.x())});
+        reachY = std::max({reachY, std::abs(bounds.top() - seatLonLat.y()), std::abs(bounds.bottom() - seatLonLat.y())});
+    }
+    const double scale = std::min((FInset.Frame.width() / 2 - 16) / (reachX * shrink),
+                                  (FInset.Frame.height() / 2 - 34) / reachY);
+    for (const TPolygon *island : islands) {
+        QPainterPath path;
+        for (const QPolygonF &ring : *island) {
+            QPolygonF pixels;
+            for (const QPointF &p : ring)
+                pixels << QPointF(centre.x() + (p.x() - seatLonLat.x()) * shrink * scale,
+                                  centre.y() + (seatLonLat.y() - p.y()) * scale);
+            path.addPolygon(pixels);
+            path.closeSubpath();
+        }
+        FInset.Land.push_back(AreaItem(path));
+    }
+    FInset.Town = {seat->Name, centre, TownClassOf(seat->Population), false, true, seat->Population,
+                   TownSymbolRadius(TownClassOf(seat->Population))};
+    FInset.Label = LabelCandidates(FInset.Town, seat->Name, TownNameFont(TTownClass::From25kTo100k), Ink())[3];
+}
+
+void TStateScene::PlaceNamesAndShields(const TGeodata &data)
+{
+    TCollisionGrid taken;
+    taken.Add(FTitleFrame);
+    if (FHasInset)
+        taken.Add(FInset.Frame);
+    for (const TTownMark &town : FTowns)
+        taken.Add(SymbolBox(town));
+    for (const TTownMark &town : FNeighbourTowns)
+        taken.Add(SymbolBox(town));
+
+    auto placeLabel = [&](const TTownMark &town) {
+        const QFont font = town.Capital ? CapitalNameFont() : TownNameFont(town.Class);
+        const QColor colour = town.OwnState ? Ink() : QColor(0x5A, 0x5A, 0x5A);
+        const QString text = town.Capital ? UpperCase(town.Name) : town.Name;
+        for (const TLabelMark &candidate : LabelCandidates(town, text, font, colour))
+            if (Inside(candidate.Box, FProjection) && !taken.Collides(candidate.Box)) {
+                taken.Add(candidate.Box);
+                FLabels.push_back(candidate);
+                return;
+            }
+    };
+    auto major = [](const TTownMark &town) { return town.Capital || town.Population >= 100000; };
+    for (const TTownMark &town : FTowns)
+        if (major(town))
+            placeLabel(town);
+
+    for (const TRoad &road : data.Roads) {
+        // Access spurs ("SPA-060/270") are short and many: they go without shields.
+        if (road.UF != FUF || road.Reference.isEmpty() || road.Reference.contains(QLatin1Char('/')))
+            continue;
+        const QPolygonF line = FProjection.ToPixels(road.Line);
+        std::vector<double> cumulative{0};
+        for (int i = 1; i < line.size(); ++i)
+            cumulative.push_back(cumulative.back() + QLineF(line[i - 1], line[i]).length());
+        const double length = cumulative.back();
+        if (length < 60)
+            continue;
+        const TShieldKind kind = ShieldKindOf(road);
+        const QString text = ShieldText(road.Reference, kind);
+        const double spacing = kind == TShieldKind::Federal ? kShieldSpacing : kShieldSpacing * 1.5;
+        for (double at = std::min(spacing / 2, length / 2); at < length; at += spacing)
+            for (double shift : {0.0, 40.0, -40.0, 80.0, -80.0, 130.0, -130.0}) {
+                const QPointF centre = PointAlong(line, cumulative, at + shift);
+                const QRectF box = ShieldRect(centre, text, kind).adjusted(-2, -2, 2, 2);
+                if (Inside(box, FProjection) && !taken.Collides(box)) {
+                    taken.Add(box);
+                    FShields.push_back({centre, text, kind, box});
+                    break;
+                }
+            }
+    }
+
+    for (const TTownMark &town : FTowns)
+        if (!major(town))
+            placeLabel(town);
+    for (const TTownMark &town : FNeighbourTowns)
+        placeLabel(town);
+}
+
+void TStateScene::DrawBand(QImage &band, int top) const
+{
+    QPainter painter(&band);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.translate(0, -top);
+    Draw(painter, QRectF(0, top, band.width(), band.height()));
+}
+
+void TStateScene::Draw(QPainter &painter, const QRectF &band) const
+{
+    // Items reach this far beyond their geometry (line widths, halos).
+    const QRectF visible = band.adjusted(-12, -12, 12, 12);
+    painter.fillRect(band, Sea());
+    painter.setPen(Qt::NoPen);
+    auto fill = [&](const std::vector<TAreaItem> &areas, QColor colour) {
+        painter.setBrush(colour);
+        for (const TAreaItem &area : areas)
+            if (area.Bounds.intersects(visible))
+                painter.drawPath(area.Path);
+    };
+    fill(FCountries, ForeignLand());
+    fill(FOtherStates, OtherStateLand());
+    fill({FState}, StateLand());
+    for (const TAreaItem &lake : FLakes)
+        if (lake.Bounds.intersects(visible))
+            DrawLake(painter, lake.Path);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(ShorePen());
+    for (const TLineItem &coast : FCoast)
+        if (coast.Bounds.intersects(visible))
+            painter.drawPolyline(coast.Line);
+    for (const TLineItem &river : FRivers)
+        if (river.Bounds.intersects(visible))
+            DrawRiver(painter, river.Line, river.Importance);
+    for (const TLineItem &line : FInterstate)
+        if (line.Bounds.intersects(visible))
+            DrawBoundary(painter, line.Line, TBoundaryKind::Interstate);
+    for (const TLineItem &line : FInternational)
+        if (line.Bounds.intersects(visible))
+            DrawBoundary(painter, line.Line, TBoundaryKind::International);
+
+    for (const TLineItem &road : FRoads)
+        if (road.Bounds.intersects(visible))
+            DrawRoadCasing(painter, road.Line, road.RoadClass);
+    for (TRoadClass roadClass : {TRoadClass::State, TRoadClass::Federal})
+        for (const TLineItem &road : FRoads)
+            if (road.RoadClass == roadClass && road.Bounds.intersects(visible))
+                DrawRoad(painter, road.Line, roadClass);
+
+    auto drawTown = [&](const TTownMark &town) {
+        if (!visible.contains(town.Pixel) && !SymbolBox(town).intersects(visible))
+            return;
+        if (town.Capital)
+            DrawCapitalArea(painter, town.Pixel, town.Radius);
+        else
+            DrawTownSymbol(painter, town.Pixel, town.Class);
+    };
+    for (const TTownMark &town : FNeighbourTowns)
+        drawTown(town);
+    for (auto it = FTowns.rbegin(); it != FTowns.rend(); ++it)
+        drawTown(*it);
+    for (const TShieldMark &shield : FShields)
+        if (shield.Box.intersects(visible))
+            DrawShield(painter, shield.Centre, shield.Text, shield.Kind);
+    for (const TLabelMark &label : FLabels)
+        if (label.Box.intersects(visible))
+            DrawHaloText(painter, label.Baseline, label.Text, label.Font, label.Colour);
+    if (FTitleFrame.intersects(visible))
+        DrawTitle(painter);
+    if (FHasInset && FInset.Frame.intersects(visible))
+        DrawInset(painter);
+}
+
+void TStateScene::DrawTitle(QPainter &painter) const
+{
+    // Laid out at 1:1 and scaled into the frame.
+    const QRectF frame(0, 0, FTitleFrame.width() / FTitleScale, FTitleFrame.height() / FTitleScale);
+    painter.save();
+    painter.translate(FTitleFrame.topLeft());
+    painter.scale(FTitleScale, FTitleScale);
+    painter.setPen(QPen(Ink(), 2));
+    painter.setBrush(Qt::white);
+    painter.drawRect(frame);
+    painter.setPen(QPen(Federal(), 4));
+    painter.drawLine(QPointF(frame.left() + 2, frame.top() + 4), QPointF(frame.right() - 2, frame.top() + 4));
+    painter.setPen(Ink());
+    painter.setFont(TitleFont(30));
+    painter.drawText(QRectF(frame.left() + 16, frame.top() + 12, frame.width() - 32, 38),
+                     Qt::AlignLeft | Qt::AlignVCenter, FStateName);
+    painter.setFont(CaptionFont(14));
+    painter.drawText(QRectF(frame.left() + 16, frame.top() + 50, frame.width() - 32, 20),
+                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Mapa Rodoviário"));
+    // Scale bar: alternate black and white halves.
+    const qreal barLength = qreal(FScaleBarKm * FProjection.PixelsPerDegreeY / 111.32L) / FTitleScale;
+    const QPointF barStart(frame.left() + 16, frame.top() + 86);
+    painter.setPen(QPen(Ink(), 1));
+    painter.setBrush(Ink());
+    painter.drawRect(QRectF(barStart, QSizeF(barLength / 2, 5)));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(barStart + QPointF(barLength / 2, 0), QSizeF(barLength / 2, 5)));
+    painter.setFont(CaptionFont(11));
+    painter.drawText(QPointF(barStart.x() + barLength + 8, barStart.y() + 6),
+                     QStringLiteral("%1 km").arg(double(FScaleBarKm)));
+    painter.setFont(CaptionFont(9));
+    painter.drawText(QRectF(frame.left() + 16, frame.bottom() - 24, frame.width() - 32, 16),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Fontes: IBGE, Natural Earth, © colaboradores do OpenStreetMap"));
+    painter.restore();
+}
+
+void TStateScene::DrawInset(QPainter &painter) const
+{
+    painter.save();
+    painter.setPen(QPen(Ink(), 1.5));
+    painter.setBrush(Sea());
+    painter.drawRect(FInset.Frame);
+    painter.setClipRect(FInset.Frame.adjusted(1, 1, -1, -1), Qt::IntersectClip);
+    painter.setBrush(StateLand());
+    painter.setPen(ShorePen());
+    for (const TAreaItem &island : FInset.Land)
+        painter.drawPath(island.Path);
+    DrawTownSymbol(painter, FInset.Town.Pixel, FInset.Town.Class);
+    DrawHaloText(painter, FInset.Label.Baseline, FInset.Label.Text, FInset.Label.Font, FInset.Label.Colour);
+    painter.setFont(CaptionFont(12, true));
+    painter.setPen(Ink());
+    painter.drawText(FInset.Frame.adjusted(8, 4, -8, -4), Qt::AlignHCenter | Qt::AlignTop, FInset.Title);
+    painter.setFont(CaptionFont(10));
+    painter.drawText(FInset.Frame.adjusted(8, 4, -8, -4), Qt::AlignHCenter | Qt::AlignBottom,
+                     QStringLiteral("Em escala ampliada, fora de sua posição"));
+    painter.restore();
+}
