@@ -90,11 +90,13 @@ void ResampleBitmapUsing(QImage &source, QImage &destination, TResampleKernel ke
     if (destination.format() != kPixelFormat)
         destination = NewBitmap(destinationWidth, destinationHeight, "destination");
 
-    // Each list set lives only for its own pass.
-    HorizontalPass(source, intermediate, BuildTapLists(destinationWidth, source.width(), xScale, kernel, support),
-                   path);
-    VerticalPass(intermediate, destination, BuildTapLists(destinationHeight, source.height(), yScale, kernel, support),
-                 path);
+    std::vector<TResampleTapList> taps = BuildTapLists(destinationWidth, source.width(), xScale, kernel, support);
+    HorizontalPass(source, intermediate, taps, path);
+    // The lists depend only on the two extents, so a piece scaled alike on both axes (most map
+    // pieces are square) reuses the column lists for its rows.
+    if (destinationHeight != destinationWidth || source.height() != source.width())
+        taps = BuildTapLists(destinationHeight, source.height(), yScale, kernel, support);
+    VerticalPass(intermediate, destination, taps, path);
 }
 
 void ResampleBitmap(QImage &source, QImage &destination, TResampleKernel kernel, float support)

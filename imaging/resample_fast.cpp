@@ -22,6 +22,13 @@
 // double in the normal Single range means its 29 low mantissa bits are 1 followed by 28 zeros,
 // and redo that one step in Extended.
 //
+// Most tap lists do not even need that check. Every partial sum is a multiple of u, the
+// smallest Single ulp among the list's weights (v·w is a multiple of ulp(w), and rounding a
+// multiple of u to a Single yields a multiple of u). If moreover every partial sum stays below
+// 2^53·u, it is exact in double, so D = L = S. The partial sums never exceed 255·Σ|w| grown by
+// at most one Single rounding per tap, under twice that bound for up to 2^16 taps; lists whose
+// doubled bound is below 2^53·u run unchecked.
+//
 // This needs every partial sum to stay in the normal Single range: all weights finite with
 // 2^-100 <= |w| <= 2^100 and at most 2^16 taps per list. Then every non-zero sum is a multiple
 // of 2^-123 (by induction, rounding to Single keeps that), so at least 2^-123, and no sum
@@ -30,10 +37,13 @@
 //
 // Layout
 // ------
-// Both passes reduce to one operation: given tap lists over "lines" of bytes, every output
-// line is the byte-wise weighted sum of the lines its taps select. The vertical pass applies it
-// to intermediate rows directly. The horizontal pass first transposes a strip of source rows
-// so that each source column becomes a contiguous line, filters, and transposes back.
+// Both passes reduce to one operation on "lines" of 96 channel values (32 pixels): every output
+// line is the value-wise weighted sum of the source lines its taps select. The horizontal pass
+// transposes a strip of 32 source rows so that each source column becomes a line; the vertical
+// pass cuts the intermediate bitmap into stripes 32 pixels wide, each intermediate row giving
+// one line. Lines hold the bytes as floats, converted once per strip rather than once per tap,
+// so that a tap costs a load, a fused multiply-add and the rounding to Single. A strip or
+// stripe takes SW × 384 or SH × 384 bytes, and stays in the processor's cache.
 #include "imaging/resample_passes.h"
 
 #include <immintrin.h>
@@ -41,6 +51,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -52,10 +63,12 @@ constexpr float kSmallestWeight = 0x1p-100f;
 constexpr float kLargestWeight = 0x1p100f;
 constexpr size_t kMostTaps = size_t(1) << 16;
 
-// Rows transposed at a time by the horizontal pass; 32 rows of 3 bytes make a line of 96
-// bytes, three blocks of 32.
-constexpr int kStripRows = 32;
-constexpr int kStripLineBytes = kStripRows * kChannels;
+// Pixels per strip (horizontal pass) or stripe (vertical pass), and channel values per line.
+constexpr int kLinePixels = 32;
+constexpr int kLineValues = kLinePixels * kChannels;
+// Values filtered together: 8 registers of 4 doubles.
+constexpr int kBlockValues = 32;
+static_assert(kLineValues % kBlockValues == 0);
 
 bool IsSingleMidpoint(double value)
 {
@@ -68,74 +81,93 @@ bool WeightKeepsDoubleExact(float weight)
     return magnitude >= kSmallestWeight && magnitude <= kLargestWeight;
 }
 
-// One output byte at a time, for the bytes of a line that do not fill a vector block.
-void FilterBytesScalar(const TResampleTapList &taps, const uchar *base, qsizetype pitch, int from, int to,
-                       uchar *out)
+// Whether every partial sum of the list is exact in double, so that no midpoint check is needed.
+bool SumsStayExactInDouble(const TResampleTapList &taps)
 {
-    for (int b = from; b < to; ++b) {
-        float accumulator = 0.0f;
-        for (const TResampleTap &tap : taps)
-            accumulator = AccumulateTapFast(accumulator, base[tap.SourceIndex * pitch + b], tap.Weight);
-        out[b] = AccumulatorToByte(accumulator);
+    long double magnitudes = 0;
+    int smallestUlpExponent = std::numeric_limits<int>::max();
+    for (const TResampleTap &tap : taps) {
+        magnitudes += std::fabs(tap.Weight);
+        int exponent;
+        std::frexp(tap.Weight, &exponent); // |w| = m · 2^exponent, 0.5 <= m < 1
+        smallestUlpExponent = std::min(smallestUlpExponent, exponent - std::numeric_limits<float>::digits);
     }
+    return 2 * 255 * magnitudes < std::ldexp(1.0L, std::numeric_limits<double>::digits + smallestUlpExponent);
 }
 
-// Block of Groups × 4 bytes: each group of four channel values is held as four doubles whose
-// values are always Singles.
-template <int Groups>
+// One block of kBlockValues output values. Each group of four is held as four doubles whose
+// values are always Singles. Checked blocks look for sums on a Single midpoint.
+template <bool Checked>
 struct TBlockFilter {
-    __attribute__((target("avx2"))) static void Run(const TResampleTapList &taps, const uchar *base,
-                                                    qsizetype pitch, uchar *out)
+    static constexpr int kGroups = kBlockValues / 4;
+
+    __attribute__((target("avx2,fma"))) static void Run(const TResampleTapList &taps, const float *lines,
+                                                        uchar *out)
     {
         const __m256i lowBits = _mm256_set1_epi64x(int64_t(kLowMantissaBits));
         const __m256i midpoint = _mm256_set1_epi64x(int64_t(kSingleMidpointBits));
-        __m256d accumulators[Groups];
-        for (int g = 0; g < Groups; ++g)
+        __m256d accumulators[kGroups];
+        for (int g = 0; g < kGroups; ++g)
             accumulators[g] = _mm256_setzero_pd();
         for (const TResampleTap &tap : taps) {
-            const uchar *line = base + tap.SourceIndex * pitch;
+            const float *line = lines + tap.SourceIndex * kLineValues;
             const __m256d weight = _mm256_set1_pd(tap.Weight);
-            __m256d sums[Groups];
+            __m256d sums[kGroups];
             __m256i midpoints = _mm256_setzero_si256();
-            for (int g = 0; g < Groups; ++g) {
-                int32_t fourBytes;
-                std::memcpy(&fourBytes, line + 4 * g, sizeof fourBytes);
-                const __m256d values = _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(fourBytes)));
-                sums[g] = _mm256_add_pd(accumulators[g], _mm256_mul_pd(values, weight));
-                const __m256i low = _mm256_and_si256(_mm256_castpd_si256(sums[g]), lowBits);
-                midpoints = _mm256_or_si256(midpoints, _mm256_cmpeq_epi64(low, midpoint));
+            for (int g = 0; g < kGroups; ++g) {
+                const __m256d values = _mm256_cvtps_pd(_mm_loadu_ps(line + 4 * g));
+                sums[g] = _mm256_fmadd_pd(values, weight, accumulators[g]);
+                if constexpr (Checked) {
+                    const __m256i low = _mm256_and_si256(_mm256_castpd_si256(sums[g]), lowBits);
+                    midpoints = _mm256_or_si256(midpoints, _mm256_cmpeq_epi64(low, midpoint));
+                }
             }
-            if (!_mm256_testz_si256(midpoints, midpoints)) [[unlikely]]
+            if (Checked && !_mm256_testz_si256(midpoints, midpoints)) [[unlikely]]
                 RedoMidpoints(accumulators, sums, line, tap.Weight);
-            for (int g = 0; g < Groups; ++g)
-                accumulators[g] = _mm256_cvtps_pd(_mm256_cvtpd_ps(sums[g]));
+            for (int g = 0; g < kGroups; ++g)
+                accumulators[g] = RoundedToSingle(sums[g]);
         }
         StoreBytes(accumulators, out);
     }
 
-    // The rare steps whose double sum sits exactly between two Singles, redone in Extended.
-    __attribute__((target("avx2"), noinline, cold)) static void RedoMidpoints(const __m256d *accumulators,
-                                                                              __m256d *sums, const uchar *line,
-                                                                              float weight)
+    // Rounds doubles to the nearest Single, ties to even, without leaving the double format:
+    // adding just under half a Single ulp plus the ulp's parity bit to the bit pattern carries
+    // into the kept bits exactly when rounding goes up (into the exponent too, which is right),
+    // then the 29 dropped bits are cleared. Valid for finite doubles in the normal Single range,
+    // which the weight bounds guarantee; integer operations are cheaper here than two
+    // conversions.
+    __attribute__((target("avx2,fma"))) static __m256d RoundedToSingle(__m256d values)
     {
-        for (int g = 0; g < Groups; ++g) {
+        const __m256i bits = _mm256_castpd_si256(values);
+        const __m256i parity = _mm256_and_si256(_mm256_srli_epi64(bits, 29), _mm256_set1_epi64x(1));
+        const __m256i biased =
+            _mm256_add_epi64(_mm256_add_epi64(bits, _mm256_set1_epi64x(int64_t(kSingleMidpointBits - 1))), parity);
+        return _mm256_castsi256_pd(_mm256_andnot_si256(_mm256_set1_epi64x(int64_t(kLowMantissaBits)), biased));
+    }
+
+    // The rare steps whose double sum sits exactly between two Singles, redone in Extended.
+    __attribute__((target("avx2,fma"), noinline, cold)) static void RedoMidpoints(const __m256d *accumulators,
+                                                                                   __m256d *sums, const float *line,
+                                                                                   float weight)
+    {
+        for (int g = 0; g < kGroups; ++g) {
             alignas(32) double before[4];
             alignas(32) double after[4];
             _mm256_store_pd(before, accumulators[g]);
             _mm256_store_pd(after, sums[g]);
             for (int lane = 0; lane < 4; ++lane)
                 if (IsSingleMidpoint(after[lane]))
-                    after[lane] = AccumulateTap(float(before[lane]), line[4 * g + lane], weight);
+                    after[lane] = AccumulateTap(float(before[lane]), uint8_t(line[4 * g + lane]), weight);
             sums[g] = _mm256_load_pd(after);
         }
     }
 
     // Clamps to 0..255 and rounds half to even (the default rounding of the conversion).
-    __attribute__((target("avx2"))) static void StoreBytes(const __m256d *accumulators, uchar *out)
+    __attribute__((target("avx2,fma"))) static void StoreBytes(const __m256d *accumulators, uchar *out)
     {
         const __m256d zero = _mm256_setzero_pd();
         const __m256d top = _mm256_set1_pd(255.0);
-        for (int g = 0; g < Groups; g += 4) {
+        for (int g = 0; g < kGroups; g += 4) {
             __m128i words[4];
             for (int k = 0; k < 4; ++k)
                 words[k] = _mm256_cvtpd_epi32(_mm256_min_pd(_mm256_max_pd(accumulators[g + k], zero), top));
@@ -146,51 +178,63 @@ struct TBlockFilter {
     }
 };
 
-// Filters bytes 0..length-1 of one output line from the lines base + SourceIndex × pitch.
-__attribute__((target("avx2"))) void FilterLine(const TResampleTapList &taps, const uchar *base,
-                                                qsizetype pitch, int length, uchar *out)
-{
-    int b = 0;
-    for (; b + 32 <= length; b += 32)
-        TBlockFilter<8>::Run(taps, base + b, pitch, out + b);
-    for (; b + 16 <= length; b += 16)
-        TBlockFilter<4>::Run(taps, base + b, pitch, out + b);
-    FilterBytesScalar(taps, base, pitch, b, length, out);
-}
-
-// Copies rows first..first+count-1 of a 24-bit bitmap into lines of kStripLineBytes, one line
-// per column, and back.
-void TransposeRowsToLines(const QImage &bitmap, int first, int count, uchar *lines)
-{
-    for (int r = 0; r < count; ++r) {
-        const uchar *pixel = bitmap.constScanLine(first + r);
-        uchar *target = lines + r * kChannels;
-        for (int x = 0; x < bitmap.width(); ++x, pixel += kChannels, target += kStripLineBytes)
-            std::memcpy(target, pixel, kChannels);
+// The tap lists of one pass, each with whether its sums need the midpoint check.
+class TLineFilter {
+public:
+    explicit TLineFilter(const std::vector<TResampleTapList> &lists) : FLists(lists)
+    {
+        FNeedsCheck.reserve(lists.size());
+        for (const TResampleTapList &taps : lists)
+            FNeedsCheck.push_back(!SumsStayExactInDouble(taps));
     }
-}
 
-void TransposeLinesToRows(const uchar *lines, int first, int count, QImage &bitmap)
-{
-    for (int r = 0; r < count; ++r) {
-        uchar *pixel = bitmap.scanLine(first + r);
-        const uchar *source = lines + r * kChannels;
-        for (int x = 0; x < bitmap.width(); ++x, pixel += kChannels, source += kStripLineBytes)
-            std::memcpy(pixel, source, kChannels);
+    // Output line i (kLineValues bytes) from the lines, kLineValues floats each.
+    void Run(size_t i, const float *lines, uchar *out) const
+    {
+        for (int b = 0; b < kLineValues; b += kBlockValues)
+            if (FNeedsCheck[i])
+                TBlockFilter<true>::Run(FLists[i], lines + b, out + b);
+            else
+                TBlockFilter<false>::Run(FLists[i], lines + b, out + b);
     }
+
+private:
+    const std::vector<TResampleTapList> &FLists;
+    std::vector<bool> FNeedsCheck;
+};
+
+// Source rows first..first+rows-1 become column lines: pixel (x, first + r) goes to line x,
+// values 3r..3r+2. Lines are written whole, one after the other, while the strip's rows are
+// read a pixel at a time; each pixel is loaded and converted as four bytes, the fourth value
+// landing on the next pixel's slot before that pixel overwrites it (hence lines are filled in
+// ascending order). The last column is copied byte by byte, since its fourth byte may lie
+// beyond the bitmap, and its line has no next line to spill into.
+__attribute__((target("avx2,fma"))) void StripToColumnLines(const QImage &source, int first, int rows,
+                                                            float *lines)
+{
+    const int width = source.width();
+    const uchar *stripRows[kLinePixels];
+    for (int r = 0; r < rows; ++r)
+        stripRows[r] = source.constScanLine(first + r);
+    for (int x = 0; x + 1 < width; ++x) {
+        float *value = lines + size_t(x) * kLineValues;
+        for (int r = 0; r < rows; ++r, value += kChannels) {
+            int32_t fourBytes;
+            std::memcpy(&fourBytes, stripRows[r] + x * kChannels, sizeof fourBytes);
+            _mm_storeu_ps(value, _mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(fourBytes))));
+        }
+    }
+    float *value = lines + size_t(width - 1) * kLineValues;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < kChannels; ++c)
+            value[r * kChannels + c] = stripRows[r][(width - 1) * kChannels + c];
 }
 
 } // namespace
 
-float AccumulateTapFast(float accumulator, uint8_t value, float weight)
-{
-    const double sum = double(accumulator) + double(value) * double(weight);
-    return IsSingleMidpoint(sum) ? AccumulateTap(accumulator, value, weight) : float(sum);
-}
-
 bool FastPassesAvailable()
 {
-    return __builtin_cpu_supports("avx2");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 
 bool FastPassesSuit(const std::vector<TResampleTapList> &lists)
@@ -204,24 +248,50 @@ bool FastPassesSuit(const std::vector<TResampleTapList> &lists)
 
 void FastHorizontalPass(const QImage &source, QImage &intermediate, const std::vector<TResampleTapList> &columnTaps)
 {
-    // Zero-filled so that the unused rows of the last strip are defined bytes.
-    std::vector<uchar> sourceLines(size_t(source.width()) * kStripLineBytes, 0);
-    std::vector<uchar> outputLines(size_t(intermediate.width()) * kStripLineBytes);
-    for (int first = 0; first < source.height(); first += kStripRows) {
-        const int count = std::min(kStripRows, source.height() - first);
-        TransposeRowsToLines(source, first, count, sourceLines.data());
-        for (size_t i = 0; i < columnTaps.size(); ++i)
-            FilterLine(columnTaps[i], sourceLines.data(), kStripLineBytes, count * kChannels,
-                       outputLines.data() + i * kStripLineBytes);
-        TransposeLinesToRows(outputLines.data(), first, count, intermediate);
+    const int sourceWidth = source.width();
+    const int outputWidth = intermediate.width();
+    // Zero at first, so that the unused rows of a last partial strip hold defined values.
+    std::vector<float> columns(size_t(sourceWidth) * kLineValues, 0.0f);
+    float *firstColumn = columns.data();
+    std::vector<uchar> outputColumns(size_t(outputWidth) * kLineValues);
+    const TLineFilter filter(columnTaps);
+    for (int first = 0; first < source.height(); first += kLinePixels) {
+        const int rows = std::min(kLinePixels, source.height() - first);
+        StripToColumnLines(source, first, rows, firstColumn);
+        for (int i = 0; i < outputWidth; ++i)
+            filter.Run(size_t(i), firstColumn, outputColumns.data() + size_t(i) * kLineValues);
+        for (int r = 0; r < rows; ++r) {
+            uchar *pixel = intermediate.scanLine(first + r);
+            const uchar *value = outputColumns.data() + r * kChannels;
+            for (int i = 0; i < outputWidth; ++i, pixel += kChannels, value += kLineValues)
+                std::memcpy(pixel, value, kChannels);
+        }
     }
 }
 
 void FastVerticalPass(const QImage &intermediate, QImage &destination, const std::vector<TResampleTapList> &rowTaps)
 {
-    const uchar *base = intermediate.constBits();
+    const int sourceHeight = intermediate.height();
+    const uchar *firstRow = intermediate.constBits();
     const qsizetype pitch = intermediate.bytesPerLine();
-    const int length = destination.width() * kChannels;
-    for (size_t i = 0; i < rowTaps.size(); ++i)
-        FilterLine(rowTaps[i], base, pitch, length, destination.scanLine(int(i)));
+    const int rowValues = intermediate.width() * kChannels;
+    // Zero at first, so that the unused values of a last partial stripe hold defined values.
+    std::vector<float> rows(size_t(sourceHeight) * kLineValues, 0.0f);
+    float *firstLine = rows.data();
+    const TLineFilter filter(rowTaps);
+    uchar output[kLineValues];
+    for (int first = 0; first < rowValues; first += kLineValues) {
+        const int values = std::min(kLineValues, rowValues - first);
+        // Values first..first+values-1 of every intermediate row become that row's line.
+        for (int y = 0; y < sourceHeight; ++y) {
+            const uchar *value = firstRow + y * pitch + first;
+            float *line = firstLine + size_t(y) * kLineValues;
+            for (int k = 0; k < values; ++k)
+                line[k] = value[k];
+        }
+        for (size_t i = 0; i < rowTaps.size(); ++i) {
+            filter.Run(i, firstLine, output);
+            std::memcpy(destination.scanLine(int(i)) + first, output, size_t(values));
+        }
+    }
 }

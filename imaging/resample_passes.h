@@ -37,11 +37,8 @@ void ReferenceHorizontalPass(const QImage &source, QImage &intermediate,
 void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
                            const std::vector<TResampleTapList> &rowTaps);
 
-// The accumulation step through double arithmetic, identical in result to AccumulateTap for
-// weights that FastPassesSuit accepts (the proof is in resample_fast.cpp).
-float AccumulateTapFast(float accumulator, uint8_t value, float weight);
-
-// Whether this processor can run the fast passes (they need AVX2).
+// The fast passes accumulate in double and give the same bytes as the reference passes (the
+// proof is in resample_fast.cpp). Whether this processor can run them (they need AVX2 and FMA):
 bool FastPassesAvailable();
 // Whether every weight keeps the fast passes' arithmetic identical to the reference.
 bool FastPassesSuit(const std::vector<TResampleTapList> &lists);
