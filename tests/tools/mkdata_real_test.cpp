@@ -1,0 +1,136 @@
+// The data folder drawn from the public geodata: placement of every municipality, labels,
+// and one small state built whole. Skipped when the geodata folder is absent.
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <map>
+
+#include "mapdata/catalogue.h"
+#include "mapdata/map_image.h"
+#include "mapdata/names.h"
+#include "mkdata_test_support.h"
+#include "resources/symbols/map_symbols.h"
+#include "tools/mkdata/boundaries.h"
+#include "tools/mkdata/catalogues.h"
+#include "tools/mkdata/mkdata.h"
+#include "tools/mkdata/state_scene.h"
+
+namespace {
+
+class RealGeodataTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!RealGeodata())
+            GTEST_SKIP() << "geodata folder " << RealGeodataFolder().toStdString() << " not found";
+        static const std::vector<TBorderRun> borders = ClassifyBoundaries(*RealGeodata());
+        Borders = &borders;
+    }
+    const std::vector<TBorderRun> *Borders = nullptr;
+};
+
+} // namespace
+
+// Guards against a town drawn away from where the locator centres it: for every municipality
+// of five states, GeoToPixel of its catalogue coordinates on the state's reference grid must
+// land within 2 pixels of its symbol; Fernando de Noronha's fixed position on its inset.
+TEST_F(RealGeodataTest, EveryMunicipalityLandsOnItsSymbol)
+{
+    const TGeodata &data = *RealGeodata();
+    const QStringList rows = CityCatalogueLines(data.Municipalities);
+    for (const QString uf : {"SE", "AL", "DF", "RJ", "PE"}) {
+        const TStateScene scene(data, *Borders, uf);
+        const TCoordinates points = CoordinatesOf(ReferenceGrid(scene.Projection()));
+        std::map<QString, QPointF> symbols;
+        for (const TTownMark &town : scene.Towns())
+            symbols[town.Name] = town.Pixel;
+        int checked = 0;
+        for (const QString &row : rows) {
+            if (!row.startsWith(uf + QLatin1Char('\t')))
+                continue;
+            QString latitudeText, longitudeText;
+            ReadRowCoordinates(row, latitudeText, longitudeText);
+            long double latitude = 0, longitude = 0;
+            ASSERT_TRUE(ParseDMS(latitudeText, latitude) && ParseDMS(longitudeText, longitude));
+            QPointF symbol;
+            if (RowCityName(row) == kNoronhaName) {
+                latitude = kNoronhaFixedLatitude;
+                longitude = kNoronhaFixedLongitude;
+                ASSERT_TRUE(scene.HasInset());
+                symbol = scene.Inset().Town.Pixel;
+                EXPECT_TRUE(scene.Inset().Frame.contains(symbol));
+            } else {
+                ASSERT_EQ(symbols.count(RowCityName(row)), 1u) << row.toStdString();
+                symbol = symbols[RowCityName(row)];
+            }
+            const QPoint located = points.GeoToPixel(longitude, latitude);
+            EXPECT_LE(std::abs(located.x() - symbol.x()), 2.0) << row.toStdString();
+            EXPECT_LE(std::abs(located.y() - symbol.y()), 2.0) << row.toStdString();
+            ++checked;
+        }
+        EXPECT_EQ(checked, int(scene.Towns().size()) + (scene.HasInset() ? 1 : 0)) << uf.toStdString();
+        const double megaPixels = double(scene.Projection().MegaPixels());
+        EXPECT_GE(megaPixels, 18);
+        EXPECT_LE(megaPixels, 62);
+    }
+}
+
+// Guards against labels written over one another, over shields or over town symbols, and
+// against names that leave the picture.
+TEST_F(RealGeodataTest, LabelsAndShieldsNeverOverlap)
+{
+    for (const QString uf : {"SP", "RJ"}) {
+        const TStateScene scene(*RealGeodata(), *Borders, uf);
+        std::vector<QRectF> boxes;
+        for (const TLabelMark &label : scene.Labels())
+            boxes.push_back(label.Box);
+        for (const TShieldMark &shield : scene.Shields())
+            boxes.push_back(shield.Box);
+        const QRectF picture(0, 0, scene.Projection().Width, scene.Projection().Height);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            EXPECT_TRUE(picture.contains(boxes[i]));
+            EXPECT_FALSE(boxes[i].intersects(scene.TitleFrame()));
+            for (size_t j = i + 1; j < boxes.size(); ++j)
+                ASSERT_FALSE(boxes[i].intersects(boxes[j])) << uf.toStdString() << " " << i << " " << j;
+            for (const TTownMark &town : scene.Towns()) {
+                if (town.Capital) {
+                    EXPECT_FALSE(boxes[i].contains(town.Pixel));
+                }
+            }
+        }
+        // Most towns get their name.
+        EXPECT_GT(scene.Labels().size(), scene.Towns().size() * 8 / 10) << uf.toStdString();
+    }
+}
+
+// Guards against a real state whose files the viewer cannot load, or whose capital is not
+// drawn where the locator puts it.
+TEST_F(RealGeodataTest, SergipeBuiltWholeLoadsAndShowsItsCapital)
+{
+    QTemporaryDir folder;
+    MakeDataFolder(*RealGeodata(), folder.path(), {QStringLiteral("SE")}, 2);
+    TMapImage full, light;
+    TCoordinates points;
+    full.LoadFromFile(folder.filePath(QStringLiteral("se_full.map")));
+    light.LoadFromFile(folder.filePath(QStringLiteral("se_light.map")));
+    points.LoadFromFile(folder.filePath(QStringLiteral("se.pts")));
+    EXPECT_EQ(light.Width() * 5, full.Width() * 2);
+    const double megaPixels = full.Width() * double(full.Height()) / 1e6;
+    EXPECT_GE(megaPixels, 18);
+    EXPECT_LE(megaPixels, 62);
+    const TMunicipality *capital = nullptr;
+    for (const TMunicipality &town : RealGeodata()->Municipalities)
+        if (town.UF == QLatin1String("SE") && town.Capital)
+            capital = &town;
+    ASSERT_NE(capital, nullptr);
+    long double latitude = 0, longitude = 0;
+    ParseDMS(FormatDMS(capital->Latitude), latitude);
+    ParseDMS(FormatDMS(capital->Longitude), longitude);
+    const QPoint aracaju = points.GeoToPixel(longitude, latitude);
+    QImage view(21, 21, QImage::Format_RGB32);
+    QPainter painter(&view);
+    full.Draw(false, aracaju, view.rect(), 1, painter);
+    painter.end();
+    EXPECT_GT(ShareOfColour(view, QRect(6, 6, 9, 9), MapStyle::CapitalArea(), 60), 0.3);
+}

@@ -1,0 +1,178 @@
+// The small units of the data-folder builder: coordinate texts, the projection and its
+// reference grid, the light-map reduction, boundary classes, geodata readers, legend pages.
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <cmath>
+
+#include "mapdata/errors.h"
+#include "mapdata/names.h"
+#include "mkdata_test_support.h"
+#include "resources/symbols/map_symbols.h"
+#include "tools/mkdata/boundaries.h"
+#include "tools/mkdata/catalogues.h"
+#include "tools/mkdata/legend_pages.h"
+#include "tools/mkdata/light_reducer.h"
+#include "tools/mkdata/projection.h"
+#include "tools/mkdata/synthetic.h"
+
+namespace {
+
+void WriteText(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+// Throws the TovralError of ReadGeodata(folder) as its message, or "" when it reads.
+QString GeodataError(const QString &folder)
+{
+    try {
+        ReadGeodata(folder);
+    } catch (const TovralError &error) {
+        return error.Message();
+    }
+    return QString();
+}
+
+} // namespace
+
+// Guards against coordinates the viewer misreads: a sign glued to a one-digit degree, a
+// negative zero, or seconds that round up into 60.
+TEST(FormatDMS, ParseDMSReadsBackTheNearestSecond)
+{
+    EXPECT_EQ(FormatDMS(-5.5), QStringLiteral("-0053000"));
+    EXPECT_EQ(FormatDMS(-23.5329), QStringLiteral("-0233158"));
+    EXPECT_EQ(FormatDMS(-0.0001), QStringLiteral("0000000"));
+    EXPECT_EQ(FormatDMS(-9.99999), QStringLiteral("-0100000"));
+    for (double degrees = -73.9; degrees < 5.3; degrees += 0.0137) {
+        long double parsed = 999;
+        ASSERT_TRUE(ParseDMS(FormatDMS(degrees), parsed));
+        EXPECT_NEAR(double(parsed), degrees, 0.5 / 3600 + 1e-12) << FormatDMS(degrees).toStdString();
+    }
+}
+
+// Guards against a grid the viewer cannot interpolate exactly: every parallel must carry one
+// identical Latitude, every meridian one identical Longitude, and each point its exact pixel.
+TEST(ReferenceGrid, ParallelsAndMeridiansAreExact)
+{
+    const TProjection projection = ChooseProjection(QRectF(-48.3, -16.1, 1.1, 0.7), 20);
+    EXPECT_EQ(projection.Width % kSizeMultiple, 0);
+    EXPECT_EQ(projection.Height % kSizeMultiple, 0);
+    EXPECT_NEAR(projection.MegaPixels(), 20, 4);
+    const std::vector<TCoordinateItem> grid = ReferenceGrid(projection);
+    ASSERT_GT(grid.size(), 9u);
+    for (const TCoordinateItem &item : grid) {
+        const QPointF exact = projection.ToPixel(item.Longitude, item.Latitude);
+        EXPECT_EQ(exact.x(), item.X);
+        EXPECT_EQ(exact.y(), item.Y);
+        EXPECT_EQ(std::fmod(double(item.Latitude) * 4, 1.0), 0.0);
+        EXPECT_EQ(std::fmod(double(item.Longitude) * 4, 1.0), 0.0);
+        EXPECT_LT(item.X, projection.Width);
+        EXPECT_LT(item.Y, projection.Height);
+    }
+    // Any position between and beyond grid lines lands on its projected pixel.
+    const TCoordinates coordinates = CoordinatesOf(grid);
+    for (double lon = -48.31; lon < -47.1; lon += 0.0731)
+        for (double lat = -16.12; lat < -15.3; lat += 0.0677) {
+            const QPoint pixel = coordinates.GeoToPixel(lon, lat);
+            const QPointF exact = projection.ToPixel(lon, lat);
+            EXPECT_LE(std::abs(pixel.x() - exact.x()), 0.51) << lon << " " << lat;
+            EXPECT_LE(std::abs(pixel.y() - exact.y()), 0.51) << lon << " " << lat;
+        }
+}
+
+// Guards against a light map that shifts or darkens at band boundaries: the reduction must
+// give the area average whatever the band heights.
+TEST(AreaReducer, AveragesAcrossBandBoundaries)
+{
+    const int width = 40, height = 35;
+    QImage full(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            full.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * x + y) % 256, (y * 13) % 256));
+    QImage reduced(TAreaReducer::Reduced(width), TAreaReducer::Reduced(height), QImage::Format_RGB32);
+    int rowsOut = 0;
+    TAreaReducer reducer(width, height, 4, [&](const QImage &band) {
+        for (int y = 0; y < band.height(); ++y)
+            for (int x = 0; x < band.width(); ++x)
+                reduced.setPixel(x, rowsOut + y, band.pixel(x, y));
+        rowsOut += band.height();
+    });
+    for (int top = 0; top < height; top += 9)
+        reducer.AddBand(full.copy(0, top, width, std::min(9, height - top)));
+    ASSERT_EQ(rowsOut, reduced.height());
+    // Each reduced pixel covers 2.5 x 2.5 full pixels.
+    for (int j = 0; j < reduced.height(); ++j)
+        for (int i = 0; i < reduced.width(); ++i) {
+            double sum = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const double wx = std::max(0.0, std::min(x + 1.0, (i + 1) * 2.5) - std::max(double(x), i * 2.5));
+                    const double wy = std::max(0.0, std::min(y + 1.0, (j + 1) * 2.5) - std::max(double(y), j * 2.5));
+                    sum += wx * wy * qRed(full.pixel(x, y));
+                }
+            EXPECT_NEAR(qRed(reduced.pixel(i, j)), sum / 6.25, 0.51) << i << "," << j;
+        }
+}
+
+// Guards against borders drawn in the wrong style: shared state borders, the border with a
+// foreign country and the coast must each be told apart.
+TEST(ClassifyBoundaries, TellsStateBordersCountryBordersAndCoast)
+{
+    const TGeodata data = SyntheticGeodata();
+    const std::vector<TBorderRun> runs = ClassifyBoundaries(data);
+    auto kindAt = [&](const QString &uf, QPointF near) {
+        for (const TBorderRun &run : runs)
+            if (run.UF == uf)
+                for (int i = 1; i < run.Line.size(); ++i)
+                    if (QLineF(run.Line[i - 1], run.Line[i]).center() == near)
+                        return run.Kind;
+        ADD_FAILURE() << "no edge of " << uf.toStdString() << " there";
+        return TBorderKind::Coast;
+    };
+    EXPECT_EQ(kindAt("TA", QLineF(QPointF(-45.1, -19.9), QPointF(-45.0, -21.1)).center()), TBorderKind::International);
+    EXPECT_EQ(kindAt("TA", QLineF(QPointF(-44.05, -20.5), QPointF(-44.0, -19.8)).center()), TBorderKind::Interstate);
+    EXPECT_EQ(kindAt("TC", QLineF(QPointF(-41.9, -21.1), QPointF(-41.7, -20.5)).center()), TBorderKind::Coast);
+    // A shared border is drawn once on third-party maps but always on the map of each side.
+    for (const TBorderRun &run : runs)
+        if (run.Kind == TBorderKind::Interstate) {
+            EXPECT_TRUE(DrawnOnMapOf(run, run.UF));
+            EXPECT_FALSE(DrawnOnMapOf(run, run.Neighbour));
+        }
+}
+
+// Guards against a geodata folder whose damage goes unnoticed or is reported without the file.
+TEST(ReadGeodata, NamesTheBrokenOrMissingFile)
+{
+    QTemporaryDir folder;
+    const QString dir = folder.path();
+    EXPECT_TRUE(GeodataError(dir).contains(QStringLiteral("ufs.csv")));
+    WriteText(dir + "/ufs.csv", "code,name,ibge_code\nTA,Tavira Alta,99\n");
+    WriteText(dir + "/municipalities.csv",
+              "ibge_code,name,uf,lat,lon,capital,population\n9900101,Vila Áurea,TA,-20.3,abc,1,5\n");
+    EXPECT_TRUE(GeodataError(dir).contains(QStringLiteral("municipalities.csv")));
+    EXPECT_TRUE(GeodataError(dir).contains(QStringLiteral("line 2")));
+    WriteText(dir + "/municipalities.csv",
+              "ibge_code,name,uf,lat,lon,capital,population\n9900101,Vila Áurea,TA,-20.3,-44.5,1,5\n");
+    WriteText(dir + "/states.geojson", "{\"type\": \"FeatureCollection\", \"features\": [");
+    EXPECT_TRUE(GeodataError(dir).contains(QStringLiteral("states.geojson")));
+    WriteText(dir + "/states.geojson",
+              "{\"type\":\"FeatureCollection\",\"features\":[{\"properties\":{\"uf\":\"TA\"},"
+              "\"geometry\":{\"type\":\"LineString\",\"coordinates\":[[0,0],[1,1]]}}]}");
+    EXPECT_TRUE(GeodataError(dir).contains(QStringLiteral("not a polygon")));
+}
+
+// Guards against legend pictures of the wrong size or depth, or missing their key colours.
+TEST(LegendPages, FourPicturesInTheMapColours)
+{
+    const QColor keyColour[] = {MapStyle::Federal(), MapStyle::StateRoad(), MapStyle::CapitalArea(), MapStyle::Water()};
+    for (int page = 1; page <= kLegendPageCount; ++page) {
+        const QImage picture = DrawLegendPage(page);
+        EXPECT_EQ(picture.size(), QSize(403, 257));
+        EXPECT_EQ(picture.depth(), 24);
+        EXPECT_GT(ShareOfColour(picture, picture.rect(), keyColour[page - 1]), 0.0005) << page;
+        EXPECT_GT(ShareOfColour(picture, picture.rect(), Qt::white), 0.6) << page;
+    }
+}
