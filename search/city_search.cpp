@@ -1,0 +1,80 @@
+#include "search/city_search.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+#include "mapdata/names.h"
+
+int IncrementalSearchPosition(const TSortedStrings &names, const QString &typed)
+{
+    const QString key = TrimBlanks(UpperCase(typed));
+    if (key.isEmpty())
+        return -1;
+    return names.Find(key);
+}
+
+void SelectCityEntry(QListWidget &list, int row)
+{
+    if (row < 0 || row >= list.count() || row == list.currentRow())
+        return;
+    const QSignalBlocker quiet(list);
+    list.setCurrentRow(row);
+}
+
+bool HasSelectedCity(const QListWidget &list)
+{
+    const int row = list.currentRow();
+    return row >= 0 && row < list.count();
+}
+
+QString SelectedCityText(const QListWidget &list)
+{
+    return HasSelectedCity(list) ? list.item(list.currentRow())->text() : QString();
+}
+
+void SetTextQuietly(QLineEdit &edit, const QString &text)
+{
+    const QSignalBlocker quiet(edit);
+    edit.setText(text);
+}
+
+int32_t SelectedCityRow(const QListWidget &list, const TSortedStrings *cityRows, const QString &code)
+{
+    if (!HasSelectedCity(list) || !cityRows)
+        return -1;
+    return cityRows->Find(CityRowKey(code, SelectedCityText(list)));
+}
+
+void FillCityList(QListWidget &list, TSortedStrings &names, const TSortedStrings *cityRows,
+                  const QString &code, const QString &nextCode)
+{
+    const QSignalBlocker quiet(list);
+    list.clear();
+    names.Clear();
+    if (cityRows)
+        names = StateCityNames(*cityRows, StateCityBlock(*cityRows, code, nextCode));
+    for (const QString &name : names.Items())
+        list.addItem(CapitalizeName(name));
+}
+
+TKeyPressHook::TKeyPressHook(QLineEdit *edit, THandler handler)
+    : QObject(edit), FHandler(std::move(handler))
+{
+    edit->installEventFilter(this);
+}
+
+bool TKeyPressHook::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto *press = static_cast<QKeyEvent *>(event);
+    // Enter arrives as a key without text on some platforms; it is carriage return here.
+    const bool enter = press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter;
+    if (!enter && press->text().size() != 1)
+        return false;
+    QChar key = enter ? QChar(kEnterKey) : press->text().front();
+    FHandler(key);
+    return key.isNull();
+}

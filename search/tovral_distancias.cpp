@@ -1,0 +1,230 @@
+#include "search/tovral_distancias.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <charconv>
+
+#include "app/error_report.h"
+#include "app/form_style.h"
+#include "app/messages.h"
+#include "app/tovral_main.h"
+#include "dialogs/tovral_uf.h"
+#include "resources/viewer_art/viewer_art.h"
+#include "search/city_search.h"
+#include "search/great_circle.h"
+
+TformDistancias *formDistancias = nullptr;
+
+namespace {
+constexpr QSize kClientSize(353, 276);
+const QString kCityNotLocatedMessage = QStringLiteral("Coordenadas da cidade não localizadas");
+
+// Left edge of the origin and of the destination column.
+constexpr int kOriginLeft = 10;
+constexpr int kDestinationLeft = 178;
+
+// The city rows of the map window's catalogue; absent when it could not be read.
+const TSortedStrings *CityRows()
+{
+    return formTovralMain ? formTovralMain->CityRows.get() : nullptr;
+}
+
+// The latitude and longitude texts of a side's selected city; "" when none is selected.
+void SideCoordinates(int32_t cityRow, QString &latitude, QString &longitude)
+{
+    const TSortedStrings *rows = CityRows();
+    if (!rows || cityRow < 0 || cityRow >= rows->Count())
+        return;
+    ReadRowCoordinates((*rows)[cityRow], latitude, longitude);
+}
+} // namespace
+
+QString DistanceMessage(long double kilometres, const QString &decimalSeparator)
+{
+    char digits[64];
+    const auto written =
+        std::to_chars(digits, digits + sizeof digits, kilometres, std::chars_format::fixed, 2);
+    QString number = QString::fromLatin1(digits, written.ptr - digits);
+    number.replace(QLatin1Char('.'), decimalSeparator);
+    return QStringLiteral("Distância aproximada: %1Km").arg(number);
+}
+
+TformDistancias::TformDistancias(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      FDecimalSeparator(QLocale::system().decimalPoint())
+{
+    setFixedSize(kClientSize);
+    setModal(true);
+    setFont(FormFont(11));
+
+    Image1 = new QLabel(this);
+    Image1->setPixmap(QPixmap(ViewerArt::SmallBanner()));
+    Image1->move(0, 0);
+    Image1->adjustSize();
+
+    Label1 = new QLabel(QStringLiteral("Calculadora de distâncias"), this);
+    Label1->setFont(FormFont(13, true));
+    Label1->move(8, 64);
+    Label1->adjustSize();
+
+    Label2 = new QLabel(QStringLiteral("Escolha duas cidades e clique no botão calcular para saber "
+                                       "a distância linear (aérea) entre elas"),
+                        this);
+    Label2->setGeometry(8, 84, 329, 33);
+    Label2->setWordWrap(true);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    BuildSide(In, kOriginLeft);
+    BuildSide(Out, kDestinationLeft);
+
+    Button1 = new QPushButton(QStringLiteral("Calcular"), this);
+    Button1->setGeometry(64, 240, 105, 25);
+    Button2 = new QPushButton(QStringLiteral("Voltar"), this);
+    Button2->setGeometry(176, 240, 105, 25);
+    for (QPushButton *button : {Button1, Button2}) {
+        button->setCursor(HandCursor());
+        // Enter in an edit box selects a city; it never presses a button.
+        button->setAutoDefault(false);
+    }
+
+    setTabOrder(In.cbUF, In.eCidade);
+    setTabOrder(In.eCidade, In.lCidades);
+    setTabOrder(In.lCidades, Out.cbUF);
+    setTabOrder(Out.cbUF, Out.eCidade);
+    setTabOrder(Out.eCidade, Out.lCidades);
+    setTabOrder(Out.lCidades, Button1);
+    setTabOrder(Button1, Button2);
+
+    ConnectSide(In, &TformDistancias::cbUFInChange, &TformDistancias::eCidadeInChange,
+                &TformDistancias::eCidadeInKeyPress, &TformDistancias::lCidadesInClick);
+    ConnectSide(Out, &TformDistancias::cbUFOutChange, &TformDistancias::eCidadeOutChange,
+                &TformDistancias::eCidadeOutKeyPress, &TformDistancias::lCidadesOutClick);
+    connect(Button1, &QPushButton::clicked, this, &TformDistancias::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TformDistancias::Button2Click);
+
+    RunReported(this, [this] { FormCreate(); });
+}
+
+void TformDistancias::BuildSide(TCitySide &side, int left)
+{
+    side.cbUF = new QComboBox(this);
+    side.cbUF->setGeometry(left, 120, 160, side.cbUF->sizeHint().height());
+    side.eCidade = new QLineEdit(this);
+    side.eCidade->setGeometry(left, 144, 158, 21);
+    side.eCidade->setMaxLength(200);
+    side.lCidades = new QListWidget(this);
+    side.lCidades->setGeometry(left, 168, 158, 57);
+    side.lCidades->setUniformItemSizes(true);
+    side.lCidades->setStyleSheet(QStringLiteral("QListWidget::item { height: 13px; padding: 0px; }"));
+}
+
+void TformDistancias::ConnectSide(TCitySide &side, void (TformDistancias::*change)(),
+                                  void (TformDistancias::*search)(),
+                                  void (TformDistancias::*keyPress)(QChar &),
+                                  void (TformDistancias::*click)())
+{
+    connect(side.cbUF, &QComboBox::activated, this, change);
+    connect(side.eCidade, &QLineEdit::textChanged, this, search);
+    new TKeyPressHook(side.eCidade, [this, keyPress](QChar &key) { (this->*keyPress)(key); });
+    // As on the map window: a click or the arrow keys; the follow-up is idempotent.
+    connect(side.lCidades, &QListWidget::currentRowChanged, this, click);
+    connect(side.lCidades, &QListWidget::itemClicked, this, click);
+}
+
+void TformDistancias::FormCreate()
+{
+    setWindowTitle(ApplicationTitle());
+    for (TCitySide *side : {&In, &Out}) {
+        const QSignalBlocker quiet(side->cbUF);
+        side->cbUF->clear();
+        for (int entry = 0; entry < formPickUF->cUF->count(); ++entry)
+            side->cbUF->addItem(formPickUF->cUF->itemText(entry));
+    }
+}
+
+void TformDistancias::FormShow()
+{
+    const int pickerState = formPickUF->cUF->currentIndex();
+    for (TCitySide *side : {&In, &Out}) {
+        const QSignalBlocker quiet(side->cbUF);
+        side->cbUF->setCurrentIndex(pickerState);
+        SetTextQuietly(*side->eCidade, QString());
+    }
+    cbUFInChange();
+    cbUFOutChange();
+}
+
+void TformDistancias::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    CentreOnScreen(*this);
+    FormShow();
+}
+
+void TformDistancias::cbUFChange(TCitySide &side)
+{
+    const int selected = side.cbUF->currentIndex();
+    if (selected >= 0 && selected < formPickUF->FUFLines().size())
+        side.FUF = formPickUF->FUFCatalogue.CodeOf(selected);
+    // Pending painting and input run before the list is filled; they may change the state.
+    QCoreApplication::processEvents();
+    FillCityList(*side.lCidades, side.FCityNames, CityRows(), side.FUF,
+                 formPickUF->NextUFCode(side.FUF));
+    SetTextQuietly(*side.eCidade, QString());
+    SelectCityEntry(*side.lCidades, 0);
+    lCidadesClick(side);
+}
+
+void TformDistancias::eCidadeChange(TCitySide &side)
+{
+    const int position = IncrementalSearchPosition(side.FCityNames, side.eCidade->text());
+    if (position < 0)
+        return;
+    SelectCityEntry(*side.lCidades, position);
+    lCidadesClick(side);
+}
+
+void TformDistancias::lCidadesClick(TCitySide &side)
+{
+    if (side.lCidades->hasFocus() && HasSelectedCity(*side.lCidades))
+        SetTextQuietly(*side.eCidade, SelectedCityText(*side.lCidades));
+    side.FCityRow = SelectedCityRow(*side.lCidades, CityRows(), side.FUF);
+}
+
+void TformDistancias::eCidadeKeyPress(TCitySide &side, QChar &key)
+{
+    if (key != QChar(kEnterKey))
+        return;
+    key = QChar();
+    // With no entry selected (a state without cities) there is nothing to copy.
+    if (!HasSelectedCity(*side.lCidades))
+        return;
+    SetTextQuietly(*side.eCidade, SelectedCityText(*side.lCidades));
+    lCidadesClick(side);
+}
+
+void TformDistancias::Button1Click()
+{
+    QString latitudeIn, longitudeIn, latitudeOut, longitudeOut;
+    SideCoordinates(In.FCityRow, latitudeIn, longitudeIn);
+    SideCoordinates(Out.FCityRow, latitudeOut, longitudeOut);
+    long double kilometres = 0;
+    // A side without a selected city has no coordinate texts and fails like a bad row.
+    if (!GreatCircleKm(latitudeIn, longitudeIn, latitudeOut, longitudeOut, kilometres)) {
+        ShowErrorMessage(this, kCityNotLocatedMessage);
+        return;
+    }
+    ShowInformationMessage(this, DistanceMessage(kilometres, FDecimalSeparator));
+}
+
+void TformDistancias::Button2Click()
+{
+    reject();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+
+#include "mapdata/catalogue.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The distance calculator: the user picks an origin city (left column: state, then city)
+// and a destination city (right column) and "Calcular" shows the approximate great-circle
+// distance between them. Positions come from the city catalogue rows alone; no map or
+// reference-point file is read. States come from the state picker, rows from the map
+// window's CityRows.
+class TformDistancias : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TformDistancias(QWidget *parent = nullptr);
+
+    // One column of the window: its controls and what it has chosen. The twin handlers of
+    // the two columns run the same code on their side.
+    struct TCitySide {
+        QComboBox *cbUF = nullptr;        // the states, in the picker's order
+        QLineEdit *eCidade = nullptr;     // typed city name
+        QListWidget *lCidades = nullptr;  // the state's cities, display case, sorted
+        QString FUF;                      // chosen state's code, upper case
+        TSortedStrings FCityNames{true};  // upper-case city names; entry i is lCidades' entry i
+        int32_t FCityRow = -1;            // CityRows index of the selected city, -1: none
+    };
+
+    QLabel *Image1 = nullptr; // the 350 x 58 title banner
+    QLabel *Label1 = nullptr; // "Calculadora de distâncias"
+    QLabel *Label2 = nullptr; // the instructions
+    TCitySide In;             // origin: cbUFIn, eCidadeIn, lCidadesIn
+    TCitySide Out;            // destination: cbUFOut, eCidadeOut, lCidadesOut
+    QPushButton *Button1 = nullptr; // "Calcular"
+    QPushButton *Button2 = nullptr; // "Voltar"
+
+    // The user's decimal separator, read once when the window is created; tests may set it.
+    QString FDecimalSeparator;
+
+    void FormCreate();
+    void FormShow();
+    void cbUFInChange() { cbUFChange(In); }
+    void cbUFOutChange() { cbUFChange(Out); }
+    void eCidadeInChange() { eCidadeChange(In); }
+    void eCidadeOutChange() { eCidadeChange(Out); }
+    void eCidadeInKeyPress(QChar &key) { eCidadeKeyPress(In, key); }
+    void eCidadeOutKeyPress(QChar &key) { eCidadeKeyPress(Out, key); }
+    void lCidadesInClick() { lCidadesClick(In); }
+    void lCidadesOutClick() { lCidadesClick(Out); }
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void BuildSide(TCitySide &side, int left);
+    void ConnectSide(TCitySide &side, void (TformDistancias::*change)(),
+                     void (TformDistancias::*search)(), void (TformDistancias::*keyPress)(QChar &),
+                     void (TformDistancias::*click)());
+    void cbUFChange(TCitySide &side);
+    void eCidadeChange(TCitySide &side);
+    void eCidadeKeyPress(TCitySide &side, QChar &key);
+    void lCidadesClick(TCitySide &side);
+};
+
+// The distance message, "Distância aproximada: %0.2fKm": fixed, two decimals, no thousands
+// separator, the given decimal separator.
+QString DistanceMessage(long double kilometres, const QString &decimalSeparator);
+
+extern TformDistancias *formDistancias;
