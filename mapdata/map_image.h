@@ -31,8 +31,11 @@ constexpr int kMapTileBytes = 20;
 // x() + width() and y() + height().
 class TMapImage {
 public:
+    // Opens the file read-only and loads it; "Cannot open file <native path>" when it cannot.
     void LoadFromFile(const QString &fileName);
-    // Replaces the whole content; throws TovralError on a malformed file (nothing is kept).
+    // Replaces the whole content. A malformed file (short, impossible sizes, tiles outside the
+    // picture or entries outside the data block) throws TovralError naming the file and leaves
+    // the object empty: Width and Height 0, no tiles. Band order is not checked here.
     void LoadFromStream(QIODevice &stream);
     // Releases the index and the blob; Width and Height keep their values.
     void Clear();
