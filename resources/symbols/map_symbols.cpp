@@ -182,6 +182,15 @@ QFont TownNameFont(TTownClass townClass)
 QFont TitleFont(qreal pixelSize) { return MakeFont(pixelSize, true); }
 QFont CaptionFont(qreal pixelSize, bool bold) { return MakeFont(pixelSize, bold); }
 
+QFont AreaNameFont(qreal pixelSize)
+{
+    QFont font = MakeFont(pixelSize, true);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, pixelSize / 6);
+    return font;
+}
+
+QColor AreaNameColour() { return QColor(0xA8, 0xA8, 0xA0); }
+
 void DrawHaloText(QPainter &painter, QPointF baseline, const QString &text, const QFont &font,
                   QColor colour)
 {

@@ -49,6 +49,9 @@ QFont CapitalNameFont();
 QFont TownNameFont(TTownClass townClass);
 QFont TitleFont(qreal pixelSize);
 QFont CaptionFont(qreal pixelSize = 9, bool bold = false);
+// Names of neighbouring states and countries: large, spaced capitals in a light grey.
+QFont AreaNameFont(qreal pixelSize = 26);
+QColor AreaNameColour();
 // Draws text with a thin white halo so that it stays legible over roads and rivers.
 // baseline: the left end of the text's baseline.
 void DrawHaloText(QPainter &painter, QPointF baseline, const QString &text, const QFont &font,

@@ -23,9 +23,10 @@ public:
         painter.translate(-kWest, -kNorth);
         // Foreign land, widened so that a border river or a coarse outline still touches it.
         QPainterPath countries;
-        for (const TPolygon &part : data.Countries)
-            for (const QPolygonF &ring : part)
-                countries.addPolygon(ring);
+        for (const TCountry &country : data.Countries)
+            for (const TPolygon &part : country.Parts)
+                for (const QPolygonF &ring : part)
+                    countries.addPolygon(ring);
         painter.setBrush(QColor(kCountry, kCountry, kCountry));
         painter.setPen(QPen(QColor(kCountry, kCountry, kCountry), kCountryReach * 2));
         painter.drawPath(countries);

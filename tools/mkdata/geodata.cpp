@@ -210,6 +210,20 @@ TRoadKind RoadKindOf(const QString &path, int feature, const QString &kind)
     Malformed(path, QStringLiteral("feature %1: unknown road kind '%2'").arg(feature).arg(kind));
 }
 
+// The Portuguese names of the countries a state map can show; others keep their own name.
+QString CountryName(const QString &iso, const QString &name)
+{
+    static const std::pair<const char *, const char *> names[] = {
+        {"ARG", "Argentina"}, {"BOL", "Bolívia"}, {"COL", "Colômbia"}, {"ECU", "Equador"},
+        {"FRA", "Guiana Francesa"}, {"GUY", "Guiana"}, {"PER", "Peru"}, {"PRY", "Paraguai"},
+        {"SUR", "Suriname"}, {"URY", "Uruguai"}, {"VEN", "Venezuela"}, {"CHL", "Chile"},
+    };
+    for (const auto &[code, portuguese] : names)
+        if (iso == QLatin1String(code))
+            return QString::fromUtf8(portuguese);
+    return name;
+}
+
 } // namespace
 
 const TStateArea *TGeodata::StateArea(const QString &uf) const
@@ -300,8 +314,10 @@ TGeodata ReadGeodata(const QString &folder)
 
     const QString countriesPath = dir.filePath(QStringLiteral("countries.geojson"));
     ForEachFeature(countriesPath, [&](int n, const QJsonObject &feature) {
-        for (TPolygon &part : ReadAreas(countriesPath, n, feature))
-            data.Countries.push_back(std::move(part));
+        const QJsonObject properties = feature.value(QStringLiteral("properties")).toObject();
+        data.Countries.push_back({CountryName(properties.value(QStringLiteral("iso_a3")).toString(),
+                                              properties.value(QStringLiteral("name")).toString()),
+                                  ReadAreas(countriesPath, n, feature)});
     });
 
     const QString riversPath = dir.filePath(QStringLiteral("rivers.geojson"));

@@ -52,11 +52,16 @@ struct TLake {
     TPolygon Area;
 };
 
+struct TCountry {
+    QString Name; // Portuguese, as the maps letter it
+    std::vector<TPolygon> Parts;
+};
+
 struct TGeodata {
     std::vector<TUFName> UFs;
     std::vector<TMunicipality> Municipalities;
     std::vector<TStateArea> States;
-    std::vector<TPolygon> Countries; // every neighbouring country's parts, Brazil excluded
+    std::vector<TCountry> Countries; // the neighbouring countries, Brazil excluded
     std::vector<TRiver> Rivers;
     std::vector<TLake> Lakes;
     std::vector<TRoad> Roads;

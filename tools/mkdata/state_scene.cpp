@@ -72,6 +72,14 @@ QPointF CataloguePosition(const TMunicipality &town)
     return QPointF(double(longitude), double(latitude));
 }
 
+// The picture's area in longitude (x) and latitude (y).
+QRectF ViewOf(const TProjection &projection)
+{
+    return QRectF(double(projection.West), double(projection.Latitude(projection.Height)),
+                  double(projection.Width / projection.PixelsPerDegreeX),
+                  double(projection.Height / projection.PixelsPerDegreeY));
+}
+
 bool Inside(const QRectF &box, const TProjection &projection)
 {
     return QRectF(0, 0, projection.Width, projection.Height)
@@ -171,12 +179,11 @@ void TStateScene::ChooseExtent(const TGeodata &data)
 
 void TStateScene::CollectAreas(const TGeodata &data)
 {
-    const QRectF view(double(FProjection.West), double(FProjection.Latitude(FProjection.Height)),
-                      double(FProjection.Width / FProjection.PixelsPerDegreeX),
-                      double(FProjection.Height / FProjection.PixelsPerDegreeY));
-    for (const TPolygon &country : data.Countries)
-        if (BoundsOf(country).intersects(view))
-            FCountries.push_back(AreaItem(PathOf(FProjection, country)));
+    const QRectF view = ViewOf(FProjection);
+    for (const TCountry &country : data.Countries)
+        for (const TPolygon &part : country.Parts)
+            if (BoundsOf(part).intersects(view))
+                FCountries.push_back(AreaItem(PathOf(FProjection, part)));
     QPainterPath own;
     own.setFillRule(Qt::OddEvenFill);
     for (const TStateArea &state : data.States)
@@ -214,9 +221,11 @@ void TStateScene::CollectLines(const TGeodata &data, const std::vector<TBorderRu
     }
     for (const TRoad &road : data.Roads) {
         const QPolygonF pixels = FProjection.ToPixels(road.Line);
-        if (pixels.boundingRect().intersects(picture))
+        if (pixels.boundingRect().intersects(picture)) {
             FRoads.push_back(LineItem(pixels, 0, road.Kind == TRoadKind::Federal ? TRoadClass::Federal
                                                                                 : TRoadClass::State));
+            FRoads.back().Foreign = road.UF != FUF;
+        }
     }
 }
 
@@ -229,6 +238,7 @@ void TStateScene::CollectTowns(const TGeodata &data)
         town.Pixel = FProjection.ToPixel(CataloguePosition(municipality));
         town.Capital = municipality.Capital;
         town.OwnState = municipality.UF == FUF;
+        town.UF = municipality.UF;
         town.Population = municipality.Population;
         town.Class = TownClassOf(municipality.Population);
         town.Radius = town.Capital ? CapitalRadius(town.Population) : TownSymbolRadius(town.Class);
@@ -316,8 +326,13 @@ void TStateScene::BuildInset(const TGeodata &data)
         }
         FInset.Land.push_back(AreaItem(path));
     }
-    FInset.Town = {seat->Name, centre, TownClassOf(seat->Population), false, true, seat->Population,
-                   TownSymbolRadius(TownClassOf(seat->Population))};
+    FInset.Town.Name = seat->Name;
+    FInset.Town.Pixel = centre;
+    FInset.Town.Class = TownClassOf(seat->Population);
+    FInset.Town.OwnState = true;
+    FInset.Town.UF = FUF;
+    FInset.Town.Population = seat->Population;
+    FInset.Town.Radius = TownSymbolRadius(FInset.Town.Class);
     FInset.Label = LabelCandidates(FInset.Town, seat->Name, TownNameFont(TTownClass::From25kTo100k), Ink())[3];
 }
 
@@ -377,8 +392,54 @@ void TStateScene::PlaceNamesAndShields(const TGeodata &data)
     for (const TTownMark &town : FTowns)
         if (!major(town))
             placeLabel(town);
+    PlaceAreaNames(data, taken);
     for (const TTownMark &town : FNeighbourTowns)
         placeLabel(town);
+}
+
+void TStateScene::PlaceAreaNames(const TGeodata &data, TCollisionGrid &taken)
+{
+    const QRectF picture(0, 0, FProjection.Width, FProjection.Height);
+    auto place = [&](const QString &name, QPointF centre) {
+        const QFont font = AreaNameFont(26 * FTitleScale);
+        const QString text = UpperCase(name);
+        const QFontMetricsF metrics(font);
+        const qreal width = metrics.horizontalAdvance(text);
+        // Try the centre, then a little above and below it.
+        for (qreal shift : {0.0, -1.0, 1.0, -2.0, 2.0, -3.0, 3.0}) {
+            shift *= 50 * FTitleScale;
+            const QPointF baseline(centre.x() - width / 2, centre.y() + shift + metrics.ascent() / 2);
+            const QRectF box(baseline.x() - 2, baseline.y() - metrics.ascent() - 2, width + 4,
+                             metrics.ascent() + metrics.descent() + 4);
+            if (Inside(box, FProjection) && !taken.Collides(box)) {
+                taken.Add(box);
+                FAreaNames.push_back({baseline, text, font, AreaNameColour(), box});
+                return;
+            }
+        }
+    };
+    // A neighbouring state's name goes where its visible towns are.
+    for (const TUFName &uf : data.UFs) {
+        if (uf.Code == FUF)
+            continue;
+        QPointF sum;
+        int count = 0;
+        for (const TTownMark &town : FNeighbourTowns)
+            if (town.UF == uf.Code)
+                sum += town.Pixel, ++count;
+        if (count >= 3)
+            place(uf.Name, sum / count);
+    }
+    // A country's name goes at the middle of its visible land, when that lies on the land.
+    for (const TCountry &country : data.Countries) {
+        QPainterPath land;
+        for (const TPolygon &part : country.Parts)
+            if (BoundsOf(part).intersects(ViewOf(FProjection)))
+                land.addPath(PathOf(FProjection, part));
+        const QRectF visible = land.boundingRect().intersected(picture);
+        if (visible.width() > 300 && visible.height() > 100 && land.contains(visible.center()))
+            place(country.Name, visible.center());
+    }
 }
 
 void TStateScene::DrawBand(QImage &band, int top) const
@@ -423,13 +484,22 @@ void TStateScene::Draw(QPainter &painter, const QRectF &band) const
         if (line.Bounds.intersects(visible))
             DrawBoundary(painter, line.Line, TBoundaryKind::International);
 
-    for (const TLineItem &road : FRoads)
-        if (road.Bounds.intersects(visible))
-            DrawRoadCasing(painter, road.Line, road.RoadClass);
-    for (TRoadClass roadClass : {TRoadClass::State, TRoadClass::Federal})
+    for (const TLabelMark &name : FAreaNames)
+        if (name.Box.intersects(visible))
+            DrawHaloText(painter, name.Baseline, name.Text, name.Font, name.Colour);
+
+    // Other states' roads first and fainter, so that the state's own network stands out.
+    for (bool foreign : {true, false}) {
+        painter.setOpacity(foreign ? 0.5 : 1.0);
         for (const TLineItem &road : FRoads)
-            if (road.RoadClass == roadClass && road.Bounds.intersects(visible))
-                DrawRoad(painter, road.Line, roadClass);
+            if (road.Foreign == foreign && road.Bounds.intersects(visible))
+                DrawRoadCasing(painter, road.Line, road.RoadClass);
+        for (TRoadClass roadClass : {TRoadClass::State, TRoadClass::Federal})
+            for (const TLineItem &road : FRoads)
+                if (road.Foreign == foreign && road.RoadClass == roadClass && road.Bounds.intersects(visible))
+                    DrawRoad(painter, road.Line, roadClass);
+    }
+    painter.setOpacity(1.0);
 
     auto drawTown = [&](const TTownMark &town) {
         if (!visible.contains(town.Pixel) && !SymbolBox(town).intersects(visible))

@@ -15,6 +15,8 @@
 #include "tools/mkdata/geodata.h"
 #include "tools/mkdata/projection.h"
 
+class TCollisionGrid;
+
 // The municipality the viewer's locator places at a fixed position instead of its own.
 extern const QString kNoronhaName;
 // That fixed position (longitude, latitude).
@@ -27,6 +29,7 @@ struct TTownMark {
     MapStyle::TTownClass Class = MapStyle::TTownClass::Under5k;
     bool Capital = false;
     bool OwnState = false;
+    QString UF;
     long long Population = 0;
     qreal Radius = 0; // symbol or capital-area radius
 };
@@ -56,6 +59,7 @@ struct TLineItem {
     QRectF Bounds;
     int Importance = 0;
     MapStyle::TRoadClass RoadClass = MapStyle::TRoadClass::Federal;
+    bool Foreign = false; // a road of another state: drawn fainter
 };
 
 struct TInset {
@@ -94,6 +98,7 @@ private:
     void PlaceTitle(const TGeodata &data);
     void BuildInset(const TGeodata &data);
     void PlaceNamesAndShields(const TGeodata &data);
+    void PlaceAreaNames(const TGeodata &data, TCollisionGrid &taken);
     void Draw(QPainter &painter, const QRectF &visible) const;
     void DrawTitle(QPainter &painter) const;
     void DrawInset(QPainter &painter) const;
@@ -102,10 +107,12 @@ private:
     QRectF FExtent; // longitude x, latitude y
     TProjection FProjection;
     std::vector<TAreaItem> FCountries, FOtherStates, FLakes;
+    QPainterPath FCountryLand;
     TAreaItem FState;
     std::vector<TLineItem> FCoast, FRivers, FInterstate, FInternational, FRoads;
     std::vector<TTownMark> FTowns, FNeighbourTowns;
     std::vector<TLabelMark> FLabels;
+    std::vector<TLabelMark> FAreaNames; // neighbouring states and countries
     std::vector<TShieldMark> FShields;
     QString FStateName;
     QRectF FTitleFrame;

@@ -62,7 +62,7 @@ TGeodata SyntheticGeodata()
     data.States.push_back({QStringLiteral("TB"), {{Ring({b, bMid, f, g, cMid, c})}}});
     data.States.push_back({QStringLiteral("TC"), {{Ring({c, cMid, g, h, QPointF(-41.7, -20.5), d})}}});
     // A neighbouring country west of TA, touching its border.
-    data.Countries.push_back({Ring({QPointF(-46.5, -19.5), a, e, QPointF(-46.5, -21.5)})});
+    data.Countries.push_back({QStringLiteral("República Vizinha"), {{Ring({QPointF(-46.5, -19.5), a, e, QPointF(-46.5, -21.5)})}}});
     data.Lakes.push_back({5, {WavyRing(QPointF(-43.5, -20.2), 0.08, 0.05, 24)}});
     data.Rivers.push_back({QStringLiteral("Rio Claro"), 4,
                            QPolygonF({QPointF(-45.0, -21.0), QPointF(-44.4, -20.6), QPointF(-43.58, -20.22),
