@@ -87,6 +87,8 @@ TEST_F(RealGeodataTest, LabelsAndShieldsNeverOverlap)
             boxes.push_back(label.Box);
         for (const TShieldMark &shield : scene.Shields())
             boxes.push_back(shield.Box);
+        for (const TLabelMark &name : scene.AreaNames())
+            boxes.push_back(name.Box);
         const QRectF picture(0, 0, scene.Projection().Width, scene.Projection().Height);
         for (size_t i = 0; i < boxes.size(); ++i) {
             EXPECT_TRUE(picture.contains(boxes[i]));

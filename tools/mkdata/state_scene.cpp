@@ -400,35 +400,51 @@ void TStateScene::PlaceNamesAndShields(const TGeodata &data)
 void TStateScene::PlaceAreaNames(const TGeodata &data, TCollisionGrid &taken)
 {
     const QRectF picture(0, 0, FProjection.Width, FProjection.Height);
-    auto place = [&](const QString &name, QPointF centre) {
+    // The name goes at the first of the candidate centres (or a little above or below one)
+    // where it lies wholly on the area's land and clear of everything placed.
+    auto place = [&](const QString &name, const QPainterPath &land, const std::vector<QPointF> &centres) {
         const QFont font = AreaNameFont(26 * FTitleScale);
         const QString text = UpperCase(name);
         const QFontMetricsF metrics(font);
         const qreal width = metrics.horizontalAdvance(text);
-        // Try the centre, then a little above and below it.
-        for (qreal shift : {0.0, -1.0, 1.0, -2.0, 2.0, -3.0, 3.0}) {
-            shift *= 50 * FTitleScale;
-            const QPointF baseline(centre.x() - width / 2, centre.y() + shift + metrics.ascent() / 2);
-            const QRectF box(baseline.x() - 2, baseline.y() - metrics.ascent() - 2, width + 4,
-                             metrics.ascent() + metrics.descent() + 4);
-            if (Inside(box, FProjection) && !taken.Collides(box)) {
-                taken.Add(box);
-                FAreaNames.push_back({baseline, text, font, AreaNameColour(), box});
-                return;
+        for (const QPointF &centre : centres)
+            for (qreal shift : {0.0, -1.0, 1.0, -2.0, 2.0}) {
+                shift *= 50 * FTitleScale;
+                const QPointF baseline(centre.x() - width / 2, centre.y() + shift + metrics.ascent() / 2);
+                const QRectF box(baseline.x() - 2, baseline.y() - metrics.ascent() - 2, width + 4,
+                                 metrics.ascent() + metrics.descent() + 4);
+                if (Inside(box, FProjection) && !taken.Collides(box) && land.contains(box.topLeft()) &&
+                    land.contains(box.topRight()) && land.contains(box.bottomLeft()) &&
+                    land.contains(box.bottomRight()) && land.contains(box.center())) {
+                    taken.Add(box);
+                    FAreaNames.push_back({baseline, text, font, AreaNameColour(), box});
+                    return;
+                }
             }
-        }
     };
-    // A neighbouring state's name goes where its visible towns are.
+    // A neighbouring state's name goes near the middle of its visible towns, or else near
+    // one of those towns.
     for (const TUFName &uf : data.UFs) {
         if (uf.Code == FUF)
             continue;
+        std::vector<QPointF> towns;
         QPointF sum;
-        int count = 0;
         for (const TTownMark &town : FNeighbourTowns)
             if (town.UF == uf.Code)
-                sum += town.Pixel, ++count;
-        if (count >= 3)
-            place(uf.Name, sum / count);
+                towns.push_back(town.Pixel), sum += town.Pixel;
+        if (towns.size() < 3)
+            continue;
+        const QPointF middle = sum / qreal(towns.size());
+        std::sort(towns.begin(), towns.end(), [&](QPointF a, QPointF b) {
+            return QLineF(a, middle).length() < QLineF(b, middle).length();
+        });
+        towns.resize(std::min<size_t>(towns.size(), 12));
+        towns.insert(towns.begin(), middle);
+        QPainterPath land;
+        for (const TPolygon &part : data.StateArea(uf.Code)->Parts)
+            if (BoundsOf(part).intersects(ViewOf(FProjection)))
+                land.addPath(PathOf(FProjection, part));
+        place(uf.Name, land, towns);
     }
     // A country's name goes at the middle of its visible land, when that lies on the land.
     for (const TCountry &country : data.Countries) {
@@ -437,8 +453,8 @@ void TStateScene::PlaceAreaNames(const TGeodata &data, TCollisionGrid &taken)
             if (BoundsOf(part).intersects(ViewOf(FProjection)))
                 land.addPath(PathOf(FProjection, part));
         const QRectF visible = land.boundingRect().intersected(picture);
-        if (visible.width() > 300 && visible.height() > 100 && land.contains(visible.center()))
-            place(country.Name, visible.center());
+        if (visible.width() > 300 && visible.height() > 100)
+            place(country.Name, land, {visible.center()});
     }
 }
 

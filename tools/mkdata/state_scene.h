@@ -83,6 +83,7 @@ public:
     const std::vector<TTownMark> &Towns() const { return FTowns; }
     const std::vector<TLabelMark> &Labels() const { return FLabels; }
     const std::vector<TShieldMark> &Shields() const { return FShields; }
+    const std::vector<TLabelMark> &AreaNames() const { return FAreaNames; }
     bool HasInset() const { return FHasInset; }
     const TInset &Inset() const { return FInset; }
     const QRectF &TitleFrame() const { return FTitleFrame; }
