@@ -8,6 +8,7 @@
 
 #include "mapdata/catalogue.h"
 #include "mapdata/coordinates.h"
+#include "mapdata/errors.h"
 #include "mapdata/map_image.h"
 #include "mapdata/names.h"
 #include "mkdata_test_support.h"
@@ -132,6 +133,15 @@ TEST(SyntheticFolder, StatesOptionLimitsTheMapsNotTheCatalogues)
     ExpectCatalogueRoundTrip(data, folder.path());
     EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("tb_full.map"))));
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("ta_full.map"))));
+    // An unknown code is refused by name before anything is written.
+    QTemporaryDir other;
+    try {
+        MakeDataFolder(data, other.filePath(QStringLiteral("img")), {QStringLiteral("XX")}, 1, kSyntheticMegaPixels);
+        ADD_FAILURE() << "an unknown state was accepted";
+    } catch (const TovralError &error) {
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("XX")));
+    }
+    EXPECT_FALSE(QFile::exists(other.filePath(QStringLiteral("img"))));
 }
 
 // Guards against mkdata reporting success on broken geodata, or failing without naming the file.

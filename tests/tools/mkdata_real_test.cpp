@@ -101,6 +101,20 @@ TEST_F(RealGeodataTest, LabelsAndShieldsNeverOverlap)
                 }
             }
         }
+        // Each town name sits beside a symbol of that town.
+        for (const TLabelMark &label : scene.Labels()) {
+            bool beside = false;
+            for (const TTownMark &town : scene.Towns())
+                if (CatalogueCompare(town.Name, label.Text) == 0) {
+                    const QRectF reach = label.Box.adjusted(-town.Radius - 4, -town.Radius - 4,
+                                                            town.Radius + 4, town.Radius + 4);
+                    beside = beside || reach.contains(town.Pixel);
+                }
+            // The state's own towns are lettered in ink, the neighbours' in grey.
+            if (label.Colour == MapStyle::Ink()) {
+                EXPECT_TRUE(beside) << label.Text.toStdString();
+            }
+        }
         // Most towns get their name.
         EXPECT_GT(scene.Labels().size(), scene.Towns().size() * 8 / 10) << uf.toStdString();
     }

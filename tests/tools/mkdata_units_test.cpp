@@ -11,6 +11,7 @@
 #include "resources/symbols/map_symbols.h"
 #include "tools/mkdata/boundaries.h"
 #include "tools/mkdata/catalogues.h"
+#include "tools/mkdata/collision_grid.h"
 #include "tools/mkdata/legend_pages.h"
 #include "tools/mkdata/light_reducer.h"
 #include "tools/mkdata/projection.h"
@@ -174,5 +175,51 @@ TEST(LegendPages, FourPicturesInTheMapColours)
         EXPECT_EQ(picture.depth(), 24);
         EXPECT_GT(ShareOfColour(picture, picture.rect(), keyColour[page - 1]), 0.0005) << page;
         EXPECT_GT(ShareOfColour(picture, picture.rect(), Qt::white), 0.6) << page;
+    }
+}
+
+// Guards against a CSV reader that splits quoted names at their commas, keeps CR of CR LF
+// files, or invents a population where the field is empty.
+TEST(ReadMunicipalitiesCsv, QuotedFieldsCrLfAndEmptyPopulation)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("municipalities.csv"));
+    WriteText(path, "ibge_code,name,uf,lat,lon,capital,population\r\n"
+                    "9900101,\"Vila \"\"Nova\"\", do Sul\",ta,-20.5,-44.25,0,\r\n"
+                    "9900102,Açucena,TA,-20.1,-44.2,1,7200\r\n");
+    const std::vector<TMunicipality> towns = ReadMunicipalitiesCsv(path);
+    ASSERT_EQ(towns.size(), 2u);
+    EXPECT_EQ(towns[0].Name, QStringLiteral("Vila \"Nova\", do Sul"));
+    EXPECT_EQ(towns[0].UF, QStringLiteral("TA"));
+    EXPECT_EQ(towns[0].Population, 0);
+    EXPECT_FALSE(towns[0].Capital);
+    EXPECT_EQ(towns[1].Name, QStringLiteral("Açucena"));
+    EXPECT_EQ(towns[1].Population, 7200);
+    EXPECT_TRUE(towns[1].Capital);
+}
+
+// Guards against collisions missed across cell borders or at negative coordinates.
+TEST(CollisionGrid, FindsOverlapsAcrossCellsAndBelowZero)
+{
+    TCollisionGrid grid(64);
+    grid.Add(QRectF(-70, -10, 150, 20)); // spans three cells, partly below zero
+    EXPECT_TRUE(grid.Collides(QRectF(-69, -5, 2, 2)));
+    EXPECT_TRUE(grid.Collides(QRectF(75, 5, 10, 10)));
+    EXPECT_FALSE(grid.Collides(QRectF(81, -10, 10, 10)));
+    EXPECT_FALSE(grid.Collides(QRectF(0, 11, 10, 10)));
+}
+
+// Guards against map sizes outside the range the viewer's zoom levels were chosen for.
+TEST(TargetMegaPixels, GrowsWithTheStateFrom20To60)
+{
+    double previous = 0;
+    for (double side : {0.1, 0.7, 2.0, 5.0, 9.0, 16.0, 30.0}) {
+        const double megaPixels = TargetMegaPixels(QRectF(-50, -20, side, side));
+        EXPECT_GE(megaPixels, previous);
+        EXPECT_GE(megaPixels, 20);
+        EXPECT_LE(megaPixels, 60);
+        const TProjection projection = ChooseProjection(QRectF(-50, -20, side, side), megaPixels);
+        EXPECT_NEAR(double(projection.MegaPixels()), megaPixels, megaPixels * 0.25) << side;
+        previous = megaPixels;
     }
 }
