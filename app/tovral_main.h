@@ -22,6 +22,7 @@ class QToolButton;
 class TPanel;
 class TShapeCircle;
 class TViewImage;
+class TOutputDialogs;
 
 // The map window: the banner, the left panel with the state name, the city locator and the
 // pan pad, the map view with its zoom box and quality switch, and the bottom bar of output
@@ -132,6 +133,27 @@ public:
 
     // --- Legend window --------------------------------------------------------------------
     void bLegendasClick();
+
+    // === City locator (search/city_locator.cpp) and map output (output/map_output.cpp) =====
+    void eCidadeChange();
+    // Enter (carriage return) locates the selected city; key is replaced by 0 then.
+    void eCidadeKeyPress(QChar &key);
+    void lCidadesDblClick();
+    void bCidadeMapaClick();
+    void bCopiarClick();
+    void bSaveIMGClick();
+    void SaveMapImage(bool visibleAreaOnly);
+    void bPrintClick();
+    void PrintMap(bool visibleAreaOnly);
+    void bCalcDistClick();
+    // Asks the area, file and printer questions of saving and printing: the real dialogs
+    // unless a test answers them. Not owned.
+    TOutputDialogs *OutputDialogs = nullptr;
+
+private:
+    void ConnectLocatorHandlers();
+    void ConnectOutputHandlers();
+    // === End of city locator and map output ==================================================
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -1,0 +1,550 @@
+#include "app/tovral_main.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QSignalBlocker>
+#include <QToolButton>
+
+#include "app/bevel_panel.h"
+#include "app/error_report.h"
+#include "app/form_style.h"
+#include "app/messages.h"
+#include "app/view_image.h"
+#include "app/view_math.h"
+#include "dialogs/tovral_leg.h"
+#include "dialogs/tovral_status.h"
+#include "dialogs/tovral_uf.h"
+#include "mapdata/app_path.h"
+#include "mapdata/display_probe.h"
+#include "mapdata/errors.h"
+#include "mapdata/names.h"
+#include "resources/viewer_art/viewer_art.h"
+
+TformTovralMain *formTovralMain = nullptr;
+
+namespace {
+using TBevel = TPanel::TBevel;
+
+// The designed client size; the window keeps it except while maximised.
+constexpr QSize kDesignedClientSize(610, 406);
+
+// Heights and widths of the aligned panels, as designed.
+constexpr int kTopBarHeight = 103;
+constexpr int kBottomBarHeight = 39;
+constexpr int kLeftPanelWidth = 155;
+constexpr int kRightMarginWidth = 10;
+constexpr int kZoomBarHeight = 30;
+constexpr int kQualityBarHeight = 19;
+constexpr int kCreditsWidth = 171;
+
+// Gaps kept by the re-layout of the left panel, in pixels.
+constexpr int kNavigationPadBottomGap = 4;
+constexpr int kChangeStateGap = 4;
+constexpr int kLocateGap = 2;
+
+// Displays that show this many colours or fewer are refused.
+constexpr double kMinimumDisplayColours = 256.0;
+
+const QString kDisplayTooPoorMessage = QStringLiteral(
+    "Este programa exige vídeo configurado para exibir cores em 16 bits ou mais. Em caso de "
+    "dúvida, consulte as propriedades de vídeo, no painel de controle.");
+const QString kLoadFailedMessage = QStringLiteral("Erro ao carregar mapas");
+const QString kLoadingStatus = QStringLiteral("Aguarde. Carregando mapa...");
+const QString kShowLegendsCaption = QStringLiteral("Exibir Legendas");
+
+// Disables a window for the life of the scope and enables it again in every outcome.
+class TDisabledWindow {
+public:
+    explicit TDisabledWindow(QWidget *window) : FWindow(window) { FWindow->setEnabled(false); }
+    ~TDisabledWindow() { FWindow->setEnabled(true); }
+    TDisabledWindow(const TDisabledWindow &) = delete;
+    TDisabledWindow &operator=(const TDisabledWindow &) = delete;
+
+private:
+    QWidget *FWindow;
+};
+
+template <typename Control>
+Control *Place(Control *control, int left, int top, int width, int height)
+{
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+QPushButton *MakeButton(QWidget *parent, const QString &caption, QRect geometry)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setGeometry(geometry);
+    button->setCursor(HandCursor());
+    return button;
+}
+
+// A label sized to its text, as the form designer's auto-sized labels are.
+QLabel *MakeLabel(QWidget *parent, const QString &caption, QPoint topLeft, bool bold = false)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setFont(FormFont(11, bold));
+    label->move(topLeft);
+    label->adjustSize();
+    return label;
+}
+
+QToolButton *MakePanButton(QWidget *parent, const QString &glyph, QPoint topLeft)
+{
+    static constexpr int kSide = 22;
+    static constexpr int kGlyphSide = 16;
+    auto *button = new QToolButton(parent);
+    button->setGeometry(QRect(topLeft, QSize(kSide, kSide)));
+    button->setIcon(QIcon(ViewerArt::ArrowGlyph(glyph)));
+    button->setIconSize(QSize(kGlyphSide, kGlyphSide));
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoRaise(false);
+    button->setCursor(HandCursor());
+    return button;
+}
+
+QSize MapSize(const TMapImage &map)
+{
+    return QSize(map.Width(), map.Height());
+}
+} // namespace
+
+TformTovralMain::TformTovralMain(QWidget *parent) : QWidget(parent)
+{
+    ColorCountProbe = DisplayColorCount;
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setAutoFillBackground(true);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, kFormColor);
+    setPalette(background);
+    BuildControls();
+    ConnectViewHandlers();
+    ConnectLocatorHandlers();
+    ConnectOutputHandlers();
+    RunReported(this, [this] { FormCreate(); });
+}
+
+TformTovralMain::~TformTovralMain()
+{
+    FormDestroy();
+}
+
+// --- Layout -------------------------------------------------------------------------------
+
+void TformTovralMain::BuildControls()
+{
+    pTop = new TPanel(this, TBevel::Lowered, TBevel::Raised, kFormColor);
+    Image1 = new QLabel(pTop);
+    Image1->setPixmap(QPixmap(ViewerArt::MainBanner()));
+    Image1->move(0, 0);
+    Image1->adjustSize();
+
+    BuildBottomBar();
+    BuildLeftPanel();
+    pRight = new TPanel(this, TBevel::None, TBevel::None, kFormColor);
+    BuildMapArea();
+
+    setTabOrder(eCidade, lCidades);
+    setTabOrder(lCidades, bCidadeMapa);
+    setTabOrder(bCidadeMapa, bChangeUF);
+    setTabOrder(bChangeUF, cZoom);
+    setTabOrder(cZoom, bLegendas);
+    setTabOrder(bLegendas, cbHQ);
+    setTabOrder(cbHQ, bCalcDist);
+    setTabOrder(bCalcDist, bCopiar);
+    setTabOrder(bCopiar, bSaveIMG);
+    setTabOrder(bSaveIMG, bPrint);
+    setTabOrder(bPrint, bSair);
+}
+
+void TformTovralMain::BuildBottomBar()
+{
+    pBottom = new TPanel(this, TBevel::Raised, TBevel::Lowered, kFormColor);
+    bCalcDist = MakeButton(pBottom, QStringLiteral("Calculadora de Distâncias"), {8, 7, 137, 25});
+    bCopiar = MakeButton(pBottom, QStringLiteral("Copiar"), {149, 7, 84, 25});
+    bSaveIMG = MakeButton(pBottom, QStringLiteral("Salvar Imagem"), {237, 7, 84, 25});
+    bPrint = MakeButton(pBottom, QStringLiteral("Imprimir"), {325, 7, 84, 25});
+    bSair = MakeButton(pBottom, QStringLiteral("Sair"), {520, 7, 83, 25});
+}
+
+void TformTovralMain::BuildLeftPanel()
+{
+    pLeft = new TPanel(this, TBevel::None, TBevel::None, kFormColor);
+    Bevel1 = Place(new TPanel(pLeft, TBevel::Lowered, TBevel::Raised, kFormColor), 0, 0, 165, 30);
+    lUF = Place(new QLabel(pLeft), 6, 9, 141, 13);
+    lUF->setFont(FormFont(11, true));
+    Label1 = MakeLabel(pLeft, QStringLiteral("Localizador de Cidades"), {5, 33});
+
+    eCidade = Place(new QLineEdit(pLeft), 4, 48, 146, 21);
+    eCidade->setMaxLength(200);
+    lCidades = Place(new QListWidget(pLeft), 4, 72, 146, 57);
+    lCidades->setUniformItemSizes(true);
+    lCidades->setStyleSheet(QStringLiteral("QListWidget::item { height: 13px; padding: 0px; }"));
+    bCidadeMapa = MakeButton(pLeft, QStringLiteral("Localizar cidade no mapa"), {5, 135, 146, 20});
+    bChangeUF = MakeButton(pLeft, QStringLiteral("Escolher outro estado"), {5, 157, 146, 20});
+    BuildNavigationPad();
+}
+
+void TformTovralMain::BuildNavigationPad()
+{
+    pNav = Place(new TPanel(pLeft, TBevel::Raised, TBevel::Lowered, kFormColor), 35, 180, 82, 80);
+    bTL = MakePanButton(pNav, QStringLiteral("up_left"), {6, 6});
+    bT = MakePanButton(pNav, QStringLiteral("up"), {30, 6});
+    bTR = MakePanButton(pNav, QStringLiteral("up_right"), {54, 6});
+    SpeedButton2 = MakePanButton(pNav, QStringLiteral("left"), {6, 29});
+    SpeedButton1 = MakePanButton(pNav, QStringLiteral("right"), {54, 29});
+    SpeedButton3 = MakePanButton(pNav, QStringLiteral("down_left"), {6, 52});
+    SpeedButton5 = MakePanButton(pNav, QStringLiteral("down"), {30, 52});
+    SpeedButton4 = MakePanButton(pNav, QStringLiteral("down_right"), {54, 52});
+    Shape1 = Place(new TShapeCircle(pNav), 33, 32, 16, 17);
+}
+
+void TformTovralMain::BuildMapArea()
+{
+    pImage = new TPanel(this, TBevel::Lowered, TBevel::None, Qt::white);
+
+    pTituloWork = new TPanel(pImage, TBevel::Raised, TBevel::None, kFormColor);
+    Label6 = MakeLabel(pTituloWork, QStringLiteral("Zoom:"), {7, 7});
+    cZoom = Place(new QComboBox(pTituloWork), 42, 4, 97, 21);
+    cZoom->addItems({QStringLiteral("Mapa Inteiro"), QStringLiteral("20%"), QStringLiteral("40%"),
+                     QStringLiteral("60%"), QStringLiteral("80%"), QStringLiteral("100%"),
+                     QStringLiteral("120%")});
+    cZoom->setCursor(HandCursor());
+    bLegendas = MakeButton(pTituloWork, kShowLegendsCaption, {144, 4, 107, 21});
+
+    Panel2 = new TPanel(pTituloWork, TBevel::None, TBevel::None, kFormColor);
+    const auto credit = [this](const QString &text, QRect place, bool bold) {
+        auto *label = new QLabel(text, Panel2);
+        label->setFont(FormFont(11, bold));
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        label->setStyleSheet(QStringLiteral("color: black;"));
+        label->setGeometry(place);
+    };
+    credit(QStringLiteral("Programação: "), {6, 0, 83, 13}, true);
+    credit(QStringLiteral("Rafael Tovar"), {85, 0, 80, 13}, false);
+    credit(QStringLiteral("Ilustração:"), {59, 13, 60, 13}, true);
+    credit(QStringLiteral("Lia Moreira"), {121, 13, 44, 13}, false);
+
+    Image = new TViewImage(pImage);
+
+    Panel1 = new TPanel(pImage, TBevel::Raised, TBevel::None, kFormColor);
+    cbHQ = Place(new QCheckBox(
+                     QStringLiteral("Desenhar mapas com máxima qualidade (desenho mais lento)"), Panel1),
+                 4, 2, 325, 16);
+    cbHQ->setChecked(true);
+    cbHQ->setCursor(HandCursor());
+}
+
+void TformTovralMain::ConnectViewHandlers()
+{
+    connect(bSair, &QPushButton::clicked, this, &TformTovralMain::bSairClick);
+    connect(bChangeUF, &QPushButton::clicked, this, &TformTovralMain::bChangeUFClick);
+    connect(cZoom, &QComboBox::activated, this, &TformTovralMain::cZoomChange);
+    connect(cbHQ, &QCheckBox::clicked, this, &TformTovralMain::cbHQClick);
+    connect(bTL, &QToolButton::clicked, this, &TformTovralMain::bTLClick);
+    connect(bT, &QToolButton::clicked, this, &TformTovralMain::bTClick);
+    connect(bTR, &QToolButton::clicked, this, &TformTovralMain::bTRClick);
+    connect(SpeedButton2, &QToolButton::clicked, this, &TformTovralMain::SpeedButton2Click);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TformTovralMain::SpeedButton1Click);
+    connect(SpeedButton3, &QToolButton::clicked, this, &TformTovralMain::SpeedButton3Click);
+    connect(SpeedButton5, &QToolButton::clicked, this, &TformTovralMain::SpeedButton5Click);
+    connect(SpeedButton4, &QToolButton::clicked, this, &TformTovralMain::SpeedButton4Click);
+    connect(bLegendas, &QPushButton::clicked, this, &TformTovralMain::bLegendasClick);
+}
+
+void TformTovralMain::AlignPanels()
+{
+    QRect rest = rect();
+    pTop->setGeometry(rest.left(), rest.top(), rest.width(), kTopBarHeight);
+    rest.setTop(rest.top() + kTopBarHeight);
+    pBottom->setGeometry(rest.left(), rest.bottom() + 1 - kBottomBarHeight, rest.width(),
+                         kBottomBarHeight);
+    rest.setBottom(rest.bottom() - kBottomBarHeight);
+    pLeft->setGeometry(rest.left(), rest.top(), kLeftPanelWidth, rest.height());
+    rest.setLeft(rest.left() + kLeftPanelWidth);
+    pRight->setGeometry(rest.right() + 1 - kRightMarginWidth, rest.top(), kRightMarginWidth,
+                        rest.height());
+    rest.setRight(rest.right() - kRightMarginWidth);
+    pImage->setGeometry(rest);
+
+    QRect inside = pImage->ClientRect();
+    pTituloWork->setGeometry(inside.left(), inside.top(), inside.width(), kZoomBarHeight);
+    inside.setTop(inside.top() + kZoomBarHeight);
+    Panel1->setGeometry(inside.left(), inside.bottom() + 1 - kQualityBarHeight, inside.width(),
+                        kQualityBarHeight);
+    inside.setBottom(inside.bottom() - kQualityBarHeight);
+    Image->setGeometry(inside);
+
+    const QRect bar = pTituloWork->ClientRect();
+    Panel2->setGeometry(bar.right() + 1 - kCreditsWidth, bar.top(), kCreditsWidth, bar.height());
+}
+
+// --- Start-up and shutdown ----------------------------------------------------------------
+
+void TformTovralMain::FormCreate()
+{
+    FReady = false;
+    resize(kDesignedClientSize);
+    setWindowTitle(ApplicationTitle());
+    setCursor(Qt::ArrowCursor);
+    HandCursor(); // loads the cursor for every window created after this one
+    lUF->clear();
+    eCidade->clear();
+    lCidades->clear();
+    CityRows = std::make_unique<TSortedStrings>();
+    StateCityNames = std::make_unique<TSortedStrings>(true);
+    CityRows->Assign(ReadCatalogueLines(DataPath(QStringLiteral("txt/cidades.txt"))));
+    FFullMap = std::make_unique<TMapImage>();
+    FLightMap = std::make_unique<TMapImage>();
+    FCoordinates = std::make_unique<TCoordinates>();
+}
+
+void TformTovralMain::FormActivate()
+{
+    if (ColorCountProbe(screen()) > kMinimumDisplayColours) {
+        if (ChooseUF().isEmpty())
+            TerminateApplication();
+        return;
+    }
+    ShowErrorMessage(this, kDisplayTooPoorMessage);
+    TerminateApplication();
+}
+
+void TformTovralMain::FormDestroy()
+{
+    CityRows.reset();
+    StateCityNames.reset();
+    FFullMap.reset();
+    FLightMap.reset();
+    FCoordinates.reset();
+}
+
+void TformTovralMain::bSairClick()
+{
+    close();
+}
+
+void TformTovralMain::bChangeUFClick()
+{
+    ChooseUF();
+}
+
+void TformTovralMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || FActivated || !isActiveWindow())
+        return;
+    // Only the first activation counts; the work runs once the activation is delivered.
+    FActivated = true;
+    QMetaObject::invokeMethod(this, &TformTovralMain::FormActivate, Qt::QueuedConnection);
+}
+
+void TformTovralMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!FPlacedOnScreen && !isMaximized()) {
+        FPlacedOnScreen = true;
+        CentreOnScreen(*this);
+    }
+}
+
+void TformTovralMain::closeEvent(QCloseEvent *event)
+{
+    // Closing the map window ends the program, whatever other windows are open.
+    event->accept();
+    TerminateApplication();
+}
+
+// --- Choosing and loading a state ---------------------------------------------------------
+
+QString TformTovralMain::ChooseUF()
+{
+    if (formPickUF->exec() != QDialog::Accepted)
+        return QString();
+    const QString code = formPickUF->FSelectedUF;
+    FUF = code;
+    {
+        TStatusScope loading(this, kLoadingStatus, true);
+        lUF->setText(formPickUF->cUF->currentText());
+        FillStateCities();
+        try {
+            LoadStateFiles(code);
+        } catch (...) {
+            loading.Finish();
+            ShowErrorMessage(this, kLoadFailedMessage);
+            TerminateApplication();
+            return code;
+        }
+    }
+    activateWindow();
+    eCidade->setFocus();
+    FReady = true;
+    {
+        const QSignalBlocker quiet(cZoom);
+        cZoom->setCurrentIndex(kWholeMapZoomIndex);
+    }
+    cZoomChange();
+    lCidadesClick();
+    return code;
+}
+
+void TformTovralMain::FillStateCities()
+{
+    lCidades->clear();
+    StateCityNames->Clear();
+    if (CityRows) {
+        const TCityBlock block = StateCityBlock(*CityRows, FUF, formPickUF->NextUFCode(FUF));
+        *StateCityNames = ::StateCityNames(*CityRows, block);
+    }
+    // Inserted in the names' own order, so that entry i of the list is entry i of the names.
+    for (const QString &name : StateCityNames->Items())
+        lCidades->addItem(CapitalizeName(name));
+    const QSignalBlocker quietEdit(eCidade);
+    const QSignalBlocker quietList(lCidades);
+    eCidade->clear();
+    if (lCidades->count() > 0)
+        lCidades->setCurrentRow(0);
+}
+
+void TformTovralMain::LoadStateFiles(const QString &code)
+{
+    if (!FLightMap || !FFullMap || !FCoordinates)
+        throw TovralError(QStringLiteral("The city catalogue could not be read; no map objects"));
+    const QString stem = LowerCase(code);
+    FLightMap->LoadFromFile(DataPath(stem + QStringLiteral("_light.map")));
+    FFullMap->LoadFromFile(DataPath(stem + QStringLiteral("_full.map")));
+    if (FFullMap->Width() == 0)
+        throw TovralError(QStringLiteral("The full map %1 has width 0").arg(stem));
+    FLightRatio = (long double)FLightMap->Width() / FFullMap->Width();
+    FCoordinates->LoadFromFile(DataPath(stem + QStringLiteral(".pts")));
+}
+
+// --- Map view -----------------------------------------------------------------------------
+
+void TformTovralMain::cZoomChange()
+{
+    if (!FReady || !isEnabled())
+        return;
+    const TDisabledWindow drawing(this);
+    FLastClientWidth = width();
+    FLastClientHeight = height();
+
+    const QSize viewSize = Image->size();
+    const QSize fullSize = MapSize(*FFullMap);
+    const int zoom = cZoom->currentIndex();
+    FScale = ZoomScale(zoom, viewSize, fullSize);
+    FCenter = RecentredView(FCenter, viewSize, fullSize, FScale, zoom == kWholeMapZoomIndex);
+    const TMapChoice choice =
+        ChooseMap(FCenter, FScale, fullSize, MapSize(*FLightMap), FLightRatio);
+
+    QImage &bitmap = Image->Bitmap();
+    bitmap = QImage(viewSize, QImage::Format_RGB32);
+    if (!bitmap.isNull()) {
+        QPainter canvas(&bitmap);
+        canvas.setBrush(Qt::white);
+        canvas.setClipRect(bitmap.rect());
+        const TMapImage &map = choice.UseLightMap ? *FLightMap : *FFullMap;
+        map.Draw(cbHQ->isChecked(), choice.Center, bitmap.rect(), choice.Scale, canvas);
+    }
+    Image->update();
+}
+
+void TformTovralMain::cbHQClick()
+{
+    cZoomChange();
+}
+
+void TformTovralMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The border is fixed: only maximising changes the size. A size the user dragged is
+    // taken back.
+    if (event->spontaneous() && !isMaximized() && !isFullScreen() && isVisible() &&
+        size() != kDesignedClientSize) {
+        resize(kDesignedClientSize);
+        return;
+    }
+    AlignPanels();
+    FormResize();
+}
+
+void TformTovralMain::FormResize()
+{
+    bSair->move(pBottom->width() - bSair->width() - bCalcDist->x(), bSair->y());
+    pNav->move(pNav->x(), pLeft->height() - pNav->height() - kNavigationPadBottomGap);
+    bChangeUF->move(bChangeUF->x(), pNav->y() - bChangeUF->height() - kChangeStateGap);
+    bCidadeMapa->move(bCidadeMapa->x(), bChangeUF->y() - bCidadeMapa->height() - kLocateGap);
+    lCidades->resize(lCidades->width(), bCidadeMapa->y() - kLocateGap - lCidades->y());
+    if (width() != FLastClientWidth && height() != FLastClientHeight)
+        cZoomChange();
+}
+
+void TformTovralMain::Pan(int directionX, int directionY)
+{
+    if (!FFullMap)
+        return;
+    const QSize viewSize = Image->size();
+    const QSize fullSize = MapSize(*FFullMap);
+    bool moved = false;
+    if (directionX != 0 && AxisMovable(viewSize.width(), fullSize.width(), FScale)) {
+        FCenter.setX(PanCoordinate(FCenter.x(), directionX, PanStep(viewSize.width(), FScale),
+                                   fullSize.width()));
+        moved = true;
+    }
+    if (directionY != 0 && AxisMovable(viewSize.height(), fullSize.height(), FScale)) {
+        FCenter.setY(PanCoordinate(FCenter.y(), directionY, PanStep(viewSize.height(), FScale),
+                                   fullSize.height()));
+        moved = true;
+    }
+    if (moved)
+        cZoomChange();
+}
+
+void TformTovralMain::bTLClick() { Pan(-1, -1); }
+void TformTovralMain::bTClick() { Pan(0, -1); }
+void TformTovralMain::bTRClick() { Pan(+1, -1); }
+void TformTovralMain::SpeedButton2Click() { Pan(-1, 0); }
+void TformTovralMain::SpeedButton1Click() { Pan(+1, 0); }
+void TformTovralMain::SpeedButton3Click() { Pan(-1, +1); }
+void TformTovralMain::SpeedButton5Click() { Pan(0, +1); }
+void TformTovralMain::SpeedButton4Click() { Pan(+1, +1); }
+
+// --- City locator: selection follow-up ----------------------------------------------------
+
+void TformTovralMain::lCidadesClick()
+{
+    const int selected = lCidades->currentRow();
+    const bool valid = selected >= 0 && selected < lCidades->count();
+    if (valid && lCidades->hasFocus()) {
+        const QSignalBlocker quiet(eCidade);
+        eCidade->setText(lCidades->item(selected)->text());
+    }
+    bCidadeMapa->setEnabled(valid);
+    if (!valid || !CityRows) {
+        FSelectedCityRow = -1;
+        return;
+    }
+    FSelectedCityRow = CityRows->Find(CityRowKey(FUF, lCidades->item(selected)->text()));
+}
+
+// --- Legend window ------------------------------------------------------------------------
+
+void TformTovralMain::bLegendasClick()
+{
+    if (formLegendas->isVisible())
+        formLegendas->close();
+    else
+        formLegendas->show();
+}

@@ -1,0 +1,46 @@
+#include "app/viewer_windows.h"
+
+#include "app/tovral_main.h"
+#include "dialogs/tovral_area.h"
+#include "dialogs/tovral_leg.h"
+#include "dialogs/tovral_status.h"
+#include "dialogs/tovral_uf.h"
+#include "search/tovral_distancias.h"
+
+namespace {
+// Creates one window and publishes it in its global variable before the next is created.
+template <typename Window>
+std::unique_ptr<Window> Create(Window *&global)
+{
+    auto window = std::make_unique<Window>();
+    global = window.get();
+    return window;
+}
+} // namespace
+
+TViewerWindows::TViewerWindows()
+    : FMain(Create(formTovralMain)),
+      FPickUF(Create(formPickUF)),
+      FStatus(Create(formStatus)),
+      FArea(Create(formArea)),
+      FLegendas(Create(formLegendas)),
+      FDistancias(Create(formDistancias))
+{
+}
+
+TViewerWindows::~TViewerWindows()
+{
+    // In the reverse order of creation.
+    FDistancias.reset();
+    formDistancias = nullptr;
+    FLegendas.reset();
+    formLegendas = nullptr;
+    FArea.reset();
+    formArea = nullptr;
+    FStatus.reset();
+    formStatus = nullptr;
+    FPickUF.reset();
+    formPickUF = nullptr;
+    FMain.reset();
+    formTovralMain = nullptr;
+}

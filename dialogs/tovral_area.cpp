@@ -1,0 +1,78 @@
+#include "dialogs/tovral_area.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/form_style.h"
+#include "resources/viewer_art/viewer_art.h"
+
+TformArea *formArea = nullptr;
+
+namespace {
+constexpr QSize kClientSize(351, 165);
+} // namespace
+
+TformArea::TformArea(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+{
+    setFixedSize(kClientSize);
+    setModal(true);
+
+    Image1 = new QLabel(this);
+    Image1->setPixmap(QPixmap(ViewerArt::SmallBanner()));
+    Image1->move(0, 0);
+    Image1->adjustSize();
+
+    lTitulo = new QLabel(QStringLiteral("Escolha "), this);
+    lTitulo->setFont(FormFont(15, true));
+    lTitulo->move(16, 67);
+    lTitulo->adjustSize();
+
+    rb1 = new QRadioButton(QStringLiteral("Apenas a área visível"), this);
+    rb1->setGeometry(40, 96, 137, 17);
+    rb1->setChecked(true);
+    rb2 = new QRadioButton(QStringLiteral("Todo o mapa"), this);
+    rb2->setGeometry(208, 96, 89, 17);
+
+    bOK = new QPushButton(QStringLiteral("OK"), this);
+    bOK->setGeometry(79, 126, 83, 29);
+    bOK->setDefault(true);
+    bCancel = new QPushButton(QStringLiteral("Cancelar"), this);
+    bCancel->setGeometry(167, 126, 83, 29);
+    for (QPushButton *button : {bOK, bCancel})
+        button->setFont(FormFont(13));
+    setTabOrder(bOK, bCancel);
+    setTabOrder(bCancel, rb1);
+    setTabOrder(rb1, rb2);
+
+    connect(bOK, &QPushButton::clicked, this, &TformArea::bOKClick);
+    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
+    FormCreate();
+}
+
+void TformArea::FormCreate()
+{
+    setWindowTitle(ApplicationTitle());
+}
+
+void TformArea::FormShow()
+{
+    rb1->setFocus();
+}
+
+void TformArea::bOKClick()
+{
+    VisibleAreaOnly = rb1->isChecked();
+    accept();
+}
+
+void TformArea::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The question's text is set by the caller just before showing.
+    lTitulo->adjustSize();
+    CentreOnScreen(*this);
+    FormShow();
+}

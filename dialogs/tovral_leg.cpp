@@ -1,0 +1,74 @@
+#include "dialogs/tovral_leg.h"
+
+#include <QHideEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+
+#include "app/form_style.h"
+#include "app/tovral_main.h"
+#include "resources/viewer_art/viewer_art.h"
+
+TformLegendas *formLegendas = nullptr;
+
+namespace {
+constexpr QSize kPagesSize(411, 285);
+
+// One page: the legend picture, unscaled, at the page's top-left corner.
+QLabel *AddLegendPage(QTabWidget *pages, const QString &caption, int pictureNumber)
+{
+    auto *page = new QWidget;
+    auto *picture = new QLabel(page);
+    picture->setPixmap(QPixmap(ViewerArt::LegendPicture(pictureNumber)));
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setGeometry(0, 0, 403, 257);
+    pages->addTab(page, caption);
+    return picture;
+}
+} // namespace
+
+TformLegendas::TformLegendas(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)
+{
+    Pages = new QTabWidget(this);
+    Pages->setGeometry(QRect(QPoint(0, 0), kPagesSize));
+    Image3 = AddLegendPage(Pages, QStringLiteral("Página 1"), 1);
+    Image4 = AddLegendPage(Pages, QStringLiteral("Página 2"), 2);
+    Image2 = AddLegendPage(Pages, QStringLiteral("Página 3"), 3);
+    Image1 = AddLegendPage(Pages, QStringLiteral("Página 4"), 4);
+    Pages->setCurrentIndex(0);
+    FormCreate();
+}
+
+void TformLegendas::FormCreate()
+{
+    setWindowTitle(QStringLiteral("Legendas"));
+    setFixedSize(Pages->size());
+    CentreOnScreen(*this);
+}
+
+void TformLegendas::FormShow()
+{
+    formTovralMain->bLegendas->setText(QStringLiteral("Ocultar Legendas"));
+}
+
+void TformLegendas::FormClose()
+{
+    formTovralMain->bLegendas->setText(QStringLiteral("Exibir Legendas"));
+}
+
+void TformLegendas::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TformLegendas::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        FormClose();
+}

@@ -1,0 +1,61 @@
+#include "dialogs/tovral_status.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+
+#include "app/form_style.h"
+
+TformStatus *formStatus = nullptr;
+
+namespace {
+constexpr QSize kClientSize(290, 49);
+} // namespace
+
+TformStatus::TformStatus(QWidget *parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowStaysOnTopHint)
+{
+    setFixedSize(kClientSize);
+    lStatus = new QLabel(QStringLiteral("lStatus"), this);
+    lStatus->setGeometry(rect());
+    lStatus->setAlignment(Qt::AlignCenter);
+    FormCreate();
+}
+
+void TformStatus::FormCreate()
+{
+    setWindowTitle(ApplicationTitle());
+}
+
+void TformStatus::closeEvent(QCloseEvent *event)
+{
+    // Only the operation that showed the window hides it.
+    event->ignore();
+}
+
+TStatusScope::TStatusScope(QWidget *window, const QString &text, bool processEvents)
+    : FWindow(window)
+{
+    FWindow->setEnabled(false);
+    formStatus->lStatus->setText(text);
+    formStatus->show();
+    CentreOnScreen(*formStatus);
+    formStatus->raise();
+    if (processEvents)
+        QCoreApplication::processEvents();
+}
+
+TStatusScope::~TStatusScope()
+{
+    Finish();
+}
+
+void TStatusScope::Finish()
+{
+    if (FFinished)
+        return;
+    FFinished = true;
+    FWindow->setEnabled(true);
+    formStatus->hide();
+}

@@ -1,0 +1,93 @@
+#include "dialogs/tovral_uf.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/error_report.h"
+#include "app/form_style.h"
+#include "mapdata/app_path.h"
+#include "resources/viewer_art/viewer_art.h"
+
+TformPickUF *formPickUF = nullptr;
+
+namespace {
+constexpr QSize kClientSize(352, 164);
+constexpr int kListItemHeight = 18;
+} // namespace
+
+TformPickUF::TformPickUF(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+{
+    setFixedSize(kClientSize);
+    setModal(true);
+
+    Image1 = new QLabel(this);
+    Image1->setPixmap(QPixmap(ViewerArt::SmallBanner()));
+    Image1->move(0, 0);
+    Image1->adjustSize();
+
+    Label1 = new QLabel(QStringLiteral("Escolha um estado:"), this);
+    Label1->setFont(FormFont(15, true));
+    Label1->move(40, 67);
+    Label1->adjustSize();
+
+    cUF = new QComboBox(this);
+    cUF->setFont(FormFont(16));
+    cUF->setGeometry(40, 86, 257, cUF->sizeHint().height());
+    cUF->setStyleSheet(QStringLiteral("QComboBox QAbstractItemView::item { min-height: %1px; }")
+                           .arg(kListItemHeight));
+    cUF->setCursor(HandCursor());
+
+    bOK = new QPushButton(QStringLiteral("OK"), this);
+    bOK->setGeometry(79, 126, 83, 29);
+    bOK->setDefault(true);
+    bCancel = new QPushButton(QStringLiteral("Cancelar"), this);
+    bCancel->setGeometry(167, 126, 83, 29);
+    for (QPushButton *button : {bOK, bCancel}) {
+        button->setFont(FormFont(13));
+        button->setCursor(HandCursor());
+    }
+    setTabOrder(cUF, bOK);
+    setTabOrder(bOK, bCancel);
+
+    // Esc and the close box reject the dialog, as bCancel does.
+    connect(bOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cUF, &QComboBox::currentIndexChanged, this, &TformPickUF::cUFChange);
+
+    RunReported(this, [this] { FormCreate(); });
+}
+
+void TformPickUF::FormCreate()
+{
+    setWindowTitle(ApplicationTitle());
+    FUFCatalogue.Load(ReadCatalogueLines(DataPath(QStringLiteral("txt/ufs.txt"))));
+    const QSignalBlocker quiet(cUF);
+    cUF->clear();
+    for (int line = 0; line < FUFLines().size(); ++line)
+        cUF->addItem(FUFCatalogue.DisplayName(line));
+    if (cUF->count() > 0)
+        cUF->setCurrentIndex(0);
+    cUFChange();
+}
+
+void TformPickUF::cUFChange()
+{
+    const int selected = cUF->currentIndex();
+    if (selected >= 0 && selected < FUFLines().size())
+        FSelectedUF = FUFCatalogue.CodeOf(selected);
+}
+
+void TformPickUF::FormShow()
+{
+    cUF->setFocus();
+}
+
+void TformPickUF::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    CentreOnScreen(*this);
+    FormShow();
+}

@@ -1,0 +1,194 @@
+// Draws the viewer's artwork into a folder: the hand cursor, the two title banners and the
+// pan pad's arrow glyphs. Run at build time; the pictures are compiled into the viewer.
+//   tovral-viewer-art <output folder>
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTransform>
+#include <cstdio>
+
+namespace {
+
+// The pointing hand, 32 x 32: '#' black, '.' white, anything else transparent. The
+// fingertip is at column 6, row 0 (the cursor's hot spot).
+const char *const kHandRows[] = {
+    "      ##                        ",
+    "     #..#                       ",
+    "     #..#                       ",
+    "     #..#                       ",
+    "     #..#                       ",
+    "     #..###                     ",
+    "     #..#..###                  ",
+    "     #..#..#..##                ",
+    "     #..#..#..#.#               ",
+    " ##  #..#..#..#..#              ",
+    "#..# #..........#               ",
+    "#...##..........#               ",
+    " #..#...........#               ",
+    "  #.............#               ",
+    "  #.............#               ",
+    "   #............#               ",
+    "   #...........#                ",
+    "    #..........#                ",
+    "    #.........#                 ",
+    "     #........#                 ",
+    "     #........#                 ",
+    "     ##########                 ",
+};
+
+QImage HandCursor()
+{
+    QImage cursor(32, 32, QImage::Format_ARGB32);
+    cursor.fill(Qt::transparent);
+    int row = 0;
+    for (const char *line : kHandRows) {
+        for (int column = 0; line[column] != '\0'; ++column) {
+            if (line[column] == '#')
+                cursor.setPixel(column, row, qRgba(0, 0, 0, 255));
+            else if (line[column] == '.')
+                cursor.setPixel(column, row, qRgba(255, 255, 255, 255));
+        }
+        ++row;
+    }
+    return cursor;
+}
+
+// A title banner: evening sky, green hills and a road running into the distance, with the
+// program's name and a subtitle on the left.
+QImage Banner(QSize size, int titlePixels, int subtitlePixels)
+{
+    const qreal w = size.width();
+    const qreal h = size.height();
+    QImage banner(size, QImage::Format_RGB888);
+    QPainter painter(&banner);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    QLinearGradient sky(0, 0, 0, h);
+    sky.setColorAt(0.0, QColor(0x16, 0x3A, 0x6E));
+    sky.setColorAt(0.65, QColor(0x3F, 0x86, 0xC4));
+    sky.setColorAt(1.0, QColor(0xF2, 0xC1, 0x6B));
+    painter.fillRect(banner.rect(), sky);
+
+    // Far and near hills.
+    QPainterPath farHills(QPointF(0, h));
+    farHills.lineTo(0, h * 0.70);
+    farHills.cubicTo(w * 0.20, h * 0.52, w * 0.35, h * 0.80, w * 0.55, h * 0.62);
+    farHills.cubicTo(w * 0.72, h * 0.48, w * 0.86, h * 0.70, w, h * 0.58);
+    farHills.lineTo(w, h);
+    painter.fillPath(farHills, QColor(0x3C, 0x7D, 0x4A));
+    QPainterPath nearHills(QPointF(0, h));
+    nearHills.lineTo(0, h * 0.84);
+    nearHills.cubicTo(w * 0.25, h * 0.72, w * 0.50, h * 0.92, w * 0.75, h * 0.78);
+    nearHills.cubicTo(w * 0.88, h * 0.72, w * 0.95, h * 0.80, w, h * 0.76);
+    nearHills.lineTo(w, h);
+    painter.fillPath(nearHills, QColor(0x2B, 0x62, 0x35));
+
+    // The road: wide at the bottom right, narrowing towards a point on the horizon.
+    const QPointF horizon(w * 0.66, h * 0.60);
+    QPainterPath road(QPointF(w * 0.70, h));
+    road.quadTo(QPointF(w * 0.74, h * 0.78), horizon);
+    road.quadTo(QPointF(w * 0.80, h * 0.78), QPointF(w * 0.98, h));
+    road.closeSubpath();
+    painter.fillPath(road, QColor(0x4A, 0x4A, 0x50));
+    QPen edge(QColor(0xEE, 0xEE, 0xEE), qMax(1.0, h / 60));
+    painter.setPen(edge);
+    painter.setBrush(Qt::NoBrush);
+    QPainterPath leftEdge(QPointF(w * 0.70, h));
+    leftEdge.quadTo(QPointF(w * 0.74, h * 0.78), horizon);
+    QPainterPath rightEdge(QPointF(w * 0.98, h));
+    rightEdge.quadTo(QPointF(w * 0.80, h * 0.78), horizon);
+    painter.drawPath(leftEdge);
+    painter.drawPath(rightEdge);
+    QPen centreLine(QColor(0xF5, 0xD0, 0x2A), qMax(1.0, h / 40));
+    centreLine.setDashPattern({3, 2});
+    painter.setPen(centreLine);
+    QPainterPath middle(QPointF(w * 0.84, h));
+    middle.quadTo(QPointF(w * 0.77, h * 0.78), horizon);
+    painter.drawPath(middle);
+
+    // Name and subtitle, with a soft shadow.
+    QFont title(QStringLiteral("Liberation Sans"));
+    title.setPixelSize(titlePixels);
+    title.setBold(true);
+    QFont subtitle(QStringLiteral("Liberation Sans"));
+    subtitle.setPixelSize(subtitlePixels);
+    subtitle.setItalic(true);
+    const qreal left = h * 0.22;
+    const qreal titleBaseline = h * 0.14 + titlePixels * 0.82;
+    const qreal subtitleBaseline = titleBaseline + subtitlePixels * 1.25;
+    const auto text = [&painter](const QFont &font, QPointF at, const QString &words,
+                                 QColor colour) {
+        painter.setFont(font);
+        painter.setPen(QColor(0, 0, 0, 110));
+        painter.drawText(at + QPointF(2, 2), words);
+        painter.setPen(colour);
+        painter.drawText(at, words);
+    };
+    text(title, QPointF(left, titleBaseline), QStringLiteral("Tovral"), Qt::white);
+    text(subtitle, QPointF(left + 2, subtitleBaseline),
+         QStringLiteral("Mapas rodoviários do Brasil"), QColor(0xFF, 0xE7, 0xA8));
+    return banner;
+}
+
+// A 16 x 16 filled-triangle arrow: the upward arrow, or the up-left one when diagonal,
+// turned by quarterTurns clockwise.
+QImage Arrow(bool diagonal, int quarterTurns)
+{
+    QImage glyph(16, 16, QImage::Format_ARGB32);
+    glyph.fill(Qt::transparent);
+    QPainter painter(&glyph);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(8, 8);
+    painter.rotate(90.0 * quarterTurns);
+    painter.translate(-8, -8);
+    QPolygonF triangle;
+    if (diagonal)
+        triangle << QPointF(3, 3) << QPointF(13, 3) << QPointF(3, 13);
+    else
+        triangle << QPointF(8, 2.5) << QPointF(14, 11.5) << QPointF(2, 11.5);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x10, 0x10, 0x10));
+    painter.drawPolygon(triangle);
+    return glyph;
+}
+
+bool Save(const QImage &picture, const QString &path)
+{
+    QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+    if (picture.save(path))
+        return true;
+    std::fprintf(stderr, "tovral-viewer-art: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tovral-viewer-art <output folder>\n");
+        return 1;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
+    bool saved = Save(HandCursor(), folder + QStringLiteral("cursors/mao.png"));
+    saved &= Save(Banner({800, 100}, 50, 16), folder + QStringLiteral("banners/banner_main.png"));
+    saved &= Save(Banner({350, 58}, 28, 11), folder + QStringLiteral("banners/banner_small.png"));
+    const struct {
+        const char *Name;
+        bool Diagonal;
+        int QuarterTurns;
+    } arrows[] = {
+        {"up", false, 0},        {"right", false, 1},    {"down", false, 2},
+        {"left", false, 3},      {"up_left", true, 0},   {"up_right", true, 1},
+        {"down_right", true, 2}, {"down_left", true, 3},
+    };
+    for (const auto &arrow : arrows)
+        saved &= Save(Arrow(arrow.Diagonal, arrow.QuarterTurns),
+                      folder + QStringLiteral("arrows/%1.png").arg(QLatin1String(arrow.Name)));
+    return saved ? 0 : 1;
+}

@@ -1,0 +1,9 @@
+#include "resources/viewer_art/viewer_art.h"
+
+namespace ViewerArt {
+QString HandCursor() { return QStringLiteral(":/cursors/mao.png"); }
+QString MainBanner() { return QStringLiteral(":/banners/banner_main.png"); }
+QString SmallBanner() { return QStringLiteral(":/banners/banner_small.png"); }
+QString ArrowGlyph(const QString &direction) { return QStringLiteral(":/arrows/%1.png").arg(direction); }
+QString LegendPicture(int page) { return QStringLiteral(":/legend/legenda%1.png").arg(page); }
+} // namespace ViewerArt

@@ -1,0 +1,47 @@
+# The viewer's compiled-in artwork. The cursor, banners and arrow glyphs are drawn at build
+# time by tovral-viewer-art; the legend pictures come from the shared map symbols through
+# `tovral-tool legend`, so that they show exactly what the maps are drawn with. Everything
+# lands in the library tovral_viewer_resources, which the windows link.
+add_executable(tovral-viewer-art ${CMAKE_CURRENT_LIST_DIR}/viewer_art/make_viewer_art.cpp)
+target_link_libraries(tovral-viewer-art PRIVATE Qt6::Gui)
+
+set(viewer_art_dir ${CMAKE_CURRENT_BINARY_DIR}/viewer_art)
+set(viewer_art_names
+  cursors/mao.png
+  banners/banner_main.png
+  banners/banner_small.png
+  arrows/up.png arrows/down.png arrows/left.png arrows/right.png
+  arrows/up_left.png arrows/up_right.png arrows/down_left.png arrows/down_right.png
+)
+list(TRANSFORM viewer_art_names PREPEND ${viewer_art_dir}/ OUTPUT_VARIABLE viewer_art_files)
+add_custom_command(
+  OUTPUT ${viewer_art_files}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+          $<TARGET_FILE:tovral-viewer-art> ${viewer_art_dir}
+  DEPENDS tovral-viewer-art
+  COMMENT "Drawing the viewer's cursor, banners and arrow glyphs"
+  VERBATIM)
+set_source_files_properties(${viewer_art_files} PROPERTIES GENERATED TRUE)
+
+add_library(tovral_viewer_resources STATIC ${CMAKE_CURRENT_LIST_DIR}/viewer_art/viewer_art.cpp)
+target_include_directories(tovral_viewer_resources PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(tovral_viewer_resources PUBLIC Qt6::Gui)
+qt_add_resources(tovral_viewer_resources viewer_art PREFIX / BASE ${viewer_art_dir}
+  FILES ${viewer_art_files})
+
+# The four legend pages, drawn from the shared map symbols.
+set(legend_dir ${CMAKE_CURRENT_BINARY_DIR}/legend)
+set(legend_files)
+foreach(page 1 2 3 4)
+  list(APPEND legend_files ${legend_dir}/legenda${page}.png)
+endforeach()
+add_custom_command(
+  OUTPUT ${legend_files}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+          $<TARGET_FILE:tovral-tool> legend ${legend_dir}
+  DEPENDS tovral-tool
+  COMMENT "Drawing the legend pages from the map symbols"
+  VERBATIM)
+set_source_files_properties(${legend_files} PROPERTIES GENERATED TRUE)
+qt_add_resources(tovral_viewer_resources viewer_legend PREFIX /legend BASE ${legend_dir}
+  FILES ${legend_files})

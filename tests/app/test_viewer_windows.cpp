@@ -1,0 +1,543 @@
+// The viewer's windows driven as a user drives them, on the offscreen platform, against a
+// small generated data folder.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "app/bevel_panel.h"
+#include "app/error_report.h"
+#include "app/form_style.h"
+#include "app/tovral_main.h"
+#include "app/view_image.h"
+#include "app/viewer_windows.h"
+#include "dialogs/tovral_area.h"
+#include "dialogs/tovral_leg.h"
+#include "dialogs/tovral_status.h"
+#include "dialogs/tovral_uf.h"
+#include "mapdata/app_path.h"
+#include "mapdata/errors.h"
+#include "mapdata/names.h"
+#include "tests/app/modal_answers.h"
+#include "tests/app/test_data_folder.h"
+
+namespace {
+constexpr int kWatchdogMs = 20000;
+
+// Runs the application's event loop until the program is told to end; returns the exit
+// code, or -1 when nothing ended it in time.
+int RunUntilTerminated()
+{
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    watchdog.start(kWatchdogMs);
+    return QApplication::exec();
+}
+
+// Picks the state shown as displayName in the picker, then presses OK or Cancel.
+TModalAnswers::TAnswer PickState(const QString &displayName, bool confirm = true)
+{
+    return [displayName, confirm](QWidget *modal) {
+        auto *picker = qobject_cast<TformPickUF *>(modal);
+        if (!picker)
+            return modal->close(), void();
+        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
+        (confirm ? picker->bOK : picker->bCancel)->click();
+    };
+}
+
+// The colour shown at a point of the view bitmap.
+QColor ViewPixel(int x, int y)
+{
+    return QColor(formTovralMain->Image->Bitmap().pixel(x, y));
+}
+
+QColor ViewCentrePixel()
+{
+    const QImage &bitmap = formTovralMain->Image->Bitmap();
+    return ViewPixel(bitmap.width() / 2, bitmap.height() / 2);
+}
+
+bool DrawnFromLightMap()
+{
+    return ViewCentrePixel().blue() < (kLightMapBlue + kFullMapBlue) / 2;
+}
+
+void SelectZoom(int index)
+{
+    formTovralMain->cZoom->setCurrentIndex(index);
+    formTovralMain->cZoomChange();
+}
+
+QStringList ListEntries(const QListWidget *list)
+{
+    QStringList entries;
+    for (int row = 0; row < list->count(); ++row)
+        entries << list->item(row)->text();
+    return entries;
+}
+
+// Records, at the moment the status window appears, whether the map window is disabled and
+// what the status window says.
+class TStatusWatcher : public QObject {
+public:
+    TStatusWatcher() { formStatus->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            Texts << formStatus->lStatus->text();
+            MapWindowDisabled = !formTovralMain->isEnabled();
+        }
+        return false;
+    }
+    QStringList Texts;
+    bool MapWindowDisabled = false;
+};
+} // namespace
+
+class TestViewerWindows : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FFolder;
+    std::unique_ptr<TViewerWindows> FWindows;
+
+    void CreateWindows() { FWindows = std::make_unique<TViewerWindows>(); }
+
+    // Starts the viewer as the program does and waits for the chosen state to be shown.
+    bool StartWithState(TModalAnswers &answers, const QString &displayName)
+    {
+        CreateWindows();
+        answers.Add(PickState(displayName));
+        formTovralMain->show();
+        return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); },
+                               kWatchdogMs);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(FFolder.isValid());
+        WriteStandardTestFolder(FFolder.path());
+        AppPath = FFolder.path() + QLatin1Char('/');
+    }
+
+    void cleanup() { FWindows.reset(); }
+
+    // Guards against windows created out of order, a map window that is not laid out as
+    // designed, or a state picker shown more than once or before the window is up.
+    void startupCreatesWindowsInOrderAndPicksOnFirstActivation()
+    {
+        TModalAnswers answers;
+        CreateWindows();
+        QVERIFY(formTovralMain && formPickUF && formStatus && formArea && formLegendas);
+        QVERIFY(!formTovralMain->isVisible() && !formPickUF->isVisible());
+        // The picker read its catalogue after the map window read the cities.
+        QCOMPARE(formTovralMain->CityRows->Count(), 11);
+        QCOMPARE(formPickUF->cUF->count(), 4);
+        QCOMPARE(formTovralMain->windowTitle(), QStringLiteral("Tovral"));
+        QVERIFY(formTovralMain->lUF->text().isEmpty() && formTovralMain->lCidades->count() == 0);
+
+        answers.Add(PickState(QStringLiteral("São Paulo")));
+        TStatusWatcher status;
+        formTovralMain->show();
+        QTRY_VERIFY_WITH_TIMEOUT(formTovralMain->FReady, kWatchdogMs);
+        QCOMPARE(answers.ModalsSeen(), 1);
+        QCOMPARE(status.Texts, QStringList{QStringLiteral("Aguarde. Carregando mapa...")});
+        QVERIFY(status.MapWindowDisabled);
+        QVERIFY(!formStatus->isVisible());
+        QVERIFY(formTovralMain->isEnabled());
+
+        // Designed geometry at the designed client size.
+        QCOMPARE(formTovralMain->size(), QSize(610, 406));
+        QCOMPARE(formTovralMain->pImage->geometry(), QRect(155, 103, 445, 264));
+        QCOMPARE(formTovralMain->Image->geometry(), QRect(1, 31, 443, 213));
+        QCOMPARE(formTovralMain->pBottom->geometry(), QRect(0, 367, 610, 39));
+        QCOMPARE(formTovralMain->pNav->geometry(), QRect(35, 180, 82, 80));
+        QCOMPARE(formTovralMain->bSair->x() + formTovralMain->bSair->width() + 8, 610);
+
+        // The state is shown: name, whole map, first city selected, empty search box.
+        QCOMPARE(formTovralMain->FUF, QStringLiteral("SP"));
+        QCOMPARE(formTovralMain->lUF->text(), QStringLiteral("São Paulo"));
+        QCOMPARE(formTovralMain->cZoom->currentText(), QStringLiteral("Mapa Inteiro"));
+        QCOMPARE(formTovralMain->Image->Bitmap().size(), QSize(443, 213));
+        QCOMPARE(formTovralMain->lCidades->currentRow(), 0);
+        QVERIFY(formTovralMain->eCidade->text().isEmpty());
+        QVERIFY(formTovralMain->bCidadeMapa->isEnabled());
+        const QString row = (*formTovralMain->CityRows)[formTovralMain->FSelectedCityRow];
+        QCOMPARE(UpperCase(RowCityName(row)), UpperCase(formTovralMain->lCidades->item(0)->text()));
+
+        // Later activations do not bring the picker back.
+        formStatus->show();
+        formStatus->activateWindow();
+        formStatus->hide();
+        formTovralMain->activateWindow();
+        QTest::qWait(50);
+        QCOMPARE(answers.ModalsSeen(), 1);
+    }
+
+    // Guards against a state's city list that misses rows of lower-case codes, keeps repeats,
+    // stops early for the last code, or gets out of step with StateCityNames.
+    void stateCityBlockAndDisplayNames()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        const QStringList expected = {QStringLiteral("Campinas"), QStringLiteral("Santos"),
+                                      QStringLiteral("São Bento do Sapucaí"),
+                                      QStringLiteral("São Paulo"), QStringLiteral("Zacarias")};
+        QCOMPARE(ListEntries(formTovralMain->lCidades), expected);
+        for (int i = 0; i < formTovralMain->StateCityNames->Count(); ++i)
+            QCOMPARE((*formTovralMain->StateCityNames)[i], UpperCase(expected[i]));
+        // sp sorts last among the picker's codes: its block runs to the catalogue's end.
+        QVERIFY(formPickUF->NextUFCode(QStringLiteral("SP")).isEmpty());
+    }
+
+    // Guards against a cancelled first choice that leaves a window without a state, or that
+    // shows a message.
+    void cancelAtStartEndsSilently()
+    {
+        TModalAnswers answers;
+        CreateWindows();
+        answers.Add(PickState(QStringLiteral("São Paulo"), false));
+        formTovralMain->show();
+        QCOMPARE(RunUntilTerminated(), 0);
+        QVERIFY(answers.Messages().isEmpty());
+        QVERIFY(!formTovralMain->FReady);
+    }
+
+    // Guards against a missing .pts file being ignored, the message coming before the
+    // window is usable again, or the program going on after it.
+    void missingPtsEndsWithLoadError()
+    {
+        TModalAnswers answers;
+        CreateWindows();
+        answers.Add(PickState(QStringLiteral("Rio de Janeiro")));
+        answers.AddMessageBoxOk();
+        formTovralMain->show();
+        QCOMPARE(RunUntilTerminated(), 0);
+        QCOMPARE(answers.Messages(), QStringList{QStringLiteral("Erro ao carregar mapas")});
+        QVERIFY(formTovralMain->isEnabled());
+        QVERIFY(!formStatus->isVisible());
+        QVERIFY(!formTovralMain->FReady);
+        // The new state's name and cities were in place before the maps were read; a row of a
+        // code that is no state (RR) belongs to the state before it.
+        QCOMPARE(formTovralMain->lUF->text(), QStringLiteral("Rio de Janeiro"));
+        QCOMPARE(ListEntries(formTovralMain->lCidades),
+                 (QStringList{QStringLiteral("Boa Vista"), QStringLiteral("Niterói"),
+                              QStringLiteral("Rio de Janeiro")}));
+    }
+
+    // Guards against the display check being skipped, or a poor display reaching the picker.
+    void poorDisplayIsRefused()
+    {
+        TModalAnswers answers;
+        CreateWindows();
+        formTovralMain->ColorCountProbe = [](const QScreen *) { return 256.0; };
+        answers.AddMessageBoxOk();
+        formTovralMain->show();
+        QCOMPARE(RunUntilTerminated(), 0);
+        QCOMPARE(answers.ModalsSeen(), 1);
+        QVERIFY(answers.Messages().value(0).startsWith(QStringLiteral("Este programa exige vídeo")));
+    }
+
+    // Guards against a cancelled change of state that clears or redraws the current one, and
+    // a confirmed one that keeps the old map or list.
+    void changeOfStateCancelledAndConfirmed()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        const qint64 before = formTovralMain->Image->Bitmap().cacheKey();
+        answers.Add(PickState(QStringLiteral("Minas Gerais"), false));
+        formTovralMain->bChangeUF->click();
+        QCOMPARE(formTovralMain->FUF, QStringLiteral("SP"));
+        QCOMPARE(formTovralMain->lCidades->count(), 5);
+        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), before);
+        // The picker keeps the entry moved to, although it was cancelled.
+        QCOMPARE(formPickUF->FSelectedUF, QStringLiteral("MG"));
+
+        answers.Add(PickState(QStringLiteral("Minas Gerais")));
+        formTovralMain->bChangeUF->click();
+        QCOMPARE(formTovralMain->FUF, QStringLiteral("MG"));
+        QCOMPARE(ListEntries(formTovralMain->lCidades), QStringList{QStringLiteral("Belo Horizonte")});
+        QCOMPARE(formTovralMain->FFullMap->Width(), 300);
+        // Tall map at "Mapa Inteiro": white bands left and right, the map in the middle.
+        QCOMPARE(ViewPixel(2, 100), QColor(Qt::white));
+        QVERIFY(ViewCentrePixel() != QColor(Qt::white));
+    }
+
+    // Guards against wrong zoom scales, a centre kept on an axis where the map fits, and the
+    // wrong map (light or full) drawing a zoom level.
+    void zoomLevelsScalesCentringAndMapChoice()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        // Fit: 213 / 1200 is below 443 / 2400; the 426-pixel-wide map leaves white bands.
+        QCOMPARE(formTovralMain->FScale, 213.0L / 1200.0L);
+        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(ViewPixel(2, 106), QColor(Qt::white));
+        QVERIFY(DrawnFromLightMap());
+
+        const bool usesLight[] = {true, true, true, false, false, false, false};
+        for (int index = 1; index <= 6; ++index) {
+            SelectZoom(index);
+            QCOMPARE(formTovralMain->FScale, index * 0.2L);
+            QCOMPARE(DrawnFromLightMap(), usesLight[index]);
+        }
+
+        // A point chosen by panning survives zooming on the axes where the map overflows.
+        SelectZoom(5);
+        formTovralMain->SpeedButton1Click();
+        formTovralMain->SpeedButton5Click();
+        const QPoint panned = formTovralMain->FCenter;
+        SelectZoom(3);
+        QCOMPARE(formTovralMain->FCenter, panned);
+        // The middle of the view shows the centre's map point (ramp colours, JPEG tolerance).
+        const QColor expected = RampColour(panned, {2400, 1200}, kFullMapBlue);
+        QVERIFY(qAbs(ViewCentrePixel().red() - expected.red()) <= 6);
+        QVERIFY(qAbs(ViewCentrePixel().green() - expected.green()) <= 6);
+        SelectZoom(0);
+        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+
+        // Toggling the quality switch redraws the same view.
+        const qint64 before = formTovralMain->Image->Bitmap().cacheKey();
+        formTovralMain->cbHQ->click();
+        QVERIFY(formTovralMain->Image->Bitmap().cacheKey() != before);
+        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+    }
+
+    // Guards against pan steps that are not a quarter of the view, a centre pushed off the
+    // map, and pan buttons that move or redraw on an axis where the map fits.
+    void panButtonsStepsClampingAndFittingAxes()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        const qint64 wholeMap = formTovralMain->Image->Bitmap().cacheKey();
+        formTovralMain->bTLClick();
+        formTovralMain->SpeedButton4Click();
+        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), wholeMap);
+
+        SelectZoom(5); // 100%: steps round(443 / 4) = 111 and round(213 / 4) = 53
+        formTovralMain->SpeedButton1Click();
+        QCOMPARE(formTovralMain->FCenter, QPoint(1311, 600));
+        formTovralMain->bTLClick();
+        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 547));
+        SelectZoom(1); // 20%: steps round(553.75) = 554 and round(266.25) = 266
+        formTovralMain->SpeedButton3Click();
+        QCOMPARE(formTovralMain->FCenter, QPoint(646, 813));
+        for (int click = 0; click < 10; ++click)
+            formTovralMain->SpeedButton4Click();
+        QCOMPARE(formTovralMain->FCenter, QPoint(2399, 1199));
+        for (int click = 0; click < 10; ++click)
+            formTovralMain->bTLClick();
+        QCOMPARE(formTovralMain->FCenter, QPoint(0, 0));
+        // The map's corner at the middle of the view, white beyond it.
+        QCOMPARE(ViewPixel(5, 5), QColor(Qt::white));
+
+        // A tall map at 100%: only the vertical axis moves.
+        answers.Add(PickState(QStringLiteral("Minas Gerais")));
+        formTovralMain->bChangeUFClick();
+        SelectZoom(5);
+        const QPoint start = formTovralMain->FCenter;
+        const qint64 drawn = formTovralMain->Image->Bitmap().cacheKey();
+        formTovralMain->SpeedButton2Click();
+        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), drawn);
+        formTovralMain->bTLClick();
+        QCOMPARE(formTovralMain->FCenter, QPoint(start.x(), start.y() - 53));
+    }
+
+    // Guards against nested redraws while the renderer lets events run, and a redraw that
+    // starts while the window is disabled.
+    void redrawNeverNests()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        int pieces = 0;
+        bool alwaysDisabled = true;
+        const auto during = [&] {
+            ++pieces;
+            alwaysDisabled = alwaysDisabled && !formTovralMain->isEnabled();
+            if (pieces < 100)
+                formTovralMain->cZoomChange();
+        };
+        formTovralMain->FFullMap->ProcessMessages = during;
+        formTovralMain->FLightMap->ProcessMessages = during;
+        SelectZoom(5);
+        QVERIFY(pieces > 0 && pieces < 100);
+        QVERIFY(alwaysDisabled);
+        QVERIFY(formTovralMain->isEnabled());
+
+        formTovralMain->setEnabled(false);
+        const qint64 before = formTovralMain->Image->Bitmap().cacheKey();
+        SelectZoom(6);
+        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), before);
+        formTovralMain->setEnabled(true);
+    }
+
+    // Guards against a re-layout that leaves the left panel, bSair or the view behind when
+    // the window is maximised, or that does not redraw and refit the map.
+    void maximisingRelaysOutAndRedraws()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        const long double designedScale = formTovralMain->FScale;
+        formTovralMain->showMaximized();
+        QTRY_VERIFY(formTovralMain->size() != QSize(610, 406));
+        const QSize client = formTovralMain->size();
+        TformTovralMain &w = *formTovralMain;
+        QCOMPARE(w.bSair->x() + w.bSair->width() + w.bCalcDist->x(), client.width());
+        QCOMPARE(w.pNav->y() + w.pNav->height() + 4, w.pLeft->height());
+        QCOMPARE(w.bChangeUF->y(), w.pNav->y() - w.bChangeUF->height() - 4);
+        QCOMPARE(w.bCidadeMapa->y(), w.bChangeUF->y() - w.bCidadeMapa->height() - 2);
+        QCOMPARE(w.lCidades->y() + w.lCidades->height(), w.bCidadeMapa->y() - 2);
+        const QSize view(client.width() - 155 - 10 - 2, client.height() - 103 - 39 - 2 - 30 - 19);
+        QCOMPARE(w.Image->size(), view);
+        QCOMPARE(w.Image->Bitmap().size(), view);
+        QVERIFY(w.FScale > designedScale);
+        QCOMPARE(w.FLastClientWidth, client.width());
+
+        w.showNormal();
+        QTRY_COMPARE(w.size(), QSize(610, 406));
+        QCOMPARE(w.Image->Bitmap().size(), QSize(443, 213));
+        QCOMPARE(w.FScale, designedScale);
+    }
+
+    // Guards against a legend button whose caption disagrees with the legend window, and
+    // legend pages without their pictures.
+    void legendWindowShowsAndHides()
+    {
+        CreateWindows();
+        QCOMPARE(formLegendas->windowTitle(), QStringLiteral("Legendas"));
+        QCOMPARE(formLegendas->size(), QSize(411, 285));
+        QCOMPARE(formLegendas->Pages->count(), 4);
+        QCOMPARE(formLegendas->Pages->tabText(3), QStringLiteral("Página 4"));
+        for (const QLabel *picture : {formLegendas->Image3, formLegendas->Image4,
+                                      formLegendas->Image2, formLegendas->Image1})
+            QCOMPARE(picture->pixmap().size(), QSize(403, 257));
+
+        formTovralMain->bLegendasClick();
+        QVERIFY(formLegendas->isVisible());
+        QCOMPARE(formTovralMain->bLegendas->text(), QStringLiteral("Ocultar Legendas"));
+        formLegendas->close(); // its own close button
+        QVERIFY(!formLegendas->isVisible());
+        QCOMPARE(formTovralMain->bLegendas->text(), QStringLiteral("Exibir Legendas"));
+        formTovralMain->bLegendasClick();
+        QVERIFY(formLegendas->isVisible());
+        formTovralMain->bLegendasClick();
+        QVERIFY(!formLegendas->isVisible());
+        QCOMPARE(formTovralMain->bLegendas->text(), QStringLiteral("Exibir Legendas"));
+    }
+
+    // Guards against an area chooser whose Enter, second choice or cancel give the caller a
+    // wrong answer, or that does not start on the first choice.
+    void areaChooserAnswers()
+    {
+        TModalAnswers answers;
+        CreateWindows();
+        formArea->lTitulo->setText(QStringLiteral("Escolha qual parte do mapa será gravada"));
+        QWidget *focused = nullptr;
+        answers.Add([&focused](QWidget *modal) {
+            focused = modal->focusWidget();
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+        QCOMPARE(formArea->exec(), int(QDialog::Accepted));
+        QVERIFY(formArea->VisibleAreaOnly);
+        QCOMPARE(focused, formArea->rb1);
+
+        answers.Add([](QWidget *) {
+            formArea->rb2->click();
+            formArea->bOK->click();
+        });
+        QCOMPARE(formArea->exec(), int(QDialog::Accepted));
+        QVERIFY(!formArea->VisibleAreaOnly);
+
+        answers.Add([](QWidget *modal) {
+            formArea->rb1->click();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+        QCOMPARE(formArea->exec(), int(QDialog::Rejected));
+        QVERIFY(!formArea->VisibleAreaOnly);
+    }
+
+    // Guards against a status window the user can close or that has a system menu, and a
+    // failed operation that leaves the map window disabled or the status window up.
+    void statusWindowInEveryOutcome()
+    {
+        CreateWindows();
+        const Qt::WindowFlags flags = formStatus->windowFlags();
+        QVERIFY(flags & Qt::WindowStaysOnTopHint);
+        QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint)));
+        QCOMPARE(formStatus->size(), QSize(290, 49));
+        QCOMPARE(formStatus->windowTitle(), QStringLiteral("Tovral"));
+
+        formTovralMain->show();
+        bool failed = false;
+        try {
+            TStatusScope saving(formTovralMain, QStringLiteral("Aguarde. Salvando imagem..."), false);
+            QVERIFY(formStatus->isVisible() && !formTovralMain->isEnabled());
+            formStatus->close(); // the user's close request is ignored
+            QVERIFY(formStatus->isVisible());
+            throw TovralError(QStringLiteral("disk full"));
+        } catch (const TovralError &) {
+            failed = true;
+        }
+        QVERIFY(failed);
+        QVERIFY(!formStatus->isVisible());
+        QVERIFY(formTovralMain->isEnabled());
+    }
+
+    // Guards against an exception escaping an event handler (the program must report it and
+    // go on) and a failed creation handler that leaves no window.
+    void uncaughtErrorsAreReported()
+    {
+        {
+            TModalAnswers answers;
+            CreateWindows();
+            answers.AddMessageBoxOk();
+            QTimer::singleShot(0, [] { throw TovralError(QStringLiteral("Cannot open file x.map")); });
+            QTRY_COMPARE(answers.Messages(), QStringList{QStringLiteral("Cannot open file x.map")});
+            FWindows.reset();
+        }
+
+        // Without a city catalogue the map window still exists, without map objects, and the
+        // first load then fails.
+        QTemporaryDir bare;
+        WriteStandardTestFolder(bare.path());
+        QFile::remove(bare.path() + QStringLiteral("/img/txt/cidades.txt"));
+        const QString savedAppPath = AppPath;
+        AppPath = bare.path() + QLatin1Char('/');
+        TModalAnswers more;
+        more.AddMessageBoxOk();
+        CreateWindows();
+        QCOMPARE(more.Messages().size(), 1);
+        QVERIFY(more.Messages()[0].contains(QStringLiteral("cidades.txt")));
+        QVERIFY(formTovralMain && !formTovralMain->FFullMap && formPickUF);
+        more.Add(PickState(QStringLiteral("São Paulo")));
+        more.AddMessageBoxOk();
+        formTovralMain->show();
+        QCOMPARE(RunUntilTerminated(), 0);
+        QCOMPARE(more.Messages().value(1), QStringLiteral("Erro ao carregar mapas"));
+        AppPath = savedAppPath;
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TTovralApplication application(argc, argv);
+    InitialiseApplication(application);
+    application.setQuitOnLastWindowClosed(false);
+    TestViewerWindows test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_viewer_windows.moc"
