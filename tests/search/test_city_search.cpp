@@ -1,0 +1,413 @@
+// The city locator and the distance calculator driven as a user drives them, on the
+// offscreen platform, against a generated data folder.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/error_report.h"
+#include "app/form_style.h"
+#include "app/tovral_main.h"
+#include "app/viewer_windows.h"
+#include "dialogs/tovral_uf.h"
+#include "mapdata/app_path.h"
+#include "mapdata/names.h"
+#include "search/tovral_distancias.h"
+#include "tests/app/modal_answers.h"
+#include "tests/app/test_data_folder.h"
+#include "tools/pts_writer.h"
+
+namespace {
+constexpr int kWaitMs = 20000;
+const QString kNotLocated = QStringLiteral("Coordenadas da cidade não localizadas");
+
+// States in file order; TO has no cities, XX a single reference point (nothing can be
+// placed), AM only the catalogue rows of the equator cases.
+const QStringList kStates = {
+    QStringLiteral("SP=São Paulo"),  QStringLiteral("PE=Pernambuco"), QStringLiteral("RJ=Rio de Janeiro"),
+    QStringLiteral("TO=Tocantins"),  QStringLiteral("XX=Sem Pontos"), QStringLiteral("AM=Amazonas"),
+};
+const QStringList kCities = {
+    QStringLiteral("SP\tSÃO PAULO\t-233000\t-463000"),
+    QStringLiteral("SP\tSANTOS\t-235700\t-461950"),
+    QStringLiteral("SP\tSÃO BENTO DO SAPUCAÍ\t-224120\t-454350"),
+    QStringLiteral("SP\tCAMPINAS\t-225420\t-470340"),
+    QStringLiteral("SP\tCOORDENADA CURTA\t-2330\t-4630"),
+    QStringLiteral("SP\tCOORDENADA VAZIA\t-233000\t"),
+    QStringLiteral("PE\tFERNANDO DE NORONHA\t-035100\t-322500"),
+    QStringLiteral("PE\tRECIFE\t-080300\t-345300"),
+    QStringLiteral("RJ\tRIO DE JANEIRO\t-223000\t-430000"),
+    QStringLiteral("XX\tCIDADE PERDIDA\t-233000\t-463000"),
+    QStringLiteral("AM\tEQUADOR ZERO\t000000\t000000"),
+    QStringLiteral("AM\tEQUADOR NOVENTA\t000000\t-900000"),
+};
+
+// Picks the state shown as displayName in the picker and confirms.
+TModalAnswers::TAnswer PickState(const QString &displayName)
+{
+    return [displayName](QWidget *modal) {
+        auto *picker = qobject_cast<TformPickUF *>(modal);
+        if (!picker)
+            return modal->close(), void();
+        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
+        picker->bOK->click();
+    };
+}
+
+QString SelectedEntry(const QListWidget *list)
+{
+    return list->currentItem() ? list->currentItem()->text() : QString();
+}
+
+// The full-map point of a catalogue row, through the loaded reference points.
+QPoint RowPoint(int row)
+{
+    QString latitude, longitude;
+    ReadRowCoordinates((*formTovralMain->CityRows)[row], latitude, longitude);
+    long double lat = 0, lon = 0;
+    if (!ParseDMS(latitude, lat) || !ParseDMS(longitude, lon))
+        return QPoint(-2, -2);
+    return formTovralMain->FCoordinates->GeoToPixel(lon, lat);
+}
+
+// The row's city name in display case, for comparing with the selected entry.
+QString RowDisplayName(int row)
+{
+    return row < 0 ? QString() : CapitalizeName(UpperCase(RowCityName((*formTovralMain->CityRows)[row])));
+}
+
+// Lets the modal answerer notice that the last message box has gone, so that a next box
+// (which may reuse its address) is recognised as a new one.
+void SettleModals()
+{
+    QTest::qWait(30);
+}
+
+// Types text key by key into an emptied edit box (accented letters included).
+void Type(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->clear();
+    for (const QChar character : text)
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(character), Qt::NoModifier);
+}
+} // namespace
+
+class TestCitySearch : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FFolder;
+    std::unique_ptr<TViewerWindows> FWindows;
+
+    // Starts the viewer on a state and waits until its map is shown.
+    bool StartWithState(TModalAnswers &answers, const QString &displayName)
+    {
+        FWindows = std::make_unique<TViewerWindows>();
+        answers.Add(PickState(displayName));
+        formTovralMain->show();
+        return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); }, kWaitMs);
+    }
+
+    bool ChangeState(TModalAnswers &answers, const QString &displayName)
+    {
+        answers.Add(PickState(displayName));
+        formTovralMain->bChangeUF->click();
+        return formTovralMain->lUF->text() == displayName && formTovralMain->isEnabled();
+    }
+
+    // Shows the calculator without blocking the test (the map window's button shows it
+    // modally; reopeningResetsBothSides goes through it).
+    void OpenCalculator()
+    {
+        formDistancias->hide();
+        formDistancias->setWindowModality(Qt::NonModal);
+        formDistancias->show();
+    }
+
+    // Puts a side on a state and types a city name into it.
+    static void ChooseCity(TformDistancias::TCitySide &side, const QString &state, const QString &city,
+                           void (TformDistancias::*change)())
+    {
+        side.cbUF->setCurrentIndex(side.cbUF->findText(state));
+        (formDistancias->*change)();
+        Type(side.eCidade, city);
+    }
+
+    QString Calculate(TModalAnswers &answers)
+    {
+        answers.AddMessageBoxOk();
+        formDistancias->Button1->click();
+        SettleModals();
+        return answers.Messages().value(answers.Messages().size() - 1);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(FFolder.isValid());
+        WriteDataFolder(FFolder.path(), kStates, kCities,
+                        {{QStringLiteral("sp"), QSize(2400, 1200)},
+                         {QStringLiteral("pe"), QSize(1600, 800)},
+                         {QStringLiteral("rj"), QSize(800, 600)},
+                         {QStringLiteral("to"), QSize(400, 300)},
+                         {QStringLiteral("xx"), QSize(800, 600)}});
+        // One reference point gives no pair to interpolate between: nothing can be placed.
+        WritePtsFile(FFolder.path() + QStringLiteral("/img/xx.pts"), {TCoordinateItem{-46.5L, -23.5L, 10, 10}});
+        AppPath = FFolder.path() + QLatin1Char('/');
+    }
+
+    void cleanup() { FWindows.reset(); }
+
+    // Guards against a search that minds case, blanks or accents, that loses the selection
+    // for a text past every name or an empty text, or a row out of step with the selection.
+    void incrementalSearchFollowsTyping()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        auto *main = formTovralMain;
+        const auto expectSelected = [main](const QString &entry) {
+            QCOMPARE(SelectedEntry(main->lCidades), entry);
+            QCOMPARE(RowDisplayName(main->FSelectedCityRow), entry);
+            QVERIFY(main->bCidadeMapa->isEnabled());
+        };
+
+        Type(main->eCidade, QStringLiteral("  são  "));
+        expectSelected(QStringLiteral("São Bento do Sapucaí"));
+        Type(main->eCidade, QStringLiteral("SÃO"));
+        expectSelected(QStringLiteral("São Bento do Sapucaí"));
+        // Accents weigh below letters: SAO sorts after SANTOS and before SÃO BENTO.
+        Type(main->eCidade, QStringLiteral("sao"));
+        expectSelected(QStringLiteral("São Bento do Sapucaí"));
+        Type(main->eCidade, QStringLiteral("santos"));
+        expectSelected(QStringLiteral("Santos"));
+        Type(main->eCidade, QStringLiteral("sao p"));
+        expectSelected(QStringLiteral("São Paulo"));
+        // The typed text is left as typed.
+        QCOMPARE(main->eCidade->text(), QStringLiteral("sao p"));
+
+        const int row = main->FSelectedCityRow;
+        Type(main->eCidade, QStringLiteral("ZZZ"));
+        expectSelected(QStringLiteral("São Paulo"));
+        QCOMPARE(main->FSelectedCityRow, row);
+        main->eCidade->clear();
+        expectSelected(QStringLiteral("São Paulo"));
+
+        // Choosing an entry in the list copies its name without searching again.
+        main->lCidades->setFocus();
+        main->lCidades->setCurrentRow(0);
+        QCOMPARE(main->eCidade->text(), QStringLiteral("Campinas"));
+        expectSelected(QStringLiteral("Campinas"));
+        QCOMPARE(answers.ModalsSeen(), 1);
+    }
+
+    // Guards against Enter, a double click or the button that fail to centre the view on the
+    // city at 100%, or Enter that keeps the typed text or inserts a character.
+    void enterDoubleClickAndButtonCentreAt100()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        auto *main = formTovralMain;
+        const auto expectCentredOn = [main](const QString &entry) {
+            QCOMPARE(SelectedEntry(main->lCidades), entry);
+            QCOMPARE(main->cZoom->currentIndex(), 5);
+            QCOMPARE(double(main->FScale), 1.0);
+            QCOMPARE(main->FCenter, RowPoint(main->FSelectedCityRow));
+        };
+
+        Type(main->eCidade, QStringLiteral("sao p"));
+        QTest::keyClick(main->eCidade, Qt::Key_Return);
+        QCOMPARE(main->eCidade->text(), QStringLiteral("São Paulo"));
+        expectCentredOn(QStringLiteral("São Paulo"));
+        QVERIFY(main->FCenter.x() > 0 && main->FCenter.y() > 0);
+
+        // A text past every name keeps the selection, and Enter locates that entry.
+        Type(main->eCidade, QStringLiteral("sant"));
+        Type(main->eCidade, QStringLiteral("zzz"));
+        QTest::keyClick(main->eCidade, Qt::Key_Enter);
+        QCOMPARE(main->eCidade->text(), QStringLiteral("Santos"));
+        expectCentredOn(QStringLiteral("Santos"));
+
+        main->cZoom->setCurrentIndex(0);
+        main->cZoomChange();
+        QListWidgetItem *campinas = main->lCidades->item(0);
+        const QPoint entryCentre = main->lCidades->visualItemRect(campinas).center();
+        QTest::mouseClick(main->lCidades->viewport(), Qt::LeftButton, {}, entryCentre);
+        QTest::mouseDClick(main->lCidades->viewport(), Qt::LeftButton, {}, entryCentre);
+        expectCentredOn(QStringLiteral("Campinas"));
+
+        main->cZoom->setCurrentIndex(0);
+        main->cZoomChange();
+        Type(main->eCidade, QStringLiteral("são b"));
+        main->bCidadeMapa->click();
+        expectCentredOn(QStringLiteral("São Bento do Sapucaí"));
+        QCOMPARE(answers.ModalsSeen(), 1);
+    }
+
+    // Guards against Fernando de Noronha being placed from its catalogue row by the locator.
+    void fernandoDeNoronhaUsesItsFixedPosition()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("Pernambuco")));
+        auto *main = formTovralMain;
+        Type(main->eCidade, QStringLiteral("fernando"));
+        QTest::keyClick(main->eCidade, Qt::Key_Return);
+        QCOMPARE(main->eCidade->text(), QStringLiteral("Fernando de Noronha"));
+        QCOMPARE(main->FCenter, main->FCoordinates->GeoToPixel(-35.2L, -10.6L));
+        QVERIFY(main->FCenter != RowPoint(main->FSelectedCityRow));
+        QCOMPARE(main->cZoom->currentIndex(), 5);
+    }
+
+    // Guards against a failed location that moves or zooms the view, or that is not reported:
+    // a missing coordinate text, a text too short to convert, a position nowhere on the map.
+    void failuresReportAndLeaveTheViewAlone()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        auto *main = formTovralMain;
+        for (const QString &city : {QStringLiteral("coordenada curta"), QStringLiteral("coordenada vazia")}) {
+            const QPoint centre = main->FCenter;
+            const long double scale = main->FScale;
+            Type(main->eCidade, city);
+            answers.AddMessageBoxOk();
+            QTest::keyClick(main->eCidade, Qt::Key_Return);
+            SettleModals();
+            QCOMPARE(answers.Messages().last(), kNotLocated);
+            QCOMPARE(main->FCenter, centre);
+            QCOMPARE(double(main->FScale), double(scale));
+            QCOMPARE(main->cZoom->currentIndex(), 0);
+        }
+
+        QVERIFY(ChangeState(answers, QStringLiteral("Sem Pontos")));
+        const QPoint centre = main->FCenter;
+        answers.AddMessageBoxOk();
+        main->bCidadeMapa->click();
+        QCOMPARE(answers.Messages().last(), kNotLocated);
+        QCOMPARE(main->FCenter, centre);
+        QCOMPARE(main->cZoom->currentIndex(), 0);
+        QCOMPARE(answers.Messages().size(), 3);
+    }
+
+    // Guards against an index error or a location attempt for Enter in a state without cities.
+    void enterWithAnEmptyListIsIgnored()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("Tocantins")));
+        auto *main = formTovralMain;
+        QCOMPARE(main->lCidades->count(), 0);
+        QVERIFY(!main->bCidadeMapa->isEnabled());
+        QCOMPARE(main->FSelectedCityRow, -1);
+        Type(main->eCidade, QStringLiteral("abc"));
+        QTest::keyClick(main->eCidade, Qt::Key_Return);
+        QCOMPARE(main->eCidade->text(), QStringLiteral("abc"));
+        QCOMPARE(main->cZoom->currentIndex(), 0);
+        QCOMPARE(answers.ModalsSeen(), 1);
+    }
+
+    // Guards against a wrong formula (the origin-weighted radius included), a wrong decimal
+    // separator or number format, and Enter in an edit box that starts the calculation.
+    void distanceWorkedCasesThroughTheWindow()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        OpenCalculator();
+        auto &in = formDistancias->In;
+        auto &out = formDistancias->Out;
+
+        formDistancias->FDecimalSeparator = QStringLiteral(",");
+        ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("são paulo"), &TformDistancias::cbUFInChange);
+        ChooseCity(out, QStringLiteral("Rio de Janeiro"), QStringLiteral("rio"), &TformDistancias::cbUFOutChange);
+        QCOMPARE(Calculate(answers), QStringLiteral("Distância aproximada: 376,21Km"));
+
+        formDistancias->FDecimalSeparator = QStringLiteral(".");
+        ChooseCity(in, QStringLiteral("Rio de Janeiro"), QStringLiteral("rio"), &TformDistancias::cbUFInChange);
+        ChooseCity(out, QStringLiteral("São Paulo"), QStringLiteral("são paulo"), &TformDistancias::cbUFOutChange);
+        QCOMPARE(Calculate(answers), QStringLiteral("Distância aproximada: 376.20Km"));
+
+        ChooseCity(in, QStringLiteral("Amazonas"), QStringLiteral("equador z"), &TformDistancias::cbUFInChange);
+        ChooseCity(out, QStringLiteral("Amazonas"), QStringLiteral("equador n"), &TformDistancias::cbUFOutChange);
+        QCOMPARE(Calculate(answers), QStringLiteral("Distância aproximada: 10018.54Km"));
+
+        // Enter copies the selected name and does not calculate.
+        const int modals = answers.ModalsSeen();
+        Type(out.eCidade, QStringLiteral("equador z"));
+        QTest::keyClick(out.eCidade, Qt::Key_Return);
+        QCOMPARE(out.eCidade->text(), QStringLiteral("Equador Zero"));
+        QCOMPARE(answers.ModalsSeen(), modals);
+        QCOMPARE(Calculate(answers), QStringLiteral("Distância aproximada: 0.00Km"));
+        // Fernando de Noronha is measured from its catalogue row.
+        ChooseCity(out, QStringLiteral("Pernambuco"), QStringLiteral("fernando"), &TformDistancias::cbUFOutChange);
+        QVERIFY(Calculate(answers).startsWith(QStringLiteral("Distância aproximada: 3")));
+    }
+
+    // Guards against a side without a city that raises an index error instead of the failure
+    // message, a bad catalogue row that gives a distance, and Enter in an empty list.
+    void distanceFailures()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        OpenCalculator();
+        auto &in = formDistancias->In;
+        auto &out = formDistancias->Out;
+        ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("coordenada vazia"), &TformDistancias::cbUFInChange);
+        QCOMPARE(Calculate(answers), kNotLocated);
+        ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("santos"), &TformDistancias::cbUFInChange);
+        ChooseCity(out, QStringLiteral("Tocantins"), QStringLiteral("abc"), &TformDistancias::cbUFOutChange);
+        QCOMPARE(out.FCityRow, -1);
+        QTest::keyClick(out.eCidade, Qt::Key_Return);
+        QCOMPARE(out.eCidade->text(), QStringLiteral("abc"));
+        QCOMPARE(Calculate(answers), kNotLocated);
+    }
+
+    // Guards against a reopened calculator that keeps the previous choices, and a button
+    // that does not open it modally.
+    void reopeningResetsBothSides()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("Rio de Janeiro")));
+        auto &in = formDistancias->In;
+        auto &out = formDistancias->Out;
+        bool typedApart = false;
+        answers.Add([&](QWidget *modal) {
+            ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("santos"), &TformDistancias::cbUFInChange);
+            ChooseCity(out, QStringLiteral("Amazonas"), QStringLiteral("equador z"), &TformDistancias::cbUFOutChange);
+            // Typing on one side never moves the other.
+            typedApart = SelectedEntry(in.lCidades) == QStringLiteral("Santos") && modal == formDistancias;
+            formDistancias->Button2->click();
+        });
+        formTovralMain->bCalcDist->click();
+        QVERIFY(typedApart);
+        QVERIFY(!formDistancias->isVisible());
+
+        QStringList reopened;
+        answers.Add([&](QWidget *) {
+            for (auto *side : {&in, &out})
+                reopened << side->cbUF->currentText() << side->FUF << side->eCidade->text()
+                         << QString::number(side->lCidades->currentRow()) << SelectedEntry(side->lCidades)
+                         << RowDisplayName(side->FCityRow);
+            formDistancias->Button2->click();
+        });
+        formTovralMain->bCalcDist->click();
+        const QStringList sideReset = {QStringLiteral("Rio de Janeiro"), QStringLiteral("RJ"), QString(),
+                                       QStringLiteral("0"), QStringLiteral("Rio de Janeiro"),
+                                       QStringLiteral("Rio de Janeiro")};
+        QCOMPARE(reopened, sideReset + sideReset);
+        QVERIFY(answers.AllAnswered());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TTovralApplication application(argc, argv);
+    InitialiseApplication(application);
+    application.setQuitOnLastWindowClosed(false);
+    TestCitySearch test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_city_search.moc"
