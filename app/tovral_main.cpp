@@ -224,18 +224,24 @@ void TformTovralMain::BuildMapArea()
     bLegendas = MakeButton(pTituloWork, kShowLegendsCaption, {144, 4, 107, 21});
 
     Panel2 = new TPanel(pTituloWork, TBevel::None, TBevel::None, kFormColor);
-    const auto credit = [this](const QString &text, QRect place, bool bold) {
-        auto *label = new QLabel(text, Panel2);
-        label->setFont(FormFont(11, bold));
-        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
-        label->setAttribute(Qt::WA_TranslucentBackground);
-        label->setStyleSheet(QStringLiteral("color: black;"));
-        label->setGeometry(place);
+    // Two right-justified rows, each a bold role followed by a name, ending at the same edge.
+    const auto creditRow = [this](const QString &role, const QString &name, int top) {
+        static constexpr int kRightEdge = 165;
+        static constexpr int kRowHeight = 13;
+        QLabel *labels[2] = {new QLabel(role, Panel2), new QLabel(name, Panel2)};
+        labels[0]->setFont(FormFont(11, true));
+        labels[1]->setFont(FormFont(11, false));
+        int right = kRightEdge;
+        for (QLabel *label : {labels[1], labels[0]}) {
+            label->setAttribute(Qt::WA_TranslucentBackground);
+            label->setStyleSheet(QStringLiteral("color: black;"));
+            const int width = label->sizeHint().width();
+            label->setGeometry(right - width, top, width, kRowHeight);
+            right -= width;
+        }
     };
-    credit(QStringLiteral("Programação: "), {6, 0, 83, 13}, true);
-    credit(QStringLiteral("Rafael Tovar"), {85, 0, 80, 13}, false);
-    credit(QStringLiteral("Ilustração:"), {59, 13, 60, 13}, true);
-    credit(QStringLiteral("Lia Moreira"), {121, 13, 44, 13}, false);
+    creditRow(QStringLiteral("Programação: "), QStringLiteral("Rafael Tovar"), 0);
+    creditRow(QStringLiteral("Ilustração: "), QStringLiteral("Lia Moreira"), 13);
 
     Image = new TViewImage(pImage);
 
@@ -358,6 +364,9 @@ void TformTovralMain::showEvent(QShowEvent *event)
         FPlacedOnScreen = true;
         CentreOnScreen(*this);
     }
+    // Ask for the focus on the first showing, also where no window manager gives it.
+    if (!FActivated)
+        activateWindow();
 }
 
 void TformTovralMain::closeEvent(QCloseEvent *event)
