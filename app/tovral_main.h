@@ -114,6 +114,10 @@ public:
     // code, or "" when the picker was cancelled. A failed load is reported and ends the
     // program.
     QString ChooseUF();
+    // Makes the state with this code (the picker's current choice) the current one: its
+    // cities, its maps and reference points, the whole map drawn. A failed load is reported
+    // and ends the program.
+    void LoadUF(const QString &code);
 
     // --- Map view -------------------------------------------------------------------------
     void cZoomChange();

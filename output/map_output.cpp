@@ -1,0 +1,102 @@
+// The map window's output buttons: copy the view to the clipboard, save the whole map or the
+// visible part as a JPEG file, print it on one page; and the distance calculator button.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPushButton>
+
+#include "app/error_report.h"
+#include "app/messages.h"
+#include "app/tovral_main.h"
+#include "app/view_image.h"
+#include "dialogs/tovral_status.h"
+#include "mapdata/jpeg_codec.h"
+#include "output/map_rendering.h"
+#include "output/output_dialogs.h"
+#include "search/tovral_distancias.h"
+
+namespace {
+const QString kCopyingStatus = QStringLiteral("Aguarde. Copiando imagem...");
+const QString kSavingStatus = QStringLiteral("Aguarde. Salvando imagem...");
+const QString kPrintingStatus = QStringLiteral("Aguarde. Imprimindo mapa...");
+const QString kCopiedMessage = QStringLiteral("Imagem copiada para a área de transferência");
+const QString kSaveQuestion = QStringLiteral("Escolha qual parte do mapa será gravada");
+const QString kPrintQuestion = QStringLiteral("Escolha qual parte do mapa será impressa");
+constexpr int kJpegQuality = 70;
+} // namespace
+
+void TformTovralMain::ConnectOutputHandlers()
+{
+    OutputDialogs = CreateSystemOutputDialogs(this);
+    connect(bCopiar, &QPushButton::clicked, this, &TformTovralMain::bCopiarClick);
+    connect(bSaveIMG, &QPushButton::clicked, this, &TformTovralMain::bSaveIMGClick);
+    connect(bPrint, &QPushButton::clicked, this, &TformTovralMain::bPrintClick);
+    connect(bCalcDist, &QPushButton::clicked, this, &TformTovralMain::bCalcDistClick);
+}
+
+void TformTovralMain::bCopiarClick()
+{
+    if (Image->Bitmap().isNull())
+        return;
+    bool copied = false;
+    RunReported(this, [&] {
+        // The status scope closes before the error report or the confirmation is shown.
+        const TStatusScope copying(this, kCopyingStatus, true);
+        QGuiApplication::clipboard()->setImage(Image->Bitmap());
+        copied = true;
+    });
+    if (copied)
+        ShowInformationMessage(this, kCopiedMessage);
+}
+
+void TformTovralMain::bSaveIMGClick()
+{
+    if (!FReady)
+        return;
+    bool visibleAreaOnly = false;
+    if (!MapFitsView(Image->size(), QSize(FFullMap->Width(), FFullMap->Height()), FScale) &&
+        !OutputDialogs->ChooseArea(this, kSaveQuestion, visibleAreaOnly))
+        return;
+    SaveMapImage(visibleAreaOnly);
+}
+
+void TformTovralMain::SaveMapImage(bool visibleAreaOnly)
+{
+    const QString fileName = OutputDialogs->ChooseSaveFile(this);
+    if (fileName.isEmpty())
+        return;
+    RunReported(this, [&] {
+        const TStatusScope saving(this, kSavingStatus, false);
+        const QImage picture = visibleAreaOnly
+                                   ? RenderVisiblePart(*FFullMap, FCenter, Image->size(), FScale)
+                                   : RenderWholeMap(*FLightMap);
+        // Written to a temporary file that replaces the target only when complete.
+        SaveJpegFile(picture, fileName, kJpegQuality);
+    });
+}
+
+void TformTovralMain::bPrintClick()
+{
+    if (!FReady)
+        return;
+    bool visibleAreaOnly = false;
+    if (!MapFitsView(Image->size(), QSize(FFullMap->Width(), FFullMap->Height()), FScale) &&
+        !OutputDialogs->ChooseArea(this, kPrintQuestion, visibleAreaOnly))
+        return;
+    if (!OutputDialogs->ChoosePrinter(this))
+        return;
+    PrintMap(visibleAreaOnly);
+}
+
+void TformTovralMain::PrintMap(bool visibleAreaOnly)
+{
+    RunReported(this, [&] {
+        const TStatusScope printing(this, kPrintingStatus, true);
+        FFullMap->Print(visibleAreaOnly, FCenter, Image->Bitmap().rect(), FScale,
+                        OutputDialogs->Printer());
+    });
+}
+
+void TformTovralMain::bCalcDistClick()
+{
+    formDistancias->exec();
+}

@@ -1,0 +1,54 @@
+#include "output/map_rendering.h"
+
+#include <QPainter>
+#include <cmath>
+
+#include "app/view_math.h"
+#include "mapdata/errors.h"
+#include "mapdata/map_image.h"
+
+namespace {
+// A white 24-bit picture with the map drawn into all of it around center, one picture pixel
+// per map pixel (the renderer then copies pixels, never resamples).
+QImage RenderAtFullSize(const TMapImage &map, QPoint center, QSize size)
+{
+    if (size.isEmpty())
+        throw TovralError(QStringLiteral("There is no map picture to render (%1 x %2 pixels)")
+                              .arg(size.width()).arg(size.height()));
+    QImage picture(size, QImage::Format_RGB32);
+    if (picture.isNull())
+        throw TovralError(QStringLiteral("Not enough memory for a picture of %1 x %2 pixels")
+                              .arg(size.width()).arg(size.height()));
+    picture.fill(Qt::white);
+    QPainter canvas(&picture);
+    canvas.setBrush(Qt::white);
+    canvas.setClipRect(picture.rect());
+    map.Draw(true, center, picture.rect(), 1.0L, canvas);
+    return picture;
+}
+} // namespace
+
+bool MapFitsView(QSize viewSize, QSize fullMapSize, long double scale)
+{
+    return !AxisMovable(viewSize.width(), fullMapSize.width(), scale) &&
+           !AxisMovable(viewSize.height(), fullMapSize.height(), scale);
+}
+
+QSize VisiblePartSize(QSize viewSize, long double scale)
+{
+    if (!(scale > 0))
+        throw TovralError(QStringLiteral("The view has no scale yet"));
+    return QSize(int(std::lrintl(viewSize.width() / scale)), int(std::lrintl(viewSize.height() / scale)));
+}
+
+QImage RenderWholeMap(const TMapImage &map)
+{
+    const QSize size(map.Width(), map.Height());
+    return RenderAtFullSize(map, QPoint(size.width() / 2, size.height() / 2), size);
+}
+
+QImage RenderVisiblePart(const TMapImage &fullMap, QPoint center, QSize viewSize,
+                         long double scale)
+{
+    return RenderAtFullSize(fullMap, center, VisiblePartSize(viewSize, scale));
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QSize>
+
+class TMapImage;
+
+// The pictures that saving writes, rendered at one picture pixel per map pixel. Units: the
+// view size is in view (screen) pixels, scale in view pixels per full-map pixel, centre in
+// full-map pixels.
+
+// Whether the whole full map drawn at scale fits in the view on both axes; only then do
+// saving and printing skip the area question.
+bool MapFitsView(QSize viewSize, QSize fullMapSize, long double scale);
+
+// Size of the full-map region a view shows: view size / scale on each axis, rounded to the
+// nearest, halves to even.
+QSize VisiblePartSize(QSize viewSize, long double scale);
+
+// The whole map, its own size, 24-bit colour (stored as RGB32).
+QImage RenderWholeMap(const TMapImage &map);
+
+// The part of the full map that the view shows, around center, at full-map resolution;
+// where the region reaches beyond the map the picture is white.
+QImage RenderVisiblePart(const TMapImage &fullMap, QPoint center, QSize viewSize,
+                         long double scale);

@@ -1,0 +1,418 @@
+// Copy, save and print of the map window, with the file, printer and area questions answered
+// by the test, on the offscreen platform against the viewer tests' standard data folder.
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+#include <memory>
+
+#include "app/error_report.h"
+#include "app/form_style.h"
+#include "app/tovral_main.h"
+#include "app/view_image.h"
+#include "app/viewer_windows.h"
+#include "dialogs/tovral_status.h"
+#include "dialogs/tovral_uf.h"
+#include "mapdata/app_path.h"
+#include "tests/app/modal_answers.h"
+#include "tests/app/test_data_folder.h"
+#include "tests/output/answered_output_dialogs.h"
+
+namespace {
+constexpr int kWaitMs = 20000;
+constexpr int kWholeMap = 0;
+constexpr int kFullSize = 5;
+// The standard folder's light maps are 0.4 times their full maps.
+const QSize kSaoPauloLight(960, 480);
+
+TModalAnswers::TAnswer PickState(const QString &displayName)
+{
+    return [displayName](QWidget *modal) {
+        auto *picker = qobject_cast<TformPickUF *>(modal);
+        if (!picker)
+            return modal->close(), void();
+        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
+        picker->bOK->click();
+    };
+}
+
+void SelectZoom(int index)
+{
+    formTovralMain->cZoom->setCurrentIndex(index);
+    formTovralMain->cZoomChange();
+}
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Replaces the JPEG stream of the first tile of a .map file by bytes that are no JPEG.
+void CorruptFirstTile(const QString &mapPath)
+{
+    QByteArray bytes = ReadFile(mapPath);
+    const auto int32At = [&bytes](qsizetype at) { return qFromLittleEndian<qint32>(bytes.constData() + at); };
+    const qint32 indexBytes = int32At(0);
+    const qsizetype blobStart = 16 + indexBytes;
+    const qsizetype entry = blobStart + int32At(12 + 16);
+    const qint32 length = int32At(entry);
+    bytes.replace(entry + 4, length, QByteArray(length, 'X'));
+    WriteFile(mapPath, bytes);
+}
+
+// What the file's JPEG markers say about how it was encoded.
+struct TJpegLayout {
+    bool Jfif = false;
+    bool Baseline = false;    // SOF0
+    bool Progressive = false; // SOF2
+    int Components = 0;
+    int FirstLuminanceQuantum = 0;
+    bool StandardAcTables = false; // an AC Huffman table equal to the library's standard one
+};
+
+TJpegLayout ReadJpegLayout(const QByteArray &file)
+{
+    static const QByteArray kStandardAcLuminanceBits("\x00\x02\x01\x03\x03\x02\x04\x03\x05\x05\x04\x04\x00\x00\x01\x7d", 16);
+    static const QByteArray kStandardAcChrominanceBits("\x00\x02\x01\x02\x04\x04\x03\x04\x07\x05\x04\x04\x00\x01\x02\x77", 16);
+    TJpegLayout layout;
+    const auto *data = reinterpret_cast<const uchar *>(file.constData());
+    qsizetype at = 2; // after SOI
+    while (at + 4 <= file.size() && data[at] == 0xFF) {
+        const uchar marker = data[at + 1];
+        const int length = qFromBigEndian<quint16>(data + at + 2);
+        const uchar *segment = data + at + 4;
+        if (marker == 0xE0 && file.mid(at + 4, 5) == QByteArray("JFIF\0", 5))
+            layout.Jfif = true;
+        if (marker == 0xC0 || marker == 0xC2) {
+            (marker == 0xC0 ? layout.Baseline : layout.Progressive) = true;
+            layout.Components = segment[5];
+        }
+        if (marker == 0xDB && (segment[0] & 0x0F) == 0 && layout.FirstLuminanceQuantum == 0)
+            layout.FirstLuminanceQuantum = segment[1];
+        for (qsizetype table = 0; marker == 0xC4 && table < length - 2;) {
+            const QByteArray bits = file.mid(at + 4 + table + 1, 16);
+            int count = 0;
+            for (char c : bits)
+                count += uchar(c);
+            if ((segment[table] >> 4) == 1 && (bits == kStandardAcLuminanceBits || bits == kStandardAcChrominanceBits))
+                layout.StandardAcTables = true;
+            table += 17 + count;
+        }
+        if (marker == 0xDA)
+            break;
+        at += 2 + length;
+    }
+    return layout;
+}
+
+// The bounding box of the printed (non-white) pixels of a page raster.
+QRect InkBox(const QImage &page)
+{
+    QRect box;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (std::min({c.red(), c.green(), c.blue()}) < 235)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+
+// The first page of a PDF file as a raster of dpi dots per inch, through pdftoppm.
+QImage RasterisePage(const QString &pdf, int dpi)
+{
+    const QString prefix = pdf + QStringLiteral(".page");
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                                                   QStringLiteral("-singlefile"), pdf, prefix});
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+// Records what the status window says when it appears, and whether the map window is
+// disabled then.
+class TStatusLog : public QObject {
+public:
+    TStatusLog() { formStatus->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            Shown << formStatus->lStatus->text() + (formTovralMain->isEnabled() ? " (enabled)" : "");
+        return false;
+    }
+    QStringList Shown;
+};
+
+// Whether the status protocol was closed when a message box appeared.
+struct TStateAtMessage {
+    bool StatusHidden = false;
+    bool MapEnabled = false;
+};
+TModalAnswers::TAnswer RecordStateAtMessage(TStateAtMessage &state)
+{
+    return [&state](QWidget *) {
+        state.StatusHidden = !formStatus->isVisible();
+        state.MapEnabled = formTovralMain->isEnabled();
+    };
+}
+} // namespace
+
+class TestMapOutput : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FFolder;
+    QTemporaryDir FOut;
+    std::unique_ptr<TViewerWindows> FWindows;
+    std::unique_ptr<TAnsweredOutputDialogs> FDialogs;
+
+    bool StartWithState(TModalAnswers &answers, const QString &displayName)
+    {
+        FWindows = std::make_unique<TViewerWindows>();
+        FDialogs = std::make_unique<TAnsweredOutputDialogs>(FOut.filePath(QStringLiteral("page.pdf")));
+        formTovralMain->OutputDialogs = FDialogs.get();
+        answers.Add(PickState(displayName));
+        formTovralMain->show();
+        return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); }, kWaitMs);
+    }
+
+    QString OutPath(const QString &name) const { return FOut.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(FFolder.isValid() && FOut.isValid());
+        WriteStandardTestFolder(FFolder.path());
+        AppPath = FFolder.path() + QLatin1Char('/');
+    }
+
+    void cleanup()
+    {
+        FWindows.reset();
+        FDialogs.reset();
+    }
+
+    // Guards against a copy that is not the view bitmap, a missing confirmation, or a status
+    // window still up (or the map window still disabled) when the confirmation shows.
+    void copyPutsTheViewOnTheClipboard()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        SelectZoom(kFullSize);
+        TStatusLog status;
+        TStateAtMessage atMessage;
+        answers.Add(RecordStateAtMessage(atMessage));
+        formTovralMain->bCopiar->click();
+        QCOMPARE(answers.Messages().last(), QStringLiteral("Imagem copiada para a área de transferência"));
+        QCOMPARE(status.Shown, QStringList{QStringLiteral("Aguarde. Copiando imagem...")});
+        QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
+        const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(copied, formTovralMain->Image->Bitmap().convertToFormat(QImage::Format_RGB32));
+    }
+
+    // Guards against asking a question when the map fits, saving another map or size than
+    // the whole light map, and a JPEG that is not baseline colour JFIF at quality 70 with
+    // optimised Huffman tables.
+    void saveWholeMapWhenItFits()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMap);
+        TStatusLog status;
+        FDialogs->FileName = OutPath(QStringLiteral("whole.jpg"));
+        formTovralMain->bSaveIMG->click();
+        QVERIFY(FDialogs->AreaQuestions.isEmpty());
+        QCOMPARE(FDialogs->FileQuestions, 1);
+        QCOMPARE(status.Shown, QStringList{QStringLiteral("Aguarde. Salvando imagem...")});
+        QVERIFY(formTovralMain->isEnabled() && !formStatus->isVisible());
+
+        const QImage saved(FDialogs->FileName);
+        QCOMPARE(saved.size(), kSaoPauloLight);
+        for (const QPoint corner : {QPoint(2, 2), QPoint(957, 477)})
+            QVERIFY(std::abs(saved.pixelColor(corner).blue() - kLightMapBlue) < 12);
+        QVERIFY(std::abs(saved.pixelColor(957, 240).red() - 255) < 12);
+
+        const TJpegLayout layout = ReadJpegLayout(ReadFile(FDialogs->FileName));
+        QVERIFY(layout.Jfif);
+        QVERIFY(layout.Baseline && !layout.Progressive);
+        QCOMPARE(layout.Components, 3);
+        // libjpeg's luminance table starts with 16; quality 70 scales it by 60 %.
+        QCOMPARE(layout.FirstLuminanceQuantum, 10);
+        QVERIFY(!layout.StandardAcTables);
+        QCOMPARE(answers.ModalsSeen(), 1);
+    }
+
+    // Guards against a visible part of the wrong size or map, a wrong question, and a
+    // cancelled question that goes on to the save dialog.
+    void saveVisiblePartAsksWhenTheMapDoesNotFit()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        SelectZoom(kFullSize);
+
+        FDialogs->Area.reset();
+        formTovralMain->bSaveIMG->click();
+        QCOMPARE(FDialogs->AreaQuestions, QStringList{QStringLiteral("Escolha qual parte do mapa será gravada")});
+        QCOMPARE(FDialogs->FileQuestions, 0);
+
+        FDialogs->Area = true;
+        FDialogs->FileName = OutPath(QStringLiteral("visible.jpg"));
+        formTovralMain->bSaveIMG->click();
+        const QImage visible(FDialogs->FileName);
+        QCOMPARE(visible.size(), QSize(443, 213));
+        // Centred on FCenter at full-map resolution: the middle shows the full map's centre.
+        const QColor expected = RampColour(formTovralMain->FCenter, QSize(2400, 1200), kFullMapBlue);
+        const QColor middle = visible.pixelColor(221, 106);
+        QVERIFY(std::abs(middle.red() - expected.red()) < 12 && std::abs(middle.blue() - kFullMapBlue) < 12);
+
+        FDialogs->Area = false;
+        FDialogs->FileName = OutPath(QStringLiteral("chosen-whole.jpg"));
+        formTovralMain->bSaveIMG->click();
+        QCOMPARE(QImageReader(FDialogs->FileName).size(), kSaoPauloLight);
+
+        // Round(443 / 0.5) x Round(213 / 0.5).
+        formTovralMain->FScale = 0.5L;
+        FDialogs->FileName = OutPath(QStringLiteral("half.jpg"));
+        formTovralMain->SaveMapImage(true);
+        QCOMPARE(QImageReader(FDialogs->FileName).size(), QSize(886, 426));
+        QCOMPARE(answers.ModalsSeen(), 1);
+    }
+
+    // Guards against a failed save that destroys the file it was to replace, leaves a partial
+    // or temporary file, is not reported, or leaves the window disabled.
+    void failedSaveKeepsTheOldFile()
+    {
+        QTemporaryDir brokenFolder;
+        WriteStandardTestFolder(brokenFolder.path());
+        CorruptFirstTile(brokenFolder.filePath(QStringLiteral("img/sp_full.map")));
+        const QString savedAppPath = AppPath;
+        AppPath = brokenFolder.path() + QLatin1Char('/');
+        TModalAnswers answers;
+        const bool started = StartWithState(answers, QStringLiteral("São Paulo"));
+        AppPath = savedAppPath;
+        QVERIFY(started);
+
+        QDir target(FOut.filePath(QStringLiteral("keep")));
+        QVERIFY(target.mkpath(QStringLiteral(".")));
+        const QByteArray old("the user's old picture");
+        WriteFile(target.filePath(QStringLiteral("old.jpg")), old);
+
+        // A tile that cannot be decoded: the visible part at 20 % reaches the first tile.
+        formTovralMain->FScale = 0.2L;
+        FDialogs->FileName = target.filePath(QStringLiteral("old.jpg"));
+        TStateAtMessage atMessage;
+        answers.Add(RecordStateAtMessage(atMessage));
+        formTovralMain->SaveMapImage(true);
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
+        QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);
+        QCOMPARE(target.entryList(QDir::Files), QStringList{QStringLiteral("old.jpg")});
+
+        // A folder that cannot be written (here: a file stands where the folder should be).
+        QTest::qWait(30);
+        FDialogs->FileName = target.filePath(QStringLiteral("old.jpg/new.jpg"));
+        answers.AddMessageBoxOk();
+        formTovralMain->SaveMapImage(false);
+        QCOMPARE(answers.Messages().size(), 2);
+        QVERIFY(answers.Messages().last().contains(QStringLiteral("new.jpg")));
+        QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);
+        QCOMPARE(target.entryList(QDir::Files), QStringList{QStringLiteral("old.jpg")});
+        QVERIFY(formTovralMain->isEnabled() && !formStatus->isVisible());
+    }
+
+    // Guards against a page that is not fitted as the largest centred rectangle of the
+    // region's aspect: a wide map fills the page width, a tall one the page height.
+    void printFitsWideAndTallRegionsToThePage()
+    {
+        const auto printWholeMap = [this](const QString &state, const QString &pdfName) {
+            TModalAnswers answers;
+            if (!StartWithState(answers, state))
+                return QImage();
+            FDialogs->PdfPrinter.setOutputFileName(OutPath(pdfName));
+            TStatusLog status;
+            formTovralMain->bPrint->click();
+            const bool asked = FDialogs->AreaQuestions.isEmpty() && FDialogs->PrinterQuestions == 1 &&
+                               status.Shown == QStringList{QStringLiteral("Aguarde. Imprimindo mapa...")};
+            cleanup();
+            return asked ? RasterisePage(OutPath(pdfName), 30) : QImage();
+        };
+        const int dpi = 30;
+        const QSize a4(int(std::lrint(210 / 25.4 * dpi)), int(std::lrint(297 / 25.4 * dpi)));
+
+        // São Paulo, 2400 x 1200: the whole width, centred vertically, half as high.
+        const QImage wide = printWholeMap(QStringLiteral("São Paulo"), QStringLiteral("wide.pdf"));
+        QVERIFY2(!wide.isNull(), "no page raster (is pdftoppm installed?)");
+        QVERIFY(std::abs(wide.width() - a4.width()) <= 1);
+        const QRect wideInk = InkBox(wide);
+        QVERIFY(wideInk.left() <= 1 && wideInk.right() >= wide.width() - 2);
+        QVERIFY(std::abs(wideInk.height() - wide.width() / 2) <= 2);
+        QVERIFY(std::abs(wideInk.top() - (wide.height() - 1 - wideInk.bottom())) <= 2);
+        // The map's left edge (red 0) is printed at the page's left edge.
+        QVERIFY(wide.pixelColor(wideInk.left() + 1, wideInk.center().y()).red() < 40);
+
+        // Minas Gerais, 300 x 900: the whole height, centred horizontally, a third as wide.
+        const QImage tall = printWholeMap(QStringLiteral("Minas Gerais"), QStringLiteral("tall.pdf"));
+        QVERIFY(!tall.isNull());
+        const QRect tallInk = InkBox(tall);
+        QVERIFY(tallInk.top() <= 1 && tallInk.bottom() >= tall.height() - 2);
+        QVERIFY(std::abs(tallInk.width() - tall.height() / 3) <= 2);
+        QVERIFY(std::abs(tallInk.left() - (tall.width() - 1 - tallInk.right())) <= 2);
+    }
+
+    // Guards against printing without the area question when the map does not fit, and a
+    // cancelled area question or print dialog that still prints.
+    void printAsksWhenTheMapDoesNotFit()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        SelectZoom(kFullSize);
+        const QString pdf = OutPath(QStringLiteral("visible.pdf"));
+        FDialogs->PdfPrinter.setOutputFileName(pdf);
+
+        FDialogs->Area.reset();
+        formTovralMain->bPrint->click();
+        QCOMPARE(FDialogs->AreaQuestions, QStringList{QStringLiteral("Escolha qual parte do mapa será impressa")});
+        QCOMPARE(FDialogs->PrinterQuestions, 0);
+
+        FDialogs->Area = true;
+        FDialogs->ConfirmPrinter = false;
+        formTovralMain->bPrint->click();
+        QCOMPARE(FDialogs->PrinterQuestions, 1);
+        QVERIFY(!QFile::exists(pdf));
+
+        FDialogs->ConfirmPrinter = true;
+        formTovralMain->bPrint->click();
+        // The view's aspect (443 x 213) is wider than the page: the full page width.
+        const QImage page = RasterisePage(pdf, 30);
+        QVERIFY(!page.isNull());
+        const QRect ink = InkBox(page);
+        QVERIFY(ink.left() <= 1 && ink.right() >= page.width() - 2);
+        QVERIFY(std::abs(ink.height() - page.width() * 213 / 443) <= 2);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TTovralApplication application(argc, argv);
+    InitialiseApplication(application);
+    application.setQuitOnLastWindowClosed(false);
+    TestMapOutput test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_map_output.moc"
