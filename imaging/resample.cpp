@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "imaging/resample_passes.h"
-#include "imaging/resample_taps.h"
+#include "imaging/resample_tap_cache.h"
 #include "mapdata/errors.h"
 
 namespace {
@@ -90,13 +90,12 @@ void ResampleBitmapUsing(QImage &source, QImage &destination, TResampleKernel ke
     if (destination.format() != kPixelFormat)
         destination = NewBitmap(destinationWidth, destinationHeight, "destination");
 
-    std::vector<TResampleTapList> taps = BuildTapLists(destinationWidth, source.width(), xScale, kernel, support);
-    HorizontalPass(source, intermediate, taps, path);
-    // The lists depend only on the two extents, so a piece scaled alike on both axes (most map
-    // pieces are square) reuses the column lists for its rows.
-    if (destinationHeight != destinationWidth || source.height() != source.width())
-        taps = BuildTapLists(destinationHeight, source.height(), yScale, kernel, support);
-    VerticalPass(intermediate, destination, taps, path);
+    // The cache also serves the rows of a piece scaled alike on both axes (most map pieces are
+    // square) with the lists of its columns.
+    HorizontalPass(source, intermediate,
+                   *CachedTapLists(destinationWidth, source.width(), xScale, kernel, support), path);
+    VerticalPass(intermediate, destination,
+                 *CachedTapLists(destinationHeight, source.height(), yScale, kernel, support), path);
 }
 
 void ResampleBitmap(QImage &source, QImage &destination, TResampleKernel kernel, float support)

@@ -5,7 +5,8 @@
 //   BM_RenderView     a 1920 x 1080 view at each zoom level (20 % .. 120 %) with the viewer's
 //                     light/full choice, plain and high quality.
 // map_image_bench --write-tiles DIR writes the tiles and the large JPEG as files for
-// compare_djpeg.sh, then exits.
+// compare_djpeg.sh, then exits; --write-views DIR writes every rendered view as a PNG, so that
+// two builds can be compared byte for byte.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -128,27 +129,47 @@ void BM_DecodeLarge(benchmark::State &state)
 }
 BENCHMARK(BM_DecodeLarge)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// The viewer's redraw of a 1920 x 1080 view around the middle of the map at zoom index
-// state.range(0) (scale 0.2 x index), high quality when state.range(1) is 1.
-void BM_RenderView(benchmark::State &state)
+constexpr int kZoomLevels = 6;
+
+// The viewer's choice for zoom index zoom (scale 0.2 x index of the full map): the map drawn,
+// its scale and its centre for a view around the middle of the map.
+struct TViewChoice {
+    const TMapImage *Map;
+    long double Scale;
+    QPoint Center;
+    bool Light;
+};
+
+TViewChoice ChooseView(int zoom)
 {
     TBenchMaps &maps = Maps();
-    const long double scale = state.range(0) * 0.2L;
-    const bool highQuality = state.range(1) != 0;
+    const long double scale = zoom * 0.2L;
     const QPoint center(kFullWidth / 2, kFullHeight / 2);
     const bool useLight = maps.Light.Width() >= kFullWidth * scale && maps.Light.Height() >= kFullHeight * scale;
+    if (!useLight)
+        return {&maps.Full, scale, center, false};
     const long double ratio = (long double)maps.Light.Width() / kFullWidth;
-    const TMapImage &map = useLight ? maps.Light : maps.Full;
-    const long double mapScale = useLight ? kFullWidth * scale / maps.Light.Width() : scale;
-    const QPoint mapCenter = useLight ? QPoint(int(std::nearbyint(center.x() * ratio)), int(std::nearbyint(center.y() * ratio)))
-                                      : center;
+    return {&maps.Light, kFullWidth * scale / maps.Light.Width(),
+            QPoint(int(std::nearbyint(center.x() * ratio)), int(std::nearbyint(center.y() * ratio))), true};
+}
+
+void RenderView(const TViewChoice &choice, bool highQuality, QImage &view)
+{
+    QPainter painter(&view);
+    painter.setBrush(Qt::white);
+    choice.Map->Draw(highQuality, choice.Center, view.rect(), choice.Scale, painter);
+}
+
+// The viewer's redraw of a 1920 x 1080 view at zoom index state.range(0), high quality when
+// state.range(1) is 1.
+void BM_RenderView(benchmark::State &state)
+{
+    const TViewChoice choice = ChooseView(int(state.range(0)));
+    const bool highQuality = state.range(1) != 0;
     QImage view(1920, 1080, QImage::Format_RGB32);
-    for (auto _ : state) {
-        QPainter painter(&view);
-        painter.setBrush(Qt::white);
-        map.Draw(highQuality, mapCenter, view.rect(), mapScale, painter);
-    }
-    state.SetLabel(std::string(useLight ? "light" : "full") + (highQuality ? " HQ" : " plain"));
+    for (auto _ : state)
+        RenderView(choice, highQuality, view);
+    state.SetLabel(std::string(choice.Light ? "light" : "full") + (highQuality ? " HQ" : " plain"));
 }
 BENCHMARK(BM_RenderView)
     ->ArgsProduct({{1, 2, 3, 4, 5, 6}, {0, 1}})
@@ -170,6 +191,21 @@ int WriteTiles(const QString &folder)
     return large.open(QIODevice::WriteOnly) && large.write(EncodeJpeg(Maps().Large, 80)) > 0 ? 0 : 1;
 }
 
+// Writes the view of every zoom level, plain and high quality, as DIR/view_zoomN_hqM.png.
+int WriteViews(const QString &folder)
+{
+    QDir().mkpath(folder);
+    QImage view(1920, 1080, QImage::Format_RGB32);
+    for (int zoom = 1; zoom <= kZoomLevels; ++zoom)
+        for (int highQuality = 0; highQuality <= 1; ++highQuality) {
+            RenderView(ChooseView(zoom), highQuality != 0, view);
+            const QString name = QStringLiteral("view_zoom%1_hq%2.png").arg(zoom).arg(highQuality);
+            if (!view.save(QDir(folder).filePath(name)))
+                return 1;
+        }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -178,6 +214,8 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv); // fonts for the synthetic map's place names
     if (argc == 3 && std::strcmp(argv[1], "--write-tiles") == 0)
         return WriteTiles(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--write-views") == 0)
+        return WriteViews(QString::fromLocal8Bit(argv[2]));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
