@@ -383,6 +383,12 @@ QString TformTovralMain::ChooseUF()
     if (formPickUF->exec() != QDialog::Accepted)
         return QString();
     const QString code = formPickUF->FSelectedUF;
+    LoadUF(code);
+    return code;
+}
+
+void TformTovralMain::LoadUF(const QString &code)
+{
     FUF = code;
     {
         TStatusScope loading(this, kLoadingStatus, true);
@@ -394,7 +400,7 @@ QString TformTovralMain::ChooseUF()
             loading.Finish();
             ShowErrorMessage(this, kLoadFailedMessage);
             TerminateApplication();
-            return code;
+            return;
         }
     }
     activateWindow();
@@ -406,7 +412,6 @@ QString TformTovralMain::ChooseUF()
     }
     cZoomChange();
     lCidadesClick();
-    return code;
 }
 
 void TformTovralMain::FillStateCities()
