@@ -1,8 +1,10 @@
-// ResampleBitmap: validation, bitmap formats, and the two passes.
+// ResampleBitmap and ResamplePiece: validation, bitmap formats, and the two passes.
 //
-// Bitmaps are held as QImage::Format_RGB888 (3 bytes per pixel, red first). Every channel is
-// filtered independently and identically, so the byte order of the channels has no effect on
-// the result.
+// ResampleBitmap holds bitmaps as QImage::Format_RGB888 (3 bytes per pixel, red first);
+// ResamplePiece also reads and writes QImage::Format_RGB32 (4 bytes, blue first, the fourth
+// 0xFF) as it comes. The intermediate bitmap is always RGB888-sized: 3 bytes per pixel in the
+// source's channel order. Every channel is filtered independently and identically, so the byte
+// order of the channels has no effect on the result.
 #include "imaging/resample.h"
 
 #include <cmath>
@@ -37,13 +39,32 @@ void CheckArguments(const QImage &source, const QImage &destination, TResampleKe
                               .arg(destination.width()).arg(destination.height()));
 }
 
-QImage NewBitmap(int width, int height, const char *role)
+QImage NewBitmap(int width, int height, QImage::Format format, const char *role)
 {
-    QImage bitmap(width, height, kPixelFormat);
+    QImage bitmap(width, height, format);
     if (bitmap.isNull())
         throw TovralError(QStringLiteral("Not enough memory for the %1 × %2 %3 bitmap of the resampler")
                               .arg(width).arg(height).arg(QLatin1String(role)));
     return bitmap;
+}
+
+// The intermediate bitmap (source height × destination width) in the workspace's memory, which
+// only grows.
+QImage IntermediateBitmap(int width, int height, std::vector<uchar> &memory)
+{
+    const qsizetype pitch = (qsizetype(width) * 3 + 3) & ~qsizetype(3); // rows start 4-byte aligned
+    try {
+        memory.resize(size_t(pitch) * size_t(height));
+    } catch (const std::exception &) {
+        throw TovralError(QStringLiteral("Not enough memory for the %1 × %2 intermediate bitmap of the resampler")
+                              .arg(width).arg(height));
+    }
+    return QImage(memory.data(), width, height, pitch, kPixelFormat);
+}
+
+bool PassesRead(QImage::Format format)
+{
+    return format == kPixelFormat || format == QImage::Format_RGB32;
 }
 
 bool UseFastPasses(TResamplePath path, const std::vector<TResampleTapList> &lists)
@@ -51,22 +72,33 @@ bool UseFastPasses(TResamplePath path, const std::vector<TResampleTapList> &list
     return path == TResamplePath::Fastest && FastPassesAvailable() && FastPassesSuit(lists);
 }
 
-void HorizontalPass(const QImage &source, QImage &intermediate, const std::vector<TResampleTapList> &columnTaps,
-                    TResamplePath path)
+// Both passes, once the arguments are checked and both bitmaps have the same format, one the
+// passes read.
+void ResampleChecked(const QImage &source, QImage &destination, TResampleKernel kernel, float support,
+                     TResamplePath path, TResampleWorkspace &workspace)
 {
-    if (UseFastPasses(path, columnTaps))
-        FastHorizontalPass(source, intermediate, columnTaps);
+    const int width = destination.width();
+    const int height = destination.height();
+    QImage intermediate = IntermediateBitmap(width, source.height(), workspace.Intermediate);
+    // The cache also serves the rows of a piece scaled alike on both axes (most map pieces are
+    // square) with the lists of its columns.
+    const TSharedTapLists columnTaps =
+        CachedTapLists(width, source.width(), ResampleScale(width, source.width()), kernel, support);
+    if (UseFastPasses(path, *columnTaps))
+        FastHorizontalPass(source, intermediate, *columnTaps, workspace);
     else
-        ReferenceHorizontalPass(source, intermediate, columnTaps);
+        ReferenceHorizontalPass(source, intermediate, *columnTaps);
+    const TSharedTapLists rowTaps =
+        CachedTapLists(height, source.height(), ResampleScale(height, source.height()), kernel, support);
+    if (UseFastPasses(path, *rowTaps))
+        FastVerticalPass(intermediate, destination, *rowTaps, workspace);
+    else
+        ReferenceVerticalPass(intermediate, destination, *rowTaps);
 }
 
-void VerticalPass(const QImage &intermediate, QImage &destination, const std::vector<TResampleTapList> &rowTaps,
-                  TResamplePath path)
+bool DestinationIsEmpty(const QImage &destination)
 {
-    if (UseFastPasses(path, rowTaps))
-        FastVerticalPass(intermediate, destination, rowTaps);
-    else
-        ReferenceVerticalPass(intermediate, destination, rowTaps);
+    return destination.width() < 1 || destination.height() < 1;
 }
 
 } // namespace
@@ -75,30 +107,35 @@ void ResampleBitmapUsing(QImage &source, QImage &destination, TResampleKernel ke
                          TResamplePath path)
 {
     CheckArguments(source, destination, kernel, support);
-    const int destinationWidth = destination.width();
-    const int destinationHeight = destination.height();
-    // A destination without pixels has nothing to fill.
-    if (destinationWidth < 1 || destinationHeight < 1)
+    if (DestinationIsEmpty(destination))
         return;
-    QImage intermediate = NewBitmap(destinationWidth, source.height(), "intermediate");
-    const float xScale = ResampleScale(destinationWidth, source.width());
-    const float yScale = ResampleScale(destinationHeight, source.height());
-
     source.convertTo(kPixelFormat);
     if (source.format() != kPixelFormat)
         throw TovralError(QStringLiteral("Not enough memory to convert the source bitmap to 24 bits"));
     if (destination.format() != kPixelFormat)
-        destination = NewBitmap(destinationWidth, destinationHeight, "destination");
-
-    // The cache also serves the rows of a piece scaled alike on both axes (most map pieces are
-    // square) with the lists of its columns.
-    HorizontalPass(source, intermediate,
-                   *CachedTapLists(destinationWidth, source.width(), xScale, kernel, support), path);
-    VerticalPass(intermediate, destination,
-                 *CachedTapLists(destinationHeight, source.height(), yScale, kernel, support), path);
+        destination = NewBitmap(destination.width(), destination.height(), kPixelFormat, "destination");
+    TResampleWorkspace workspace;
+    ResampleChecked(source, destination, kernel, support, path, workspace);
 }
 
 void ResampleBitmap(QImage &source, QImage &destination, TResampleKernel kernel, float support)
 {
     ResampleBitmapUsing(source, destination, kernel, support, TResamplePath::Fastest);
+}
+
+void ResamplePiece(const QImage &source, QImage &destination, TResampleKernel kernel, float support,
+                   TResampleWorkspace &workspace)
+{
+    CheckArguments(source, destination, kernel, support);
+    if (DestinationIsEmpty(destination))
+        return;
+    QImage readable = source;
+    if (!PassesRead(readable.format())) {
+        readable.convertTo(kPixelFormat);
+        if (readable.format() != kPixelFormat)
+            throw TovralError(QStringLiteral("Not enough memory to convert the source bitmap to 24 bits"));
+    }
+    if (destination.format() != readable.format())
+        destination = NewBitmap(destination.width(), destination.height(), readable.format(), "destination");
+    ResampleChecked(readable, destination, kernel, support, TResamplePath::Fastest, workspace);
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 #include <array>
+#include <vector>
 
 // Separable filtered resampler: a horizontal pass into an intermediate bitmap, then a
 // vertical pass into the destination. Kernels take and return Single (float).
@@ -34,3 +35,19 @@ constexpr int kLanczos3FilterIndex = 5;
 // when source is empty, and when kernel is null, support lies outside 0..256, or a destination
 // axis of one pixel faces a longer source axis. An empty destination is left as it is.
 void ResampleBitmap(QImage &source, QImage &destination, TResampleKernel kernel, float support);
+
+// Memory the resampler reuses from one call to the next when the caller keeps it: the
+// intermediate bitmap and the working lines of the vectorised passes. What it holds between
+// calls means nothing.
+struct TResampleWorkspace {
+    std::vector<uchar> Intermediate;
+    std::vector<float> Lines;
+    std::vector<uchar> OutputLines;
+};
+
+// ResampleBitmap for a caller that resamples piece after piece. The source is read as it is when
+// it is 24-bit (RGB888) or 32-bit (RGB32), and never changed; the destination gets the format
+// of the source (a 32-bit one keeps its fourth byte at 0xFF); the scratch memory comes from
+// workspace and stays there. Same checks and the same colours as ResampleBitmap.
+void ResamplePiece(const QImage &source, QImage &destination, TResampleKernel kernel, float support,
+                   TResampleWorkspace &workspace);

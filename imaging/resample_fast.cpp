@@ -207,12 +207,13 @@ private:
 // values 3r..3r+2. Lines are written whole, one after the other, while the strip's rows are
 // read a pixel at a time; each pixel is loaded and converted as four bytes, the fourth value
 // landing on the next pixel's slot before that pixel overwrites it (hence lines are filled in
-// ascending order). The last column is copied byte by byte, since its fourth byte may lie
-// beyond the bitmap, and its line has no next line to spill into.
+// ascending order). The last column is copied byte by byte, since the fourth byte of a 3-byte
+// pixel may lie beyond the bitmap, and its line has no next line to spill into.
 __attribute__((target("avx2,fma"))) void StripToColumnLines(const QImage &source, int first, int rows,
                                                             float *lines)
 {
     const int width = source.width();
+    const int pixelBytes = source.depth() / 8;
     const uchar *stripRows[kLinePixels];
     for (int r = 0; r < rows; ++r)
         stripRows[r] = source.constScanLine(first + r);
@@ -220,14 +221,40 @@ __attribute__((target("avx2,fma"))) void StripToColumnLines(const QImage &source
         float *value = lines + size_t(x) * kLineValues;
         for (int r = 0; r < rows; ++r, value += kChannels) {
             int32_t fourBytes;
-            std::memcpy(&fourBytes, stripRows[r] + x * kChannels, sizeof fourBytes);
+            std::memcpy(&fourBytes, stripRows[r] + x * pixelBytes, sizeof fourBytes);
             _mm_storeu_ps(value, _mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(fourBytes))));
         }
     }
     float *value = lines + size_t(width - 1) * kLineValues;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < kChannels; ++c)
-            value[r * kChannels + c] = stripRows[r][(width - 1) * kChannels + c];
+            value[r * kChannels + c] = stripRows[r][(width - 1) * pixelBytes + c];
+}
+
+// Stores pixels first..first+pixels-1 of one output row from values, 3 per pixel, into a row of
+// 3- or 4-byte pixels (the fourth byte 0xFF).
+void StoreRowPixels(const uchar *values, int first, int pixels, int pixelBytes, uchar *row)
+{
+    if (pixelBytes == kChannels) {
+        std::memcpy(row + first * kChannels, values, size_t(pixels) * kChannels);
+        return;
+    }
+    uchar *pixel = row + first * pixelBytes;
+    for (int p = 0; p < pixels; ++p, pixel += pixelBytes, values += kChannels) {
+        std::memcpy(pixel, values, kChannels);
+        pixel[kChannels] = 0xFF;
+    }
+}
+
+// Working memory of at least count elements, grown (never shrunk) in the workspace. Elements
+// never written by a pass hold zero or a byte value left from an earlier call: finite values
+// whose results are never stored.
+template <typename T>
+T *Scratch(std::vector<T> &memory, size_t count)
+{
+    if (memory.size() < count)
+        memory.resize(count);
+    return memory.data();
 }
 
 } // namespace
@@ -246,38 +273,36 @@ bool FastPassesSuit(const std::vector<TResampleTapList> &lists)
     });
 }
 
-void FastHorizontalPass(const QImage &source, QImage &intermediate, const std::vector<TResampleTapList> &columnTaps)
+void FastHorizontalPass(const QImage &source, QImage &intermediate, const std::vector<TResampleTapList> &columnTaps,
+                        TResampleWorkspace &workspace)
 {
-    const int sourceWidth = source.width();
     const int outputWidth = intermediate.width();
-    // Zero at first, so that the unused rows of a last partial strip hold defined values.
-    std::vector<float> columns(size_t(sourceWidth) * kLineValues, 0.0f);
-    float *firstColumn = columns.data();
-    std::vector<uchar> outputColumns(size_t(outputWidth) * kLineValues);
+    float *firstColumn = Scratch(workspace.Lines, size_t(source.width()) * kLineValues);
+    uchar *outputColumns = Scratch(workspace.OutputLines, size_t(outputWidth) * kLineValues);
     const TLineFilter filter(columnTaps);
     for (int first = 0; first < source.height(); first += kLinePixels) {
         const int rows = std::min(kLinePixels, source.height() - first);
         StripToColumnLines(source, first, rows, firstColumn);
         for (int i = 0; i < outputWidth; ++i)
-            filter.Run(size_t(i), firstColumn, outputColumns.data() + size_t(i) * kLineValues);
+            filter.Run(size_t(i), firstColumn, outputColumns + size_t(i) * kLineValues);
         for (int r = 0; r < rows; ++r) {
             uchar *pixel = intermediate.scanLine(first + r);
-            const uchar *value = outputColumns.data() + r * kChannels;
+            const uchar *value = outputColumns + r * kChannels;
             for (int i = 0; i < outputWidth; ++i, pixel += kChannels, value += kLineValues)
                 std::memcpy(pixel, value, kChannels);
         }
     }
 }
 
-void FastVerticalPass(const QImage &intermediate, QImage &destination, const std::vector<TResampleTapList> &rowTaps)
+void FastVerticalPass(const QImage &intermediate, QImage &destination, const std::vector<TResampleTapList> &rowTaps,
+                      TResampleWorkspace &workspace)
 {
     const int sourceHeight = intermediate.height();
     const uchar *firstRow = intermediate.constBits();
     const qsizetype pitch = intermediate.bytesPerLine();
     const int rowValues = intermediate.width() * kChannels;
-    // Zero at first, so that the unused values of a last partial stripe hold defined values.
-    std::vector<float> rows(size_t(sourceHeight) * kLineValues, 0.0f);
-    float *firstLine = rows.data();
+    const int pixelBytes = destination.depth() / 8;
+    float *firstLine = Scratch(workspace.Lines, size_t(sourceHeight) * kLineValues);
     const TLineFilter filter(rowTaps);
     uchar output[kLineValues];
     for (int first = 0; first < rowValues; first += kLineValues) {
@@ -291,7 +316,7 @@ void FastVerticalPass(const QImage &intermediate, QImage &destination, const std
         }
         for (size_t i = 0; i < rowTaps.size(); ++i) {
             filter.Run(i, firstLine, output);
-            std::memcpy(destination.scanLine(int(i)) + first, output, size_t(values));
+            StoreRowPixels(output, first / kChannels, values / kChannels, pixelBytes, destination.scanLine(int(i)));
         }
     }
 }

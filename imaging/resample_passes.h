@@ -7,9 +7,11 @@
 
 #include "imaging/resample_taps.h"
 
-// The two passes of the resampler over 24-bit bitmaps (3 bytes per pixel, each byte an
-// independent channel). The reference passes define the result; the fast passes produce the
-// same bytes and are used whenever the processor and the weights allow.
+// The two passes of the resampler. Pixels have 3 channels, each byte an independent channel:
+// the source of the horizontal pass and the destination of the vertical pass hold 3 or 4 bytes
+// per pixel (RGB888 or RGB32, a fourth byte written as 0xFF), the intermediate bitmap between
+// them always 3. The reference passes define the result; the fast passes produce the same bytes
+// and are used whenever the processor and the weights allow.
 
 // One accumulation step: the running sum plus value × weight, computed in Extended and held
 // as a Single.
@@ -42,10 +44,11 @@ void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
 bool FastPassesAvailable();
 // Whether every weight keeps the fast passes' arithmetic identical to the reference.
 bool FastPassesSuit(const std::vector<TResampleTapList> &lists);
+// Their working lines come from workspace.
 void FastHorizontalPass(const QImage &source, QImage &intermediate,
-                        const std::vector<TResampleTapList> &columnTaps);
+                        const std::vector<TResampleTapList> &columnTaps, TResampleWorkspace &workspace);
 void FastVerticalPass(const QImage &intermediate, QImage &destination,
-                      const std::vector<TResampleTapList> &rowTaps);
+                      const std::vector<TResampleTapList> &rowTaps, TResampleWorkspace &workspace);
 
 enum class TResamplePath { Reference, Fastest };
 

@@ -4,6 +4,12 @@
 namespace {
 
 constexpr int kChannels = 3;
+constexpr uchar kOpaque = 0xFF;
+
+qsizetype BytesPerPixel(const QImage &bitmap)
+{
+    return bitmap.depth() / 8;
+}
 
 // Accumulates one output pixel from the pixels that the taps select, stepping from the first
 // source pixel by the tap's index times stride bytes.
@@ -28,9 +34,10 @@ void ReferenceHorizontalPass(const QImage &source, QImage &intermediate,
     const qsizetype sourcePitch = source.bytesPerLine();
     uchar *outRow = intermediate.bits();
     const qsizetype outPitch = intermediate.bytesPerLine();
+    const qsizetype sourcePixel = BytesPerPixel(source);
     for (int y = 0; y < source.height(); ++y, sourceRow += sourcePitch, outRow += outPitch)
         for (size_t i = 0; i < columnTaps.size(); ++i)
-            AccumulatePixel(columnTaps[i], sourceRow, kChannels, outRow + i * kChannels);
+            AccumulatePixel(columnTaps[i], sourceRow, sourcePixel, outRow + i * kChannels);
 }
 
 void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
@@ -40,10 +47,13 @@ void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
     const qsizetype pitch = intermediate.bytesPerLine();
     uchar *outColumn = destination.bits();
     const qsizetype outPitch = destination.bytesPerLine();
-    for (int x = 0; x < destination.width(); ++x, column += kChannels, outColumn += kChannels) {
+    const qsizetype outPixel = BytesPerPixel(destination);
+    for (int x = 0; x < destination.width(); ++x, column += kChannels, outColumn += outPixel) {
         uchar *out = outColumn;
         for (const TResampleTapList &taps : rowTaps) {
             AccumulatePixel(taps, column, pitch, out);
+            if (outPixel > kChannels)
+                out[kChannels] = kOpaque;
             out += outPitch;
         }
     }

@@ -179,21 +179,28 @@ void StretchDraw(QPainter &canvas, const QRect &target, const QImage &piece)
         canvas.drawImage(target, piece);
 }
 
-// Resamples piece (Lanczos3) into scaled and draws it at target's top-left; any failure falls
-// back to the plain stretch of the same piece.
-void DrawResampled(QPainter &canvas, const QRect &target, const QImage &piece, QImage &scaled)
+// What the high-quality path keeps from piece to piece of one rendering: the scaled piece and
+// the resampler's working memory.
+struct TResampleScratch {
+    QImage Scaled;
+    TResampleWorkspace Workspace;
+};
+
+// Resamples piece (Lanczos3) into the scratch's scaled bitmap and draws it at target's top-left;
+// any failure falls back to the plain stretch of the same piece. The scaled bitmap has the
+// piece's format, the canvas's own, so that drawing it is a plain copy of its rows.
+void DrawResampled(QPainter &canvas, const QRect &target, const QImage &piece, TResampleScratch &scratch)
 {
     try {
         if ((long long)target.width() * target.height() > kMaxResampledPixels)
             throw TovralError(QStringLiteral("scaled piece too large to resample"));
-        if (scaled.size() != target.size())
-            scaled = QImage(target.size(), QImage::Format_RGB888);
-        if (scaled.isNull())
+        if (scratch.Scaled.size() != target.size() || scratch.Scaled.format() != piece.format())
+            scratch.Scaled = QImage(target.size(), piece.format());
+        if (scratch.Scaled.isNull())
             throw TovralError(QStringLiteral("out of memory"));
-        QImage source = piece; // the resampler converts its source in place
         const TResampleFilterEntry &lanczos3 = ResampleFilterTable[kLanczos3FilterIndex];
-        ResampleBitmap(source, scaled, lanczos3.Kernel, lanczos3.Support);
-        canvas.drawImage(target.topLeft(), scaled);
+        ResamplePiece(piece, scratch.Scaled, lanczos3.Kernel, lanczos3.Support, scratch.Workspace);
+        canvas.drawImage(target.topLeft(), scratch.Scaled);
     } catch (...) {
         StretchDraw(canvas, target, piece);
     }
@@ -300,7 +307,7 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
     const bool resample = !forPrinter && highQuality && scale != 1;
     TJpegDecoder decoder;
     QImage tilePicture;
-    QImage scaled;
+    TResampleScratch resampleScratch;
 
     int px = region.X0;
     int py = region.Y0;
@@ -325,7 +332,7 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
                            w, h, tilePicture.bytesPerLine(), QImage::Format_RGB32);
         const QRect target = CanvasRect(dx, dy, sw, sh);
         if (resample && sw > 2 && sh > 2)
-            DrawResampled(canvas, target, piece, scaled);
+            DrawResampled(canvas, target, piece, resampleScratch);
         else if (forPrinter)
             StretchDraw(canvas, target, piece.copy()); // a device-independent copy of its own
         else

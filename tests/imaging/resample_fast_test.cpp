@@ -35,7 +35,8 @@ TEST(ResampleFast, PassesRedoMidpointsInEveryLane)
     }
     QImage fastColumns(1, 45, QImage::Format_RGB888);
     QImage referenceColumns(1, 45, QImage::Format_RGB888);
-    FastHorizontalPass(columns, fastColumns, taps);
+    TResampleWorkspace workspace;
+    FastHorizontalPass(columns, fastColumns, taps, workspace);
     ReferenceHorizontalPass(columns, referenceColumns, taps);
     EXPECT_EQ(referenceColumns.pixelColor(0, 44), QColor(3, 3, 3));
     EXPECT_EQ(fastColumns, referenceColumns);
@@ -46,7 +47,7 @@ TEST(ResampleFast, PassesRedoMidpointsInEveryLane)
         rows.setPixelColor(x, 1, QColor(130, 130, 130));
     QImage fastRows(20, 1, QImage::Format_RGB888);
     QImage referenceRows(20, 1, QImage::Format_RGB888);
-    FastVerticalPass(rows, fastRows, taps);
+    FastVerticalPass(rows, fastRows, taps, workspace);
     ReferenceVerticalPass(rows, referenceRows, taps);
     EXPECT_EQ(referenceRows.pixelColor(19, 0), QColor(3, 3, 3));
     EXPECT_EQ(fastRows, referenceRows);
