@@ -22,12 +22,18 @@
 // double in the normal Single range means its 29 low mantissa bits are 1 followed by 28 zeros,
 // and redo that one step in Extended.
 //
-// Most tap lists do not even need that check. Every partial sum is a multiple of u, the
-// smallest Single ulp among the list's weights (v·w is a multiple of ulp(w), and rounding a
-// multiple of u to a Single yields a multiple of u). If moreover every partial sum stays below
-// 2^53·u, it is exact in double, so D = L = S. The partial sums never exceed 255·Σ|w| grown by
-// at most one Single rounding per tap, under twice that bound for up to 2^16 taps; lists whose
-// doubled bound is below 2^53·u run unchecked.
+// Why most lists can even be accumulated in Single arithmetic
+// ------------------------------------------------------------
+// Every partial sum is a multiple of u, the smallest Single ulp among the list's weights (v·w
+// is a multiple of ulp(w), and rounding a multiple of u to a Single yields a multiple of u). If
+// moreover every partial sum stays below 2^64·u, it is exact in Extended, so L = S and the
+// reference step gives Single(S), the correctly rounded sum. A fused multiply-add in Single
+// arithmetic computes a + v·w exactly and rounds it once, to nearest with ties to even: the
+// same Single. The partial sums never exceed 255·Σ|w| grown by at most one Single rounding per
+// tap, under twice that bound for up to 2^16 taps; lists whose doubled bound is below 2^64·u
+// are accumulated in Single, eight values to a register and one instruction per register and
+// tap. The rest (a weight so small beside the others that its ulp is below 2^-64 of their sum)
+// are accumulated in double with the midpoint check.
 //
 // This needs every partial sum to stay in the normal Single range: all weights finite with
 // 2^-100 <= |w| <= 2^100 and at most 2^16 taps per list. Then every non-zero sum is a multiple
@@ -42,7 +48,8 @@
 // transposes a strip of 32 source rows so that each source column becomes a line; the vertical
 // pass cuts the intermediate bitmap into stripes 32 pixels wide, each intermediate row giving
 // one line. Lines hold the bytes as floats, converted once per strip rather than once per tap,
-// so that a tap costs a load, a fused multiply-add and the rounding to Single. A strip or
+// so that a tap costs a load and a fused multiply-add (in double, also the rounding to Single
+// and the midpoint check). A strip or
 // stripe takes SW × 384 or SH × 384 bytes, and stays in the processor's cache.
 #include "imaging/resample_passes.h"
 
@@ -66,9 +73,12 @@ constexpr size_t kMostTaps = size_t(1) << 16;
 // Pixels per strip (horizontal pass) or stripe (vertical pass), and channel values per line.
 constexpr int kLinePixels = 32;
 constexpr int kLineValues = kLinePixels * kChannels;
-// Values filtered together: 8 registers of 4 doubles.
+// Values filtered together in double: 8 registers of 4 doubles.
 constexpr int kBlockValues = 32;
 static_assert(kLineValues % kBlockValues == 0);
+// A whole line in Single: 12 registers of 8 floats.
+constexpr int kSingleRegisters = kLineValues / 8;
+static_assert(kLineValues % 32 == 0); // stored 32 bytes at a time
 
 bool IsSingleMidpoint(double value)
 {
@@ -81,8 +91,9 @@ bool WeightKeepsDoubleExact(float weight)
     return magnitude >= kSmallestWeight && magnitude <= kLargestWeight;
 }
 
-// Whether every partial sum of the list is exact in double, so that no midpoint check is needed.
-bool SumsStayExactInDouble(const TResampleTapList &taps)
+// Whether every partial sum of the list is exact in Extended, so that Single arithmetic gives
+// the reference's bytes.
+bool SumsStayExactInExtended(const TResampleTapList &taps)
 {
     long double magnitudes = 0;
     int smallestUlpExponent = std::numeric_limits<int>::max();
@@ -92,13 +103,51 @@ bool SumsStayExactInDouble(const TResampleTapList &taps)
         std::frexp(tap.Weight, &exponent); // |w| = m · 2^exponent, 0.5 <= m < 1
         smallestUlpExponent = std::min(smallestUlpExponent, exponent - std::numeric_limits<float>::digits);
     }
-    return 2 * 255 * magnitudes < std::ldexp(1.0L, std::numeric_limits<double>::digits + smallestUlpExponent);
+    return 2 * 255 * magnitudes < std::ldexp(1.0L, std::numeric_limits<long double>::digits + smallestUlpExponent);
 }
 
-// One block of kBlockValues output values. Each group of four is held as four doubles whose
-// values are always Singles. Checked blocks look for sums on a Single midpoint.
-template <bool Checked>
-struct TBlockFilter {
+// One line of output values from a list whose sums are exact in Extended.
+struct TSingleLineFilter {
+    __attribute__((target("avx2,fma"))) static void Run(const TResampleTapList &taps, const float *lines,
+                                                        uchar *out)
+    {
+        __m256 accumulators[kSingleRegisters];
+        for (__m256 &accumulator : accumulators)
+            accumulator = _mm256_setzero_ps();
+        for (const TResampleTap &tap : taps) {
+            const float *line = lines + tap.SourceIndex * kLineValues;
+            const __m256 weight = _mm256_set1_ps(tap.Weight);
+            for (int g = 0; g < kSingleRegisters; ++g)
+                accumulators[g] = _mm256_fmadd_ps(_mm256_loadu_ps(line + 8 * g), weight, accumulators[g]);
+        }
+        StoreBytes(accumulators, out);
+    }
+
+    // Clamps to 0..255 and rounds half to even (the default rounding of the conversion), 32
+    // values at a time. The packs work within 128-bit halves, so the groups of four bytes come
+    // out as the low halves of the four registers, then their high halves; the permutation puts
+    // each high half after its low half.
+    __attribute__((target("avx2,fma"))) static void StoreBytes(const __m256 *accumulators, uchar *out)
+    {
+        const __m256 zero = _mm256_setzero_ps();
+        const __m256 top = _mm256_set1_ps(255.0f);
+        const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+        for (int g = 0; g < kSingleRegisters; g += 4) {
+            __m256i words[4];
+            for (int k = 0; k < 4; ++k)
+                words[k] = _mm256_cvtps_epi32(_mm256_min_ps(_mm256_max_ps(accumulators[g + k], zero), top));
+            const __m256i bytes = _mm256_packus_epi16(_mm256_packus_epi32(words[0], words[1]),
+                                                      _mm256_packus_epi32(words[2], words[3]));
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + 8 * g),
+                                _mm256_permutevar8x32_epi32(bytes, order));
+        }
+    }
+};
+
+// One block of kBlockValues output values in double, for lists whose sums may leave Extended's
+// exact range. Each group of four is held as four doubles whose values are always Singles, and
+// every step looks for sums on a Single midpoint.
+struct TCheckedBlockFilter {
     static constexpr int kGroups = kBlockValues / 4;
 
     __attribute__((target("avx2,fma"))) static void Run(const TResampleTapList &taps, const float *lines,
@@ -117,12 +166,10 @@ struct TBlockFilter {
             for (int g = 0; g < kGroups; ++g) {
                 const __m256d values = _mm256_cvtps_pd(_mm_loadu_ps(line + 4 * g));
                 sums[g] = _mm256_fmadd_pd(values, weight, accumulators[g]);
-                if constexpr (Checked) {
-                    const __m256i low = _mm256_and_si256(_mm256_castpd_si256(sums[g]), lowBits);
-                    midpoints = _mm256_or_si256(midpoints, _mm256_cmpeq_epi64(low, midpoint));
-                }
+                const __m256i low = _mm256_and_si256(_mm256_castpd_si256(sums[g]), lowBits);
+                midpoints = _mm256_or_si256(midpoints, _mm256_cmpeq_epi64(low, midpoint));
             }
-            if (Checked && !_mm256_testz_si256(midpoints, midpoints)) [[unlikely]]
+            if (!_mm256_testz_si256(midpoints, midpoints)) [[unlikely]]
                 RedoMidpoints(accumulators, sums, line, tap.Weight);
             for (int g = 0; g < kGroups; ++g)
                 accumulators[g] = RoundedToSingle(sums[g]);
@@ -178,29 +225,30 @@ struct TBlockFilter {
     }
 };
 
-// The tap lists of one pass, each with whether its sums need the midpoint check.
+// The tap lists of one pass, each with whether Single arithmetic gives its exact result.
 class TLineFilter {
 public:
     explicit TLineFilter(const std::vector<TResampleTapList> &lists) : FLists(lists)
     {
-        FNeedsCheck.reserve(lists.size());
+        FInSingle.reserve(lists.size());
         for (const TResampleTapList &taps : lists)
-            FNeedsCheck.push_back(!SumsStayExactInDouble(taps));
+            FInSingle.push_back(FastPassesSumInSingle(taps));
     }
 
     // Output line i (kLineValues bytes) from the lines, kLineValues floats each.
     void Run(size_t i, const float *lines, uchar *out) const
     {
+        if (FInSingle[i]) {
+            TSingleLineFilter::Run(FLists[i], lines, out);
+            return;
+        }
         for (int b = 0; b < kLineValues; b += kBlockValues)
-            if (FNeedsCheck[i])
-                TBlockFilter<true>::Run(FLists[i], lines + b, out + b);
-            else
-                TBlockFilter<false>::Run(FLists[i], lines + b, out + b);
+            TCheckedBlockFilter::Run(FLists[i], lines + b, out + b);
     }
 
 private:
     const std::vector<TResampleTapList> &FLists;
-    std::vector<bool> FNeedsCheck;
+    std::vector<bool> FInSingle;
 };
 
 // Source rows first..first+rows-1 become column lines: pixel (x, first + r) goes to line x,
@@ -262,6 +310,11 @@ T *Scratch(std::vector<T> &memory, size_t count)
 bool FastPassesAvailable()
 {
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+bool FastPassesSumInSingle(const TResampleTapList &taps)
+{
+    return SumsStayExactInExtended(taps);
 }
 
 bool FastPassesSuit(const std::vector<TResampleTapList> &lists)

@@ -44,6 +44,9 @@ void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
 bool FastPassesAvailable();
 // Whether every weight keeps the fast passes' arithmetic identical to the reference.
 bool FastPassesSuit(const std::vector<TResampleTapList> &lists);
+// Whether the fast passes accumulate this list in Single arithmetic (its sums are exact in
+// Extended); otherwise they use double with a check for sums on a Single midpoint.
+bool FastPassesSumInSingle(const TResampleTapList &taps);
 // Their working lines come from workspace.
 void FastHorizontalPass(const QImage &source, QImage &intermediate,
                         const std::vector<TResampleTapList> &columnTaps, TResampleWorkspace &workspace);

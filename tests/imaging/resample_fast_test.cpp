@@ -17,17 +17,10 @@ const float kMidpointWeight = std::ldexp(16519105.0f, -54);
     if (!FastPassesAvailable())                                             \
     GTEST_SKIP() << "this processor has no AVX2; the fast passes never run"
 
-// Guards the double shortcut rounding twice: each output byte is 5 × 0.5 + 130 × kMidpointWeight,
-// just above 2.5 in Extended but exactly on a Single midpoint in double, so it must come out 3
-// (a bare double sum would give 2), in every lane, block and strip row.
-TEST(ResampleFast, PassesRedoMidpointsInEveryLane)
+// Resamples columns (2 × 45) and rows (20 × 2) whose first column or row holds 5 and second 130
+// through taps, checking that both fast passes give the reference bytes, 3 everywhere.
+void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
 {
-    SKIP_WITHOUT_FAST_PASSES();
-    EXPECT_EQ(AccumulateTap(2.5f, 130, kMidpointWeight), std::nextafter(2.5f, 3.0f));
-    EXPECT_EQ(float(2.5 + 130.0 * double(kMidpointWeight)), 2.5f) << "the crafted case no longer rounds twice";
-
-    const std::vector<TResampleTapList> taps = {{{0, 0.5f}, {1, kMidpointWeight}}};
-
     QImage columns(2, 45, QImage::Format_RGB888);
     for (int y = 0; y < 45; ++y) {
         columns.setPixelColor(0, y, QColor(5, 5, 5));
@@ -51,6 +44,26 @@ TEST(ResampleFast, PassesRedoMidpointsInEveryLane)
     ReferenceVerticalPass(rows, referenceRows, taps);
     EXPECT_EQ(referenceRows.pixelColor(19, 0), QColor(3, 3, 3));
     EXPECT_EQ(fastRows, referenceRows);
+}
+
+// Guards both fast arithmetics on a sum just above a Single midpoint: each output byte is
+// 5 × 0.5 + 130 × kMidpointWeight, just above 2.5 in Extended but exactly on a Single midpoint
+// in double, so it must come out 3 (a bare double sum would give 2), in every lane, block and
+// strip row. Single arithmetic rounds the exact sum once; double arithmetic, forced by a
+// negligible first tap whose ulp is far below the sum's Extended ulp, must redo the step.
+TEST(ResampleFast, PassesRoundSumsNextToMidpointsInEveryLane)
+{
+    SKIP_WITHOUT_FAST_PASSES();
+    EXPECT_EQ(AccumulateTap(2.5f, 130, kMidpointWeight), std::nextafter(2.5f, 3.0f));
+    EXPECT_EQ(float(2.5 + 130.0 * double(kMidpointWeight)), 2.5f) << "the crafted case no longer rounds twice";
+
+    const TResampleTapList inSingle = {{0, 0.5f}, {1, kMidpointWeight}};
+    ASSERT_TRUE(FastPassesSumInSingle(inSingle));
+    ExpectMidpointCaseRoundsUp({inSingle});
+
+    const TResampleTapList inDouble = {{0, 0x1p-60f}, {0, 0.5f}, {1, kMidpointWeight}};
+    ASSERT_FALSE(FastPassesSumInSingle(inDouble));
+    ExpectMidpointCaseRoundsUp({inDouble});
 }
 
 // Guards any divergence of the fast passes (block edges, strip edges, tails, mirroring, pitch
