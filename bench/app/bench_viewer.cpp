@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "app/viewer_windows.h"
 #include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
+#include "tests/app/modal_answers.h"
 #include "tests/app/test_data_folder.h"
 
 namespace {
@@ -65,10 +67,13 @@ int main(int argc, char *argv[])
         WriteLargeTestFolder(folder.path(), QSize(8000, 6000));
         AppPath = folder.path() + QLatin1Char('/');
     }
+    // Start as the program does, confirming the picker's first state.
     const TViewerWindows windows;
+    TModalAnswers answers;
+    answers.Add([](QWidget *picker) { static_cast<TformPickUF *>(picker)->bOK->click(); });
     formTovralMain->show();
-    QCoreApplication::processEvents();
-    formTovralMain->LoadUF(gCode);
+    while (!formTovralMain->FReady)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -67,6 +67,14 @@ QColor ViewCentrePixel()
     return ViewPixel(bitmap.width() / 2, bitmap.height() / 2);
 }
 
+// With TOVRAL_SCREENSHOTS=<folder>, saves what a window shows, for a person to look at.
+void SaveScreenshot(QWidget *window, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("TOVRAL_SCREENSHOTS");
+    if (!folder.isEmpty())
+        window->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 bool DrawnFromLightMap()
 {
     return ViewCentrePixel().blue() < (kLightMapBlue + kFullMapBlue) / 2;
@@ -164,6 +172,8 @@ private slots:
         QCOMPARE(formTovralMain->pBottom->geometry(), QRect(0, 367, 610, 39));
         QCOMPARE(formTovralMain->pNav->geometry(), QRect(35, 180, 82, 80));
         QCOMPARE(formTovralMain->bSair->x() + formTovralMain->bSair->width() + 8, 610);
+        SaveScreenshot(formTovralMain, QStringLiteral("map_window"));
+        SaveScreenshot(formPickUF, QStringLiteral("state_picker"));
 
         // The state is shown: name, whole map, first city selected, empty search box.
         QCOMPARE(formTovralMain->FUF, QStringLiteral("SP"));
@@ -404,6 +414,7 @@ private slots:
         QCOMPARE(w.Image->Bitmap().size(), view);
         QVERIFY(w.FScale > designedScale);
         QCOMPARE(w.FLastClientWidth, client.width());
+        SaveScreenshot(&w, QStringLiteral("map_window_maximised"));
 
         w.showNormal();
         QTRY_COMPARE(w.size(), QSize(610, 406));
@@ -427,6 +438,11 @@ private slots:
         formTovralMain->bLegendasClick();
         QVERIFY(formLegendas->isVisible());
         QCOMPARE(formTovralMain->bLegendas->text(), QStringLiteral("Ocultar Legendas"));
+        for (int page = 0; page < 4; ++page) {
+            formLegendas->Pages->setCurrentIndex(page);
+            SaveScreenshot(formLegendas, QStringLiteral("legend_page%1").arg(page + 1));
+        }
+        formLegendas->Pages->setCurrentIndex(0);
         formLegendas->close(); // its own close button
         QVERIFY(!formLegendas->isVisible());
         QCOMPARE(formTovralMain->bLegendas->text(), QStringLiteral("Exibir Legendas"));
@@ -484,6 +500,10 @@ private slots:
         try {
             TStatusScope saving(formTovralMain, QStringLiteral("Aguarde. Salvando imagem..."), false);
             QVERIFY(formStatus->isVisible() && !formTovralMain->isEnabled());
+            SaveScreenshot(formStatus, QStringLiteral("status_window"));
+            formArea->lTitulo->setText(QStringLiteral("Escolha qual parte do mapa será impressa"));
+            formArea->lTitulo->adjustSize();
+            SaveScreenshot(formArea, QStringLiteral("area_chooser"));
             formStatus->close(); // the user's close request is ignored
             QVERIFY(formStatus->isVisible());
             throw TovralError(QStringLiteral("disk full"));
