@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPoint>
 #include <QScreen>
 #include <QWidget>
 
@@ -13,15 +14,16 @@
 namespace {
 const QString kApplicationTitle = QStringLiteral("Tovral");
 const QString kFormFace = QStringLiteral("Liberation Sans");
+constexpr QPoint kHandHotSpot(6, 0);         // the fingertip
+constexpr QPoint kClosedHandHotSpot(13, 14); // the middle of the palm
 
-// The cursor picture: black outline, white inside, transparent elsewhere.
-QCursor LoadHandCursor()
+// A cursor picture (black outline, white inside, transparent elsewhere) as a cursor with the
+// given hot spot; the fallback shape when the picture is missing.
+QCursor LoadCursor(const QString &path, QPoint hotSpot, Qt::CursorShape fallback)
 {
-    static constexpr int kHotSpotX = 6;
-    static constexpr int kHotSpotY = 0;
-    const QImage picture(ViewerArt::HandCursor());
+    const QImage picture(path);
     if (picture.isNull())
-        return QCursor(Qt::PointingHandCursor);
+        return QCursor(fallback);
     // A two-colour cursor: the bitmap marks the black pixels, the mask the visible ones.
     QImage black(picture.size(), QImage::Format_MonoLSB);
     QImage visible(picture.size(), QImage::Format_MonoLSB);
@@ -36,7 +38,8 @@ QCursor LoadHandCursor()
             if (qGray(pixel) < 128)
                 black.setPixel(x, y, 1);
         }
-    return QCursor(QBitmap::fromImage(black), QBitmap::fromImage(visible), kHotSpotX, kHotSpotY);
+    return QCursor(QBitmap::fromImage(black), QBitmap::fromImage(visible), hotSpot.x(),
+                   hotSpot.y());
 }
 } // namespace
 
@@ -62,7 +65,15 @@ QFont FormFont(int pixelHeight, bool bold)
 
 const QCursor &HandCursor()
 {
-    static const QCursor cursor = LoadHandCursor();
+    static const QCursor cursor =
+        LoadCursor(ViewerArt::HandCursor(), kHandHotSpot, Qt::PointingHandCursor);
+    return cursor;
+}
+
+const QCursor &ClosedHandCursor()
+{
+    static const QCursor cursor =
+        LoadCursor(ViewerArt::ClosedHandCursor(), kClosedHandHotSpot, Qt::ClosedHandCursor);
     return cursor;
 }
 

@@ -27,5 +27,8 @@ inline constexpr QColor kFormColor{0xE0, 0xDF, 0xE3};
 // The pointing-hand cursor of buttons and choice boxes (32 x 32, hot spot at the fingertip).
 const QCursor &HandCursor();
 
+// The closed hand shown while the map is dragged (32 x 32, hot spot in the palm).
+const QCursor &ClosedHandCursor();
+
 // Centres a top-level window on the screen it is (or will be) shown on.
 void CentreOnScreen(QWidget &window);

@@ -17,6 +17,7 @@
 #include "app/bevel_panel.h"
 #include "app/error_report.h"
 #include "app/form_style.h"
+#include "app/map_navigation.h"
 #include "app/messages.h"
 #include "app/view_image.h"
 #include "app/view_math.h"
@@ -244,6 +245,7 @@ void TformTovralMain::BuildMapArea()
     creditRow(QStringLiteral("Ilustração: "), QStringLiteral("Lia Moreira"), 13);
 
     Image = new TViewImage(pImage);
+    new TMapNavigation(*this, *Image); // owned by the view
 
     Panel1 = new TPanel(pImage, TBevel::Raised, TBevel::None, kFormColor);
     cbHQ = Place(new QCheckBox(

@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 TViewImage::TViewImage(QWidget *parent) : QWidget(parent)
 {
@@ -11,9 +12,19 @@ TViewImage::TViewImage(QWidget *parent) : QWidget(parent)
 void TViewImage::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    // Outside the bitmap (before the first redraw, or while a larger size waits for its
-    // redraw) the panel's white shows.
-    painter.fillRect(event->rect(), Qt::white);
+    // Outside the bitmap (before the first redraw, while a larger size waits for its redraw,
+    // or where a drag has moved it away) the panel's white shows.
+    const QRect shown(FShift, FBitmap.size());
+    for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
+        painter.fillRect(uncovered, Qt::white);
     if (!FBitmap.isNull())
-        painter.drawImage(QPoint(0, 0), FBitmap);
+        painter.drawImage(FShift, FBitmap);
+}
+
+void TViewImage::ShowShifted(QPoint shift)
+{
+    if (shift == FShift)
+        return;
+    FShift = shift;
+    update();
 }

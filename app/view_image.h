@@ -4,7 +4,9 @@
 #include <QWidget>
 
 // The picture control of the map view: shows the view bitmap at its top-left corner, never
-// stretched. The map window renders into Bitmap() and calls update().
+// stretched. The map window renders into Bitmap() and calls update(). While the map is being
+// dragged the bitmap is shown shifted, so that it follows the pointer without being drawn
+// again.
 class TViewImage : public QWidget {
     Q_OBJECT
 
@@ -14,9 +16,15 @@ public:
     QImage &Bitmap() { return FBitmap; }
     const QImage &Bitmap() const { return FBitmap; }
 
+    // Shows the bitmap with its top-left corner at shift (view pixels); (0, 0) shows it in
+    // place.
+    void ShowShifted(QPoint shift);
+    QPoint Shift() const { return FShift; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QImage FBitmap;
+    QPoint FShift;
 };

@@ -8,6 +8,7 @@ target_link_libraries(tovral-viewer-art PRIVATE Qt6::Gui)
 set(viewer_art_dir ${CMAKE_CURRENT_BINARY_DIR}/viewer_art)
 set(viewer_art_names
   cursors/mao.png
+  cursors/mao_fechada.png
   banners/banner_main.png
   banners/banner_small.png
   arrows/up.png arrows/down.png arrows/left.png arrows/right.png

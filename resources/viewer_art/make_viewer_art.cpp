@@ -1,4 +1,4 @@
-// Draws the viewer's artwork into a folder: the hand cursor, the two title banners and the
+// Draws the viewer's artwork into a folder: the hand cursors, the two title banners and the
 // pan pad's arrow glyphs. Run at build time; the pictures are compiled into the viewer.
 //   tovral-viewer-art <output folder>
 #include <QDir>
@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QTransform>
 #include <cstdio>
+#include <span>
 
 namespace {
 
@@ -40,12 +41,40 @@ const char *const kHandRows[] = {
     "     ##########                 ",
 };
 
-QImage HandCursor()
+// The closed hand that holds the map while it is dragged, 32 x 32 in the same style: the
+// back of a fist with its four knuckles up and the thumb folded on the left. The hot spot is
+// the middle of the palm, column 13, row 14.
+const char *const kClosedHandRows[] = {
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "          ## ## ##              ",
+    "         #..#..#..##            ",
+    "         #........#.#           ",
+    "       ###..........#           ",
+    "      #..#..........#           ",
+    "      #.............#           ",
+    "       #............#           ",
+    "        #...........#           ",
+    "        #..........#            ",
+    "         #.........#            ",
+    "          #........#            ",
+    "          #........#            ",
+    "          ##########            ",
+};
+
+// A 32 x 32 two-colour cursor from its rows.
+QImage CursorPicture(std::span<const char *const> rows)
 {
     QImage cursor(32, 32, QImage::Format_ARGB32);
     cursor.fill(Qt::transparent);
     int row = 0;
-    for (const char *line : kHandRows) {
+    for (const char *line : rows) {
         for (int column = 0; line[column] != '\0'; ++column) {
             if (line[column] == '#')
                 cursor.setPixel(column, row, qRgba(0, 0, 0, 255));
@@ -175,7 +204,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
-    bool saved = Save(HandCursor(), folder + QStringLiteral("cursors/mao.png"));
+    bool saved = Save(CursorPicture(kHandRows), folder + QStringLiteral("cursors/mao.png"));
+    saved &= Save(CursorPicture(kClosedHandRows), folder + QStringLiteral("cursors/mao_fechada.png"));
     saved &= Save(Banner({800, 100}, 50, 16), folder + QStringLiteral("banners/banner_main.png"));
     saved &= Save(Banner({350, 58}, 28, 11), folder + QStringLiteral("banners/banner_small.png"));
     const struct {

@@ -2,6 +2,7 @@
 
 namespace ViewerArt {
 QString HandCursor() { return QStringLiteral(":/cursors/mao.png"); }
+QString ClosedHandCursor() { return QStringLiteral(":/cursors/mao_fechada.png"); }
 QString MainBanner() { return QStringLiteral(":/banners/banner_main.png"); }
 QString SmallBanner() { return QStringLiteral(":/banners/banner_small.png"); }
 QString ArrowGlyph(const QString &direction) { return QStringLiteral(":/arrows/%1.png").arg(direction); }

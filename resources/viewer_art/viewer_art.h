@@ -5,6 +5,7 @@
 // Paths of the viewer's compiled-in pictures.
 namespace ViewerArt {
 QString HandCursor();          // 32 x 32, black outline on white, transparent elsewhere
+QString ClosedHandCursor();    // 32 x 32, the same style: the hand holding a dragged map
 QString MainBanner();          // 800 x 100, the map window's banner
 QString SmallBanner();         // 350 x 58, the banner of the picker and the area chooser
 QString ArrowGlyph(const QString &direction); // 16 x 16: up, up_left, ..., down_right

@@ -1,6 +1,8 @@
 // The view arithmetic of the map window, without a window.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "app/view_math.h"
 
 namespace {
@@ -64,4 +66,95 @@ TEST(ViewMath, LightOrFullMap)
     EXPECT_FALSE(ChooseMap({0, 0}, 0.4L, full, {960, 479}, 0.4L).UseLightMap);
     // Halves round to even: 2.5 -> 2, 3.5 -> 4.
     EXPECT_EQ(ChooseMap({5, 7}, 0.1L, {10, 10}, {5, 5}, 0.5L).Center, QPoint(2, 4));
+}
+
+// Guards against wheel steps that skip or repeat entries, leave "Mapa Inteiro" for a fixed
+// scale no larger than the fit, go below "Mapa Inteiro", or zoom in on a step out.
+TEST(ViewMath, ZoomSteps)
+{
+    const long double wideFit = FitScale(kDesignedView, {2400, 1200}); // 0.1775
+    int zoom = kWholeMapZoomIndex;
+    for (int expected = 1; expected <= kLargestZoomIndex; ++expected)
+        EXPECT_EQ(zoom = ZoomInIndex(zoom, wideFit), expected);
+    EXPECT_EQ(ZoomInIndex(kLargestZoomIndex, wideFit), kLargestZoomIndex);
+    for (int expected = kLargestZoomIndex - 1; expected >= 0; --expected)
+        EXPECT_EQ(zoom = ZoomOutIndex(zoom, wideFit), expected);
+    EXPECT_EQ(ZoomOutIndex(kWholeMapZoomIndex, wideFit), kWholeMapZoomIndex);
+
+    // Fit 0.5: "Mapa Inteiro" sits between "40%" and "60%".
+    EXPECT_EQ(ZoomInIndex(kWholeMapZoomIndex, 0.5L), 3);
+    EXPECT_EQ(ZoomOutIndex(3, 0.5L), kWholeMapZoomIndex);
+    // "20%" and "40%", chosen in the box, are below the fit: in leads to the fit, out stays.
+    EXPECT_EQ(ZoomInIndex(1, 0.5L), 2);
+    EXPECT_EQ(ZoomInIndex(2, 0.5L), kWholeMapZoomIndex);
+    EXPECT_EQ(ZoomOutIndex(2, 0.5L), 2);
+    // A fixed scale equal to the fit is not larger than it.
+    EXPECT_EQ(ZoomInIndex(kWholeMapZoomIndex, 2 * 0.2L), 3);
+    EXPECT_EQ(ZoomOutIndex(3, 2 * 0.2L), kWholeMapZoomIndex);
+    // A small map in a large view: no fixed scale is larger than the fit.
+    EXPECT_EQ(ZoomInIndex(kWholeMapZoomIndex, 1.5L), kWholeMapZoomIndex);
+}
+
+// Guards against a zoom that lets the map slide under the pointer (wrong sign, wrong
+// middle, scales swapped) and a centre pushed off the map when the pointer is beyond it.
+TEST(ViewMath, ZoomKeepsThePointUnderThePointer)
+{
+    const QSize map(2400, 1200);
+    const QPoint middle(kDesignedView.width() / 2, kDesignedView.height() / 2);
+    const long double scales[] = {FitScale(kDesignedView, map), 0.2L, 0.4L, 0.6L, 0.8L, 1.0L, 1.2L};
+    int checked = 0;
+    for (long double before : scales)
+        for (long double after : scales)
+            for (int x = 0; x < kDesignedView.width(); x += 37)
+                for (int y = 0; y < kDesignedView.height(); y += 29) {
+                    const QPoint start(1300, 500);
+                    const QPoint offset = QPoint(x, y) - middle;
+                    const QPoint moved = CentreKeepingViewPoint(start, {x, y}, kDesignedView,
+                                                                before, after, map);
+                    const long double pointX = start.x() + offset.x() / before;
+                    const long double pointY = start.y() + offset.y() / before;
+                    if (moved.x() > 0 && moved.x() < map.width() - 1) {
+                        EXPECT_LE(std::abs(moved.x() + offset.x() / after - pointX), 0.5L);
+                        ++checked;
+                    }
+                    if (moved.y() > 0 && moved.y() < map.height() - 1) {
+                        EXPECT_LE(std::abs(moved.y() + offset.y() / after - pointY), 0.5L);
+                    }
+                }
+    EXPECT_GT(checked, 1000);
+    // The pointer at the middle keeps the centre; halves round to even.
+    EXPECT_EQ(CentreKeepingViewPoint({700, 300}, middle, kDesignedView, 0.2L, 1.2L, map),
+              QPoint(700, 300));
+    EXPECT_EQ(CentreKeepingViewPoint({10, 11}, middle + QPoint(1, 1), kDesignedView, 1.0L, 2.0L,
+                                     map),
+              QPoint(10, 12)); // 10.5 and 11.5
+    // Zooming out near a corner of the map stops the centre at the map's edge.
+    EXPECT_EQ(CentreKeepingViewPoint({100, 100}, {442, 212}, kDesignedView, 1.2L, 0.2L, map),
+              QPoint(0, 0));
+    EXPECT_EQ(CentreKeepingViewPoint({2300, 1100}, {0, 0}, kDesignedView, 1.2L, 0.2L, map),
+              QPoint(2399, 1199));
+}
+
+// Guards against a drag that moves the map against the pointer, moves an axis on which the
+// map fits, rounds other than half to even, pushes the centre off the map, or shows the
+// dragged picture out of step with the centre.
+TEST(ViewMath, Dragging)
+{
+    const QSize map(2400, 1200);
+    EXPECT_EQ(DraggedCentre({1200, 600}, {100, 30}, kDesignedView, 1.0L, map), QPoint(1100, 570));
+    EXPECT_EQ(DraggedCentre({1200, 600}, {-10, -3}, kDesignedView, 0.2L, map), QPoint(1250, 615));
+    EXPECT_EQ(DraggedCentre({100, 100}, {1, 3}, kDesignedView, 2.0L, map), QPoint(100, 98));
+    EXPECT_EQ(DraggedCentre({100, 100}, {5000, 5000}, kDesignedView, 1.0L, map), QPoint(0, 0));
+    EXPECT_EQ(DraggedCentre({100, 100}, {-5000, -5000}, kDesignedView, 0.2L, map),
+              QPoint(2399, 1199));
+    // A tall map at 100%: the width fits, only the height moves.
+    EXPECT_EQ(DraggedCentre({150, 450}, {80, 40}, kDesignedView, 1.0L, {300, 900}),
+              QPoint(150, 410));
+    // At the fit scale nothing moves.
+    const long double fit = FitScale(kDesignedView, map);
+    EXPECT_EQ(DraggedCentre({1200, 600}, {80, 40}, kDesignedView, fit, map), QPoint(1200, 600));
+
+    EXPECT_EQ(PictureShift({1200, 600}, {1100, 570}, 1.0L), QPoint(100, 30));
+    EXPECT_EQ(PictureShift({1200, 600}, {1250, 615}, 0.2L), QPoint(-10, -3));
+    EXPECT_EQ(PictureShift({10, 10}, {9, 7}, 0.5L), QPoint(0, 2)); // 0.5 and 1.5
 }

@@ -1,0 +1,375 @@
+// Wheel, drag and keys over the map view, on the offscreen platform, against the small
+// generated data folder (SP: a 2400 x 1200 full map; MG: a tall 300 x 900 one).
+#include <QApplication>
+#include <QComboBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+#include <memory>
+
+#include "app/error_report.h"
+#include "app/form_style.h"
+#include "app/tovral_main.h"
+#include "app/view_image.h"
+#include "app/view_math.h"
+#include "app/viewer_windows.h"
+#include "dialogs/tovral_uf.h"
+#include "mapdata/app_path.h"
+#include "tests/app/modal_answers.h"
+#include "tests/app/test_data_folder.h"
+
+namespace {
+constexpr int kWatchdogMs = 20000;
+constexpr int kNotch = 120;
+const QSize kSaoPauloMap(2400, 1200);
+
+// Picks the state shown as displayName in the picker and confirms it.
+TModalAnswers::TAnswer PickState(const QString &displayName)
+{
+    return [displayName](QWidget *modal) {
+        auto *picker = qobject_cast<TformPickUF *>(modal);
+        if (!picker)
+            return modal->close(), void();
+        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
+        picker->bOK->click();
+    };
+}
+
+TViewImage &View()
+{
+    return *formTovralMain->Image;
+}
+
+qint64 Drawn()
+{
+    return View().Bitmap().cacheKey();
+}
+
+void Wheel(QPoint at, int angle)
+{
+    QWheelEvent event(QPointF(at), QPointF(View().mapToGlobal(at)), QPoint(), QPoint(0, angle),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&View(), &event);
+}
+
+void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent event(type, QPointF(at), QPointF(View().mapToGlobal(at)), button, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&View(), &event);
+}
+
+void Press(QPoint at) { Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
+void MoveHeld(QPoint to) { Mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton); }
+void Release(QPoint at) { Mouse(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
+
+void Drag(QPoint from, QPoint to)
+{
+    Press(from);
+    MoveHeld(to);
+    Release(to);
+}
+
+void SelectZoom(int index)
+{
+    formTovralMain->cZoom->setCurrentIndex(index);
+    formTovralMain->cZoomChange();
+}
+
+// The full-map point (in full-map pixels, fractional) under a view pixel.
+QPointF MapPointUnder(QPoint viewPoint)
+{
+    const QPoint offset = viewPoint - QPoint(View().width() / 2, View().height() / 2);
+    const long double scale = formTovralMain->FScale;
+    return QPointF(double(formTovralMain->FCenter.x() + offset.x() / scale),
+                   double(formTovralMain->FCenter.y() + offset.y() / scale));
+}
+
+bool SameCursor(const QCursor &shown, const QCursor &expected)
+{
+    return shown.shape() == expected.shape() && shown.hotSpot() == expected.hotSpot() &&
+           shown.bitmap().toImage() == expected.bitmap().toImage();
+}
+
+// The window as a user leaves it after a few moves: zoom entry, centre and picture.
+struct TViewState {
+    int Zoom;
+    QPoint Center;
+    qint64 Picture;
+    bool operator==(const TViewState &) const = default;
+};
+
+TViewState CurrentView()
+{
+    return {formTovralMain->cZoom->currentIndex(), formTovralMain->FCenter, Drawn()};
+}
+} // namespace
+
+class TestMapNavigation : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir FFolder;
+    std::unique_ptr<TViewerWindows> FWindows;
+    std::unique_ptr<TModalAnswers> FAnswers;
+
+    // Starts the viewer as the program does and waits for the chosen state to be shown.
+    bool StartWithState(const QString &displayName)
+    {
+        FAnswers = std::make_unique<TModalAnswers>();
+        FWindows = std::make_unique<TViewerWindows>();
+        FAnswers->Add(PickState(displayName));
+        formTovralMain->show();
+        return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); },
+                               kWatchdogMs);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(FFolder.isValid());
+        WriteStandardTestFolder(FFolder.path());
+        AppPath = FFolder.path() + QLatin1Char('/');
+    }
+
+    void cleanup()
+    {
+        FWindows.reset();
+        FAnswers.reset();
+    }
+
+    // Guards against wheel notches that skip, repeat or overshoot zoom entries, a zoom box
+    // that does not show the entry in use, and a map that slides under the pointer.
+    void wheelZoomsThroughEntriesAroundThePointer()
+    {
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        const QPoint pointer(300, 150);
+        for (int entry = 1; entry <= kLargestZoomIndex; ++entry) {
+            const QPointF before = MapPointUnder(pointer);
+            Wheel(pointer, kNotch);
+            QCOMPARE(formTovralMain->cZoom->currentIndex(), entry);
+            QCOMPARE(formTovralMain->FScale, entry * 0.2L);
+            const QPointF after = MapPointUnder(pointer);
+            QVERIFY2(qAbs(after.x() - before.x()) <= 1 && qAbs(after.y() - before.y()) <= 1,
+                     qPrintable(QStringLiteral("entry %1").arg(entry)));
+        }
+        // The picture agrees: the ramp colour under the pointer is that of the kept point
+        // (JPEG tolerance).
+        const QPointF kept = MapPointUnder(pointer);
+        const QColor expected =
+            RampColour(QPoint(int(kept.x()), int(kept.y())), kSaoPauloMap, kFullMapBlue);
+        const QColor shown(View().Bitmap().pixel(pointer));
+        QVERIFY(qAbs(shown.red() - expected.red()) <= 6 && qAbs(shown.green() - expected.green()) <= 6);
+
+        // Past the last entry nothing is drawn.
+        const qint64 largest = Drawn();
+        Wheel(pointer, kNotch);
+        QCOMPARE(Drawn(), largest);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), kLargestZoomIndex);
+
+        for (int entry = kLargestZoomIndex - 1; entry >= kWholeMapZoomIndex; --entry) {
+            Wheel(pointer, -kNotch);
+            QCOMPARE(formTovralMain->cZoom->currentIndex(), entry);
+        }
+        QCOMPARE(formTovralMain->cZoom->currentText(), QStringLiteral("Mapa Inteiro"));
+        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        const qint64 whole = Drawn();
+        Wheel(pointer, -kNotch);
+        QCOMPARE(Drawn(), whole);
+
+        // A fast turn of two notches in one event steps two entries and draws once.
+        Wheel(pointer, 2 * kNotch);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), 2);
+    }
+
+    // Guards against touchpad scrolling that zooms on every small step, never zooms, or
+    // carries a turn one way into a turn the other way.
+    void smoothScrollingAddsUpToNotches()
+    {
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        const QPoint pointer(221, 106);
+        Wheel(pointer, 40);
+        Wheel(pointer, 40);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
+        Wheel(pointer, 40);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), 1);
+        Wheel(pointer, 100);
+        Wheel(pointer, -120);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
+    }
+
+    // Guards against a drag that renders on every mouse move, moves the map against the
+    // pointer, leaves the picture shifted or the hand closed after release, or redraws more
+    // than once.
+    void dragShowsShiftedPictureThenRedrawsOnce()
+    {
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        QVERIFY(SameCursor(View().cursor(), HandCursor()));
+        SelectZoom(kFullSizeZoomIndex);
+        int piecesDrawn = 0;
+        formTovralMain->FFullMap->ProcessMessages = [&] { ++piecesDrawn; };
+        const qint64 picture = Drawn();
+
+        Press({200, 100});
+        QVERIFY(View().hasFocus());
+        QVERIFY(SameCursor(View().cursor(), ClosedHandCursor()));
+        MoveHeld({230, 110});
+        MoveHeld({250, 130});
+        QCOMPARE(View().Shift(), QPoint(50, 30));
+        QCOMPARE(Drawn(), picture);
+        QCOMPARE(piecesDrawn, 0);
+        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QImage frame(View().size(), QImage::Format_RGB32);
+        View().render(&frame);
+        QCOMPARE(frame.pixel(60, 40), View().Bitmap().pixel(10, 10));
+        QCOMPARE(QColor(frame.pixel(10, 10)), QColor(Qt::white));
+
+        Release({250, 130});
+        QCOMPARE(formTovralMain->FCenter, QPoint(1150, 570));
+        QCOMPARE(View().Shift(), QPoint(0, 0));
+        QVERIFY(Drawn() != picture);
+        QVERIFY(piecesDrawn > 0);
+        QVERIFY(SameCursor(View().cursor(), HandCursor()));
+
+        // A click without a move draws nothing.
+        const qint64 dragged = Drawn();
+        Drag({100, 100}, {100, 100});
+        QCOMPARE(Drawn(), dragged);
+
+        // Escape drops a drag: the view stays where it was.
+        Press({100, 100});
+        MoveHeld({300, 200});
+        QTest::keyClick(&View(), Qt::Key_Escape);
+        Release({300, 200});
+        QCOMPARE(formTovralMain->FCenter, QPoint(1150, 570));
+        QCOMPARE(View().Shift(), QPoint(0, 0));
+        QCOMPARE(Drawn(), dragged);
+    }
+
+    // Guards against a drag that pushes the centre off the map, shows the picture beyond the
+    // clamped centre, or moves (or redraws) on an axis where the map fits.
+    void dragClampsAtTheEdgesAndKeepsFittingAxes()
+    {
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        SelectZoom(1); // 20%: 5 full-map pixels per view pixel
+        Press({10, 10});
+        MoveHeld({440, 210});
+        // The centre stops at (0, 0): the picture moved by 1200 x 0.2 and 600 x 0.2 at most.
+        QCOMPARE(View().Shift(), QPoint(240, 120));
+        Release({440, 210});
+        QCOMPARE(formTovralMain->FCenter, QPoint(0, 0));
+        Drag({440, 210}, {0, 0});
+        Drag({440, 210}, {0, 0});
+        QCOMPARE(formTovralMain->FCenter, QPoint(2399, 1199));
+
+        // The whole map: nothing moves, nothing is drawn.
+        SelectZoom(kWholeMapZoomIndex);
+        const TViewState whole = CurrentView();
+        Drag({100, 100}, {300, 200});
+        QVERIFY(CurrentView() == whole);
+
+        // A tall map at 100%: its width fits, only the height follows the pointer.
+        FAnswers->Add(PickState(QStringLiteral("Minas Gerais")));
+        formTovralMain->bChangeUFClick();
+        SelectZoom(kFullSizeZoomIndex);
+        const QPoint start = formTovralMain->FCenter;
+        Press({100, 100});
+        MoveHeld({180, 60});
+        QCOMPARE(View().Shift(), QPoint(0, -40));
+        Release({180, 60});
+        QCOMPARE(formTovralMain->FCenter, QPoint(start.x(), start.y() + 40));
+    }
+
+    // Guards against arrow keys that differ from the matching pan buttons, + and - that do
+    // not zoom like the wheel at the view's middle, and Home that does not show the whole map.
+    void keysMatchTheButtons()
+    {
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        Press({5, 5});
+        Release({5, 5});
+        QVERIFY(View().hasFocus());
+        SelectZoom(2);
+        const QPoint start(900, 500);
+        const struct {
+            Qt::Key Key;
+            void (TformTovralMain::*Button)();
+        } pairs[] = {
+            {Qt::Key_Left, &TformTovralMain::SpeedButton2Click},
+            {Qt::Key_Right, &TformTovralMain::SpeedButton1Click},
+            {Qt::Key_Up, &TformTovralMain::bTClick},
+            {Qt::Key_Down, &TformTovralMain::SpeedButton5Click},
+        };
+        for (const auto &pair : pairs) {
+            formTovralMain->FCenter = start;
+            (formTovralMain->*pair.Button)();
+            const QPoint byButton = formTovralMain->FCenter;
+            formTovralMain->FCenter = start;
+            QTest::keyClick(&View(), pair.Key);
+            QCOMPARE(formTovralMain->FCenter, byButton);
+            QVERIFY(byButton != start);
+        }
+
+        formTovralMain->FCenter = start;
+        SelectZoom(2);
+        QTest::keyClick(&View(), Qt::Key_Plus);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), 3);
+        QCOMPARE(formTovralMain->FCenter, start);
+        QTest::keyClick(&View(), Qt::Key_Minus);
+        QTest::keyClick(&View(), Qt::Key_Minus);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), 1);
+        QCOMPARE(formTovralMain->FCenter, start);
+        QTest::keyClick(&View(), Qt::Key_Home);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
+        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+    }
+
+    // Guards against input that starts a redraw or moves the view while the window is
+    // disabled (a redraw, a load or an output running) or before any state is shown.
+    void inputIgnoredWhileDisabled()
+    {
+        FWindows = std::make_unique<TViewerWindows>();
+        Wheel({100, 100}, kNotch); // no state yet: no map, no scale
+        Drag({100, 100}, {200, 200});
+        QTest::keyClick(&View(), Qt::Key_Plus);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
+        QCOMPARE(formTovralMain->FCenter, QPoint());
+        FWindows.reset();
+
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        SelectZoom(3);
+        const TViewState before = CurrentView();
+        formTovralMain->setEnabled(false);
+        Wheel({100, 100}, kNotch);
+        Press({100, 100});
+        MoveHeld({200, 200});
+        QCOMPARE(View().Shift(), QPoint(0, 0));
+        Release({200, 200});
+        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Down, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Home})
+            QTest::keyClick(&View(), key);
+        formTovralMain->setEnabled(true);
+        QVERIFY(CurrentView() == before);
+
+        // A window disabled in the middle of a drag drops it on release.
+        Press({100, 100});
+        MoveHeld({200, 200});
+        formTovralMain->setEnabled(false);
+        Release({200, 200});
+        formTovralMain->setEnabled(true);
+        QVERIFY(CurrentView() == before);
+        QCOMPARE(View().Shift(), QPoint(0, 0));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TTovralApplication application(argc, argv);
+    InitialiseApplication(application);
+    application.setQuitOnLastWindowClosed(false);
+    TestMapNavigation test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_map_navigation.moc"
