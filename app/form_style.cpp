@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QCursor>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPoint>
+#include <QPushButton>
 #include <QScreen>
 #include <QWidget>
 
@@ -75,6 +78,28 @@ const QCursor &ClosedHandCursor()
     static const QCursor cursor =
         LoadCursor(ViewerArt::ClosedHandCursor(), kClosedHandHotSpot, Qt::ClosedHandCursor);
     return cursor;
+}
+
+QLabel *AddSmallBanner(QWidget &form)
+{
+    auto *banner = new QLabel(&form);
+    banner->setPixmap(QPixmap(ViewerArt::SmallBanner()));
+    banner->move(0, 0);
+    banner->adjustSize();
+    return banner;
+}
+
+TOkCancelButtons AddOkCancelButtons(QDialog &dialog)
+{
+    auto *ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    ok->setGeometry(79, 126, 83, 29);
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Cancelar"), &dialog);
+    cancel->setGeometry(167, 126, 83, 29);
+    for (QPushButton *button : {ok, cancel})
+        button->setFont(FormFont(13));
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    return {ok, cancel};
 }
 
 void CentreOnScreen(QWidget &window)

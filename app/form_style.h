@@ -6,6 +6,9 @@
 
 class QApplication;
 class QCursor;
+class QDialog;
+class QLabel;
+class QPushButton;
 class QWidget;
 
 // The look shared by every window of the viewer. Layouts are in pixels, so fonts are sized
@@ -29,6 +32,22 @@ const QCursor &HandCursor();
 
 // The closed hand shown while the map is dragged (32 x 32, hot spot in the palm).
 const QCursor &ClosedHandCursor();
+
+// The title bar of the modal dialogs: the caption and a close box only.
+inline constexpr Qt::WindowFlags kDialogWindowFlags = Qt::Dialog | Qt::CustomizeWindowHint |
+                                                      Qt::WindowTitleHint |
+                                                      Qt::WindowCloseButtonHint;
+
+// The 350 x 58 banner across the top of a dialog.
+QLabel *AddSmallBanner(QWidget &form);
+
+// The OK (default) and "Cancelar" buttons side by side at the foot of a 350-pixel-wide dialog;
+// "Cancelar" rejects the dialog.
+struct TOkCancelButtons {
+    QPushButton *OK;
+    QPushButton *Cancel;
+};
+TOkCancelButtons AddOkCancelButtons(QDialog &dialog);
 
 // Centres a top-level window on the screen it is (or will be) shown on.
 void CentreOnScreen(QWidget &window);

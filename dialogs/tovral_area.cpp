@@ -5,7 +5,6 @@
 #include <QRadioButton>
 
 #include "app/form_style.h"
-#include "resources/viewer_art/viewer_art.h"
 
 TformArea *formArea = nullptr;
 
@@ -14,16 +13,12 @@ constexpr QSize kClientSize(351, 165);
 } // namespace
 
 TformArea::TformArea(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint)
+    : QDialog(parent, kDialogWindowFlags)
 {
     setFixedSize(kClientSize);
     setModal(true);
 
-    Image1 = new QLabel(this);
-    Image1->setPixmap(QPixmap(ViewerArt::SmallBanner()));
-    Image1->move(0, 0);
-    Image1->adjustSize();
+    Image1 = AddSmallBanner(*this);
 
     lTitulo = new QLabel(QStringLiteral("Escolha "), this);
     lTitulo->setFont(FormFont(15, true));
@@ -36,19 +31,14 @@ TformArea::TformArea(QWidget *parent)
     rb2 = new QRadioButton(QStringLiteral("Todo o mapa"), this);
     rb2->setGeometry(208, 96, 89, 17);
 
-    bOK = new QPushButton(QStringLiteral("OK"), this);
-    bOK->setGeometry(79, 126, 83, 29);
-    bOK->setDefault(true);
-    bCancel = new QPushButton(QStringLiteral("Cancelar"), this);
-    bCancel->setGeometry(167, 126, 83, 29);
-    for (QPushButton *button : {bOK, bCancel})
-        button->setFont(FormFont(13));
+    const TOkCancelButtons buttons = AddOkCancelButtons(*this);
+    bOK = buttons.OK;
+    bCancel = buttons.Cancel;
     setTabOrder(bOK, bCancel);
     setTabOrder(bCancel, rb1);
     setTabOrder(rb1, rb2);
 
     connect(bOK, &QPushButton::clicked, this, &TformArea::bOKClick);
-    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
     FormCreate();
 }
 

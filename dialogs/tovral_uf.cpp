@@ -7,7 +7,6 @@
 #include "app/error_report.h"
 #include "app/form_style.h"
 #include "mapdata/app_path.h"
-#include "resources/viewer_art/viewer_art.h"
 
 TformPickUF *formPickUF = nullptr;
 
@@ -17,16 +16,12 @@ constexpr int kListItemHeight = 18;
 } // namespace
 
 TformPickUF::TformPickUF(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint)
+    : QDialog(parent, kDialogWindowFlags)
 {
     setFixedSize(kClientSize);
     setModal(true);
 
-    Image1 = new QLabel(this);
-    Image1->setPixmap(QPixmap(ViewerArt::SmallBanner()));
-    Image1->move(0, 0);
-    Image1->adjustSize();
+    Image1 = AddSmallBanner(*this);
 
     Label1 = new QLabel(QStringLiteral("Escolha um estado:"), this);
     Label1->setFont(FormFont(15, true));
@@ -40,21 +35,16 @@ TformPickUF::TformPickUF(QWidget *parent)
                            .arg(kListItemHeight));
     cUF->setCursor(HandCursor());
 
-    bOK = new QPushButton(QStringLiteral("OK"), this);
-    bOK->setGeometry(79, 126, 83, 29);
-    bOK->setDefault(true);
-    bCancel = new QPushButton(QStringLiteral("Cancelar"), this);
-    bCancel->setGeometry(167, 126, 83, 29);
-    for (QPushButton *button : {bOK, bCancel}) {
-        button->setFont(FormFont(13));
+    const TOkCancelButtons buttons = AddOkCancelButtons(*this);
+    bOK = buttons.OK;
+    bCancel = buttons.Cancel;
+    for (QPushButton *button : {bOK, bCancel})
         button->setCursor(HandCursor());
-    }
     setTabOrder(cUF, bOK);
     setTabOrder(bOK, bCancel);
 
     // Esc and the close box reject the dialog, as bCancel does.
     connect(bOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cUF, &QComboBox::currentIndexChanged, this, &TformPickUF::cUFChange);
 
     RunReported(this, [this] { FormCreate(); });

@@ -15,7 +15,6 @@
 #include "app/messages.h"
 #include "app/tovral_main.h"
 #include "dialogs/tovral_uf.h"
-#include "resources/viewer_art/viewer_art.h"
 #include "search/city_search.h"
 #include "search/great_circle.h"
 
@@ -56,18 +55,14 @@ QString DistanceMessage(long double kilometres, const QString &decimalSeparator)
 }
 
 TformDistancias::TformDistancias(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint),
+    : QDialog(parent, kDialogWindowFlags),
       FDecimalSeparator(QLocale::system().decimalPoint())
 {
     setFixedSize(kClientSize);
     setModal(true);
     setFont(FormFont(11));
 
-    Image1 = new QLabel(this);
-    Image1->setPixmap(QPixmap(ViewerArt::SmallBanner()));
-    Image1->move(0, 0);
-    Image1->adjustSize();
+    Image1 = AddSmallBanner(*this);
 
     Label1 = new QLabel(QStringLiteral("Calculadora de distâncias"), this);
     Label1->setFont(FormFont(13, true));
