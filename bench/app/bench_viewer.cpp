@@ -13,14 +13,13 @@
 #include <memory>
 
 #include "app/error_report.h"
-#include "app/form_style.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
 #include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
-#include "tests/app/modal_answers.h"
 #include "tests/app/test_data_folder.h"
+#include "tests/app/viewer_test_support.h"
 
 namespace {
 QString gCode = QStringLiteral("SP");
@@ -52,8 +51,7 @@ void DragFrame(benchmark::State &state)
 {
     formTovralMain->resize(QSize(1920, 1080));
     QCoreApplication::processEvents();
-    formTovralMain->cZoom->setCurrentIndex(int(state.range(0)));
-    formTovralMain->cZoomChange();
+    SelectZoom(int(state.range(0)));
     TViewImage &view = *formTovralMain->Image;
     const auto send = [&view](QEvent::Type type, QPoint at, Qt::MouseButton button,
                               Qt::MouseButtons held) {
@@ -85,10 +83,7 @@ BENCHMARK(Redraw)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    TTovralApplication application(argc, argv);
-    InitialiseApplication(application);
-    application.setQuitOnLastWindowClosed(false);
+    const std::unique_ptr<TTovralApplication> application = StartOffscreenApplication(argc, argv);
 
     QTemporaryDir folder;
     const QByteArray given = qgetenv("TOVRAL_BENCH_DATA");

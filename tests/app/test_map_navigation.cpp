@@ -9,33 +9,18 @@
 #include <QWheelEvent>
 #include <memory>
 
-#include "app/error_report.h"
 #include "app/form_style.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/view_math.h"
 #include "app/viewer_windows.h"
-#include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
-#include "tests/app/modal_answers.h"
 #include "tests/app/test_data_folder.h"
+#include "tests/app/viewer_test_support.h"
 
 namespace {
-constexpr int kWatchdogMs = 20000;
 constexpr int kNotch = 120;
 const QSize kSaoPauloMap(2400, 1200);
-
-// Picks the state shown as displayName in the picker and confirms it.
-TModalAnswers::TAnswer PickState(const QString &displayName)
-{
-    return [displayName](QWidget *modal) {
-        auto *picker = qobject_cast<TformPickUF *>(modal);
-        if (!picker)
-            return modal->close(), void();
-        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
-        picker->bOK->click();
-    };
-}
 
 TViewImage &View()
 {
@@ -70,12 +55,6 @@ void Drag(QPoint from, QPoint to)
     Press(from);
     MoveHeld(to);
     Release(to);
-}
-
-void SelectZoom(int index)
-{
-    formTovralMain->cZoom->setCurrentIndex(index);
-    formTovralMain->cZoomChange();
 }
 
 // The full-map point (in full-map pixels, fractional) under a view pixel.
@@ -120,10 +99,7 @@ private:
     {
         FAnswers = std::make_unique<TModalAnswers>();
         FWindows = std::make_unique<TViewerWindows>();
-        FAnswers->Add(PickState(displayName));
-        formTovralMain->show();
-        return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); },
-                               kWatchdogMs);
+        return ShowWithState(*FAnswers, displayName);
     }
 
 private slots:
@@ -364,12 +340,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    TTovralApplication application(argc, argv);
-    InitialiseApplication(application);
-    application.setQuitOnLastWindowClosed(false);
-    TestMapNavigation test;
-    return QTest::qExec(&test, argc, argv);
+    return RunViewerTests<TestMapNavigation>(argc, argv);
 }
 
 #include "test_map_navigation.moc"

@@ -14,8 +14,6 @@
 #include <memory>
 
 #include "app/bevel_panel.h"
-#include "app/error_report.h"
-#include "app/form_style.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
@@ -26,12 +24,10 @@
 #include "mapdata/app_path.h"
 #include "mapdata/errors.h"
 #include "mapdata/names.h"
-#include "tests/app/modal_answers.h"
 #include "tests/app/test_data_folder.h"
+#include "tests/app/viewer_test_support.h"
 
 namespace {
-constexpr int kWatchdogMs = 20000;
-
 // Runs the application's event loop until the program is told to end; returns the exit
 // code, or -1 when nothing ended it in time.
 int RunUntilTerminated()
@@ -39,20 +35,8 @@ int RunUntilTerminated()
     QTimer watchdog;
     watchdog.setSingleShot(true);
     QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
-    watchdog.start(kWatchdogMs);
+    watchdog.start(kViewerWaitMs);
     return QApplication::exec();
-}
-
-// Picks the state shown as displayName in the picker, then presses OK or Cancel.
-TModalAnswers::TAnswer PickState(const QString &displayName, bool confirm = true)
-{
-    return [displayName, confirm](QWidget *modal) {
-        auto *picker = qobject_cast<TformPickUF *>(modal);
-        if (!picker)
-            return modal->close(), void();
-        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
-        (confirm ? picker->bOK : picker->bCancel)->click();
-    };
 }
 
 // The colour shown at a point of the view bitmap.
@@ -78,12 +62,6 @@ void SaveScreenshot(QWidget *window, const QString &name)
 bool DrawnFromLightMap()
 {
     return ViewCentrePixel().blue() < (kLightMapBlue + kFullMapBlue) / 2;
-}
-
-void SelectZoom(int index)
-{
-    formTovralMain->cZoom->setCurrentIndex(index);
-    formTovralMain->cZoomChange();
 }
 
 QStringList ListEntries(const QListWidget *list)
@@ -125,10 +103,7 @@ private:
     bool StartWithState(TModalAnswers &answers, const QString &displayName)
     {
         CreateWindows();
-        answers.Add(PickState(displayName));
-        formTovralMain->show();
-        return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); },
-                               kWatchdogMs);
+        return ShowWithState(answers, displayName);
     }
 
 private slots:
@@ -158,7 +133,7 @@ private slots:
         answers.Add(PickState(QStringLiteral("São Paulo")));
         TStatusWatcher status;
         formTovralMain->show();
-        QTRY_VERIFY_WITH_TIMEOUT(formTovralMain->FReady, kWatchdogMs);
+        QTRY_VERIFY_WITH_TIMEOUT(formTovralMain->FReady, kViewerWaitMs);
         QCOMPARE(answers.ModalsSeen(), 1);
         QCOMPARE(status.Texts, QStringList{QStringLiteral("Aguarde. Carregando mapa...")});
         QVERIFY(status.MapWindowDisabled);
@@ -552,12 +527,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    TTovralApplication application(argc, argv);
-    InitialiseApplication(application);
-    application.setQuitOnLastWindowClosed(false);
-    TestViewerWindows test;
-    return QTest::qExec(&test, argc, argv);
+    return RunViewerTests<TestViewerWindows>(argc, argv);
 }
 
 #include "test_viewer_windows.moc"

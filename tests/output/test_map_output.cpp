@@ -14,41 +14,20 @@
 #include <QtEndian>
 #include <memory>
 
-#include "app/error_report.h"
-#include "app/form_style.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
 #include "dialogs/tovral_status.h"
-#include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
-#include "tests/app/modal_answers.h"
 #include "tests/app/test_data_folder.h"
+#include "tests/app/viewer_test_support.h"
 #include "tests/output/answered_output_dialogs.h"
 
 namespace {
-constexpr int kWaitMs = 20000;
 constexpr int kWholeMap = 0;
 constexpr int kFullSize = 5;
 // The standard folder's light maps are 0.4 times their full maps.
 const QSize kSaoPauloLight(960, 480);
-
-TModalAnswers::TAnswer PickState(const QString &displayName)
-{
-    return [displayName](QWidget *modal) {
-        auto *picker = qobject_cast<TformPickUF *>(modal);
-        if (!picker)
-            return modal->close(), void();
-        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
-        picker->bOK->click();
-    };
-}
-
-void SelectZoom(int index)
-{
-    formTovralMain->cZoom->setCurrentIndex(index);
-    formTovralMain->cZoomChange();
-}
 
 QByteArray ReadFile(const QString &path)
 {
@@ -185,9 +164,7 @@ private:
         FWindows = std::make_unique<TViewerWindows>();
         FDialogs = std::make_unique<TAnsweredOutputDialogs>(FOut.filePath(QStringLiteral("page.pdf")));
         formTovralMain->OutputDialogs = FDialogs.get();
-        answers.Add(PickState(displayName));
-        formTovralMain->show();
-        return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); }, kWaitMs);
+        return ShowWithState(answers, displayName);
     }
 
     QString OutPath(const QString &name) const { return FOut.filePath(name); }
@@ -407,12 +384,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    TTovralApplication application(argc, argv);
-    InitialiseApplication(application);
-    application.setQuitOnLastWindowClosed(false);
-    TestMapOutput test;
-    return QTest::qExec(&test, argc, argv);
+    return RunViewerTests<TestMapOutput>(argc, argv);
 }
 
 #include "test_map_output.moc"

@@ -9,20 +9,16 @@
 #include <QTest>
 #include <memory>
 
-#include "app/error_report.h"
-#include "app/form_style.h"
 #include "app/tovral_main.h"
 #include "app/viewer_windows.h"
-#include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
 #include "mapdata/names.h"
 #include "search/tovral_distancias.h"
-#include "tests/app/modal_answers.h"
 #include "tests/app/test_data_folder.h"
+#include "tests/app/viewer_test_support.h"
 #include "tools/pts_writer.h"
 
 namespace {
-constexpr int kWaitMs = 20000;
 const QString kNotLocated = QStringLiteral("Coordenadas da cidade não localizadas");
 
 // States in file order; TO has no cities, XX a single reference point (nothing can be
@@ -45,18 +41,6 @@ const QStringList kCities = {
     QStringLiteral("AM\tEQUADOR ZERO\t000000\t000000"),
     QStringLiteral("AM\tEQUADOR NOVENTA\t000000\t-900000"),
 };
-
-// Picks the state shown as displayName in the picker and confirms.
-TModalAnswers::TAnswer PickState(const QString &displayName)
-{
-    return [displayName](QWidget *modal) {
-        auto *picker = qobject_cast<TformPickUF *>(modal);
-        if (!picker)
-            return modal->close(), void();
-        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
-        picker->bOK->click();
-    };
-}
 
 QString SelectedEntry(const QListWidget *list)
 {
@@ -108,9 +92,7 @@ private:
     bool StartWithState(TModalAnswers &answers, const QString &displayName)
     {
         FWindows = std::make_unique<TViewerWindows>();
-        answers.Add(PickState(displayName));
-        formTovralMain->show();
-        return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); }, kWaitMs);
+        return ShowWithState(answers, displayName);
     }
 
     bool ChangeState(TModalAnswers &answers, const QString &displayName)
@@ -402,12 +384,7 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    TTovralApplication application(argc, argv);
-    InitialiseApplication(application);
-    application.setQuitOnLastWindowClosed(false);
-    TestCitySearch test;
-    return QTest::qExec(&test, argc, argv);
+    return RunViewerTests<TestCitySearch>(argc, argv);
 }
 
 #include "test_city_search.moc"

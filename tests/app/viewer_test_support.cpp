@@ -1,0 +1,42 @@
+#include "tests/app/viewer_test_support.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include "app/form_style.h"
+#include "app/tovral_main.h"
+#include "dialogs/tovral_uf.h"
+
+TModalAnswers::TAnswer PickState(const QString &displayName, bool confirm)
+{
+    return [displayName, confirm](QWidget *modal) {
+        auto *picker = qobject_cast<TformPickUF *>(modal);
+        if (!picker)
+            return modal->close(), void();
+        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
+        (confirm ? picker->bOK : picker->bCancel)->click();
+    };
+}
+
+bool ShowWithState(TModalAnswers &answers, const QString &displayName)
+{
+    answers.Add(PickState(displayName));
+    formTovralMain->show();
+    return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); },
+                           kViewerWaitMs);
+}
+
+void SelectZoom(int index)
+{
+    formTovralMain->cZoom->setCurrentIndex(index);
+    formTovralMain->cZoomChange();
+}
+
+std::unique_ptr<TTovralApplication> StartOffscreenApplication(int &argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    auto application = std::make_unique<TTovralApplication>(argc, argv);
+    InitialiseApplication(*application);
+    application->setQuitOnLastWindowClosed(false);
+    return application;
+}
