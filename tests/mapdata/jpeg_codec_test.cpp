@@ -35,12 +35,6 @@ bool Has(const std::vector<int> &markers, int marker)
     return std::find(markers.begin(), markers.end(), marker) != markers.end();
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 // Guards against a saved file that is progressive, lacks JFIF, or loses its colours.

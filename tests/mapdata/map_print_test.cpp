@@ -1,5 +1,3 @@
-#include <QBuffer>
-#include <QFile>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -14,22 +12,6 @@ namespace {
 QRect Edges(int left, int top, int right, int bottom)
 {
     return QRect(QPoint(left, top), QSize(right - left, bottom - top));
-}
-
-TMapImage LoadRaw(const TRawMap &raw)
-{
-    QByteArray bytes = raw.Bytes();
-    QBuffer stream(&bytes);
-    stream.open(QIODevice::ReadOnly);
-    TMapImage map;
-    map.LoadFromStream(stream);
-    return map;
-}
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace

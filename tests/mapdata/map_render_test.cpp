@@ -1,4 +1,3 @@
-#include <QBuffer>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -12,16 +11,6 @@
 #include "tools/map_writer.h"
 
 namespace {
-
-TMapImage LoadRaw(const TRawMap &raw)
-{
-    QByteArray bytes = raw.Bytes();
-    QBuffer stream(&bytes);
-    stream.open(QIODevice::ReadOnly);
-    TMapImage map;
-    map.LoadFromStream(stream);
-    return map;
-}
 
 // The whole map at scale 1: the decoded picture, pixel for pixel.
 QImage Decoded(const TMapImage &map)

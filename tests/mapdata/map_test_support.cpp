@@ -1,5 +1,6 @@
 #include "map_test_support.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -81,6 +82,16 @@ TRawMap GridMap(const QImage &picture, int tileWidth, int tileHeight, int qualit
     return map;
 }
 
+TMapImage LoadRaw(const TRawMap &raw)
+{
+    QByteArray bytes = raw.Bytes();
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::ReadOnly);
+    TMapImage map;
+    map.LoadFromStream(stream);
+    return map;
+}
+
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
     const QString path = dir.filePath(name);
@@ -88,6 +99,12 @@ QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         std::abort();
     return path;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QImage DrawOnWhite(const TMapImage &map, bool highQuality, QPoint center, QSize size, long double scale)

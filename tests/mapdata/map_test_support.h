@@ -34,8 +34,14 @@ struct TRawMap {
 TRawMap GridMap(const QImage &picture, int tileWidth, int tileHeight, int quality = 92,
                 const std::vector<int> &corrupt = {});
 
+// The map read from raw's bytes.
+TMapImage LoadRaw(const TRawMap &raw);
+
 // Writes bytes to dir/name and returns the path.
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
+
+// The bytes of the file at path; empty when it cannot be read.
+QByteArray ReadAll(const QString &path);
 
 // A width x height RGB32 canvas filled white on which map.Draw has rendered.
 QImage DrawOnWhite(const TMapImage &map, bool highQuality, QPoint center, QSize size, long double scale);
