@@ -1,36 +1,22 @@
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "map_test_support.h"
+#include "tool_run.h"
 #include "mapdata/jpeg_codec.h"
 #include "tools/map_writer.h"
 #include "tools/pts_writer.h"
 
 namespace {
 
-struct TToolRun {
-    int ExitCode = -1;
-    QString Out;
-    QStringList ErrLines; // every line on stderr, Qt's included
-};
-
+// Every line on stderr counts, Qt's included.
 TToolRun RunTool(const QStringList &arguments)
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR")); // makes Qt warn: the tool must hide it
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TOVRAL_TOOL), arguments);
-    TToolRun run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.ExitCode = process.exitCode();
-    run.Out = QString::fromUtf8(process.readAllStandardOutput());
-    run.ErrLines = QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return run;
+    return RunToolIn(environment, arguments, 60000);
 }
 
 // A failure: exit code 1, one line on stderr that names the command.

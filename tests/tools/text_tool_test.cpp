@@ -1,29 +1,15 @@
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "tool_run.h"
 #include "tools/pts_writer.h"
 
 namespace {
-struct TToolRun {
-    int ExitCode = -1;
-    QString Out;
-    QStringList ErrLines;
-};
-
 TToolRun RunTool(const QStringList &arguments)
 {
-    QProcess process;
-    process.start(QStringLiteral(TOVRAL_TOOL), arguments);
-    TToolRun run;
-    if (!process.waitForFinished(30000))
-        return run;
-    run.ExitCode = process.exitCode();
-    run.Out = QString::fromUtf8(process.readAllStandardOutput());
+    TToolRun run = RunToolIn(QProcessEnvironment::systemEnvironment(), arguments, 30000);
     // Qt may warn about the runtime folder on stderr; only the tool's own lines count.
-    for (const QString &line : QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n')))
-        if (line.startsWith(QStringLiteral("tovral-tool:")))
-            run.ErrLines << line;
+    run.ErrLines.removeIf([](const QString &line) { return !line.startsWith(QStringLiteral("tovral-tool:")); });
     return run;
 }
 
