@@ -16,6 +16,14 @@ std::unique_ptr<Window> Create(Window *&global)
     global = window.get();
     return window;
 }
+
+// Destroys one window, then clears its global variable.
+template <typename Window>
+void Destroy(std::unique_ptr<Window> &window, Window *&global)
+{
+    window.reset();
+    global = nullptr;
+}
 } // namespace
 
 TViewerWindows::TViewerWindows()
@@ -31,16 +39,10 @@ TViewerWindows::TViewerWindows()
 TViewerWindows::~TViewerWindows()
 {
     // In the reverse order of creation.
-    FDistancias.reset();
-    formDistancias = nullptr;
-    FLegendas.reset();
-    formLegendas = nullptr;
-    FArea.reset();
-    formArea = nullptr;
-    FStatus.reset();
-    formStatus = nullptr;
-    FPickUF.reset();
-    formPickUF = nullptr;
-    FMain.reset();
-    formTovralMain = nullptr;
+    Destroy(FDistancias, formDistancias);
+    Destroy(FLegendas, formLegendas);
+    Destroy(FArea, formArea);
+    Destroy(FStatus, formStatus);
+    Destroy(FPickUF, formPickUF);
+    Destroy(FMain, formTovralMain);
 }

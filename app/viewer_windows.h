@@ -13,8 +13,7 @@ class TformDistancias;
 // (formTovralMain, formPickUF, ...). Each window's FormCreate runs as it is created, so the
 // map window reads the city catalogue before the picker reads the state catalogue, and the
 // distance calculator, created last, can copy the picker's states. Nothing is shown here.
-// The destructor destroys them all and clears the globals. The distance calculator joins
-// the list as the last window.
+// The destructor destroys them all and clears the globals.
 class TViewerWindows {
 public:
     TViewerWindows();

@@ -22,6 +22,16 @@ const QString kCopiedMessage = QStringLiteral("Imagem copiada para a área de tr
 const QString kSaveQuestion = QStringLiteral("Escolha qual parte do mapa será gravada");
 const QString kPrintQuestion = QStringLiteral("Escolha qual parte do mapa será impressa");
 constexpr int kJpegQuality = 70;
+
+// Which part of the map an output takes: the whole map when it fits the view, else the
+// user's answer to question. False when the user cancelled.
+bool ChooseOutputArea(TformTovralMain &window, const QString &question, bool &visibleAreaOnly)
+{
+    visibleAreaOnly = false;
+    const QSize mapSize(window.FFullMap->Width(), window.FFullMap->Height());
+    return MapFitsView(window.Image->size(), mapSize, window.FScale) ||
+           window.OutputDialogs->ChooseArea(&window, question, visibleAreaOnly);
+}
 } // namespace
 
 void TformTovralMain::ConnectOutputHandlers()
@@ -53,8 +63,7 @@ void TformTovralMain::bSaveIMGClick()
     if (!FReady)
         return;
     bool visibleAreaOnly = false;
-    if (!MapFitsView(Image->size(), QSize(FFullMap->Width(), FFullMap->Height()), FScale) &&
-        !OutputDialogs->ChooseArea(this, kSaveQuestion, visibleAreaOnly))
+    if (!ChooseOutputArea(*this, kSaveQuestion, visibleAreaOnly))
         return;
     SaveMapImage(visibleAreaOnly);
 }
@@ -79,8 +88,7 @@ void TformTovralMain::bPrintClick()
     if (!FReady)
         return;
     bool visibleAreaOnly = false;
-    if (!MapFitsView(Image->size(), QSize(FFullMap->Width(), FFullMap->Height()), FScale) &&
-        !OutputDialogs->ChooseArea(this, kPrintQuestion, visibleAreaOnly))
+    if (!ChooseOutputArea(*this, kPrintQuestion, visibleAreaOnly))
         return;
     if (!OutputDialogs->ChoosePrinter(this))
         return;
