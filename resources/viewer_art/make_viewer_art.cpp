@@ -118,18 +118,20 @@ QImage Banner(QSize size, int titlePixels, int subtitlePixels)
 
     // The road: wide at the bottom right, narrowing towards a point on the horizon.
     const QPointF horizon(w * 0.66, h * 0.60);
-    QPainterPath road(QPointF(w * 0.70, h));
-    road.quadTo(QPointF(w * 0.74, h * 0.78), horizon);
-    road.quadTo(QPointF(w * 0.80, h * 0.78), QPointF(w * 0.98, h));
+    const QPointF leftFoot(w * 0.70, h), leftBend(w * 0.74, h * 0.78);
+    const QPointF rightFoot(w * 0.98, h), rightBend(w * 0.80, h * 0.78);
+    QPainterPath road(leftFoot);
+    road.quadTo(leftBend, horizon);
+    road.quadTo(rightBend, rightFoot);
     road.closeSubpath();
     painter.fillPath(road, QColor(0x4A, 0x4A, 0x50));
     QPen edge(QColor(0xEE, 0xEE, 0xEE), qMax(1.0, h / 60));
     painter.setPen(edge);
     painter.setBrush(Qt::NoBrush);
-    QPainterPath leftEdge(QPointF(w * 0.70, h));
-    leftEdge.quadTo(QPointF(w * 0.74, h * 0.78), horizon);
-    QPainterPath rightEdge(QPointF(w * 0.98, h));
-    rightEdge.quadTo(QPointF(w * 0.80, h * 0.78), horizon);
+    QPainterPath leftEdge(leftFoot);
+    leftEdge.quadTo(leftBend, horizon);
+    QPainterPath rightEdge(rightFoot);
+    rightEdge.quadTo(rightBend, horizon);
     painter.drawPath(leftEdge);
     painter.drawPath(rightEdge);
     QPen centreLine(QColor(0xF5, 0xD0, 0x2A), qMax(1.0, h / 40));

@@ -5,7 +5,7 @@
 #include "mapdata/errors.h"
 
 TAreaReducer::TAreaReducer(int fullWidth, int fullHeight, int bandHeight, std::function<void(const QImage &)> onBand)
-    : FFullWidth(fullWidth), FFullHeight(fullHeight), FReducedWidth(Reduced(fullWidth)),
+    : FFullWidth(fullWidth), FReducedWidth(Reduced(fullWidth)),
       FReducedHeight(Reduced(fullHeight)), FBandHeight(bandHeight), FEmit(std::move(onBand))
 {
     if (fullWidth % kDenominator != 0 || fullHeight % kDenominator != 0)

@@ -18,8 +18,6 @@ public:
 
     // Length of a reduced side.
     static int Reduced(int fullSide) { return fullSide / kDenominator * kNumerator; }
-    int ReducedWidth() const { return FReducedWidth; }
-    int ReducedHeight() const { return FReducedHeight; }
     // A band of full rows, full width, continuing where the previous one ended.
     void AddBand(const QImage &band);
 
@@ -27,7 +25,7 @@ private:
     void AddRow(const QRgb *row);
     void EmitReducedRow(const std::vector<float> &row);
 
-    int FFullWidth, FFullHeight, FReducedWidth, FReducedHeight, FBandHeight;
+    int FFullWidth, FReducedWidth, FReducedHeight, FBandHeight;
     std::function<void(const QImage &)> FEmit;
     // weights[j][i]: share of full pixel i (of a block of kDenominator) in reduced pixel j.
     float FWeights[kNumerator][kDenominator];
