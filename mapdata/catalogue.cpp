@@ -7,6 +7,7 @@
 #include <memory>
 #include <unicode/ucol.h>
 
+#include "mapdata/data_file.h"
 #include "mapdata/errors.h"
 #include "mapdata/names.h"
 
@@ -152,6 +153,10 @@ QByteArray EncodeCp1252(const QString &text)
 // ---------------------------------------------------------------------------------------
 
 namespace {
+// The whole Brazilian city catalogue takes well under 1 MiB; anything far larger is no
+// catalogue, and reading it whole could exhaust memory.
+constexpr qint64 kMaxCatalogueBytes = 64 * 1024 * 1024;
+
 QStringList SplitLines(const QString &text)
 {
     QStringList lines;
@@ -173,9 +178,11 @@ QStringList SplitLines(const QString &text)
 
 QStringList ReadCatalogueLines(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TovralError(QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(path)));
+    QFile file;
+    OpenDataFile(file, path);
+    if (file.size() > kMaxCatalogueBytes)
+        throw TovralError(QStringLiteral("Cannot read file %1: %2 bytes is more than a catalogue may hold (%3)")
+                              .arg(QDir::toNativeSeparators(path)).arg(file.size()).arg(kMaxCatalogueBytes));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TovralError(QStringLiteral("Cannot read file %1").arg(QDir::toNativeSeparators(path)));

@@ -42,7 +42,9 @@ QString DecodeCp1252(const QByteArray &bytes);
 QByteArray EncodeCp1252(const QString &text);
 
 // Reads a Windows-1252 text file as lines; CR LF, a lone CR and a lone LF each end a line.
-// Empty lines are kept. Throws TovralError "Cannot open file <path>" when it cannot be read.
+// Empty lines are kept. Throws TovralError "Cannot open file <path>" when it cannot be opened
+// (or is no regular file) and "Cannot read file <path>: ..." when it cannot be read whole or
+// is larger than 64 MiB.
 QStringList ReadCatalogueLines(const QString &path);
 
 // The state catalogue (img/txt/ufs.txt): lines in file order, display names, and the sorted

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 
+#include "mapdata/data_file.h"
 #include "mapdata/errors.h"
 
 static_assert(LDBL_MANT_DIG == 64, "long double must be the x87 80-bit extended format");
@@ -156,9 +157,8 @@ int32_t PassPixel(long double estimate)
 
 void TCoordinates::LoadFromFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TovralError(QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(fileName)));
+    QFile file;
+    OpenDataFile(file, fileName);
     LoadFromStream(file);
 }
 

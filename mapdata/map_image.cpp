@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "imaging/resample.h"
+#include "mapdata/data_file.h"
 #include "mapdata/errors.h"
 #include "mapdata/jpeg_codec.h"
 
@@ -228,9 +229,8 @@ QString PrinterName(const QPrinter &printer)
 
 void TMapImage::LoadFromFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TovralError(QStringLiteral("Cannot open file %1").arg(NativeName(fileName)));
+    QFile file;
+    OpenDataFile(file, fileName);
     LoadFromStream(file);
 }
 

@@ -1,6 +1,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "mapdata/app_path.h"
 #include "mapdata/catalogue.h"
@@ -163,6 +164,27 @@ TEST_F(CatalogueFile, MissingFileNamesThePath)
         FAIL() << "no error";
     } catch (const TovralError &error) {
         EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file ") + path);
+    }
+}
+
+// Guards against a hang or an unbounded read: a FIFO (which would block until a writer came),
+// a device, a folder and a file far larger than any catalogue are refused with their path.
+TEST_F(CatalogueFile, RefusesWhatIsNoCatalogueFile)
+{
+    const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString huge = dir.filePath(QStringLiteral("huge.txt"));
+    QFile sparse(huge);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(65 * 1024 * 1024));
+    sparse.close();
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), dir.path(), huge}) {
+        try {
+            ReadCatalogueLines(path);
+            ADD_FAILURE() << "accepted " << path.toStdString();
+        } catch (const TovralError &error) {
+            EXPECT_TRUE(error.Message().startsWith(QStringLiteral("Cannot "))) << error.what();
+            EXPECT_TRUE(error.Message().contains(path)) << error.what();
+        }
     }
 }
 

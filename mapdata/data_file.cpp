@@ -1,0 +1,38 @@
+#include "mapdata/data_file.h"
+
+#include <QDir>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "mapdata/errors.h"
+
+namespace {
+[[noreturn]] void ThrowCannotOpen(const QString &path, const QString &reason = QString())
+{
+    QString message = QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(path));
+    if (!reason.isEmpty())
+        message += QStringLiteral(": ") + reason;
+    throw TovralError(message);
+}
+} // namespace
+
+void OpenDataFile(QFile &file, const QString &path)
+{
+    // Opening without blocking first lets a FIFO be refused instead of waiting for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        ThrowCannotOpen(path);
+    struct stat info {};
+    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const int flags = regular ? fcntl(fd, F_GETFL) : -1;
+    if (!regular || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0) {
+        ::close(fd);
+        ThrowCannotOpen(path, regular ? QString() : QStringLiteral("it is not a regular file"));
+    }
+    file.setFileName(path);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        ThrowCannotOpen(path);
+    }
+}
