@@ -32,14 +32,6 @@ namespace {
 // Reading a .pts file
 // ---------------------------------------------------------------------------------------
 
-// The name a loading error gives for the stream: the file's native path when it is a file.
-QString StreamName(const QIODevice &stream)
-{
-    if (const auto *file = qobject_cast<const QFileDevice *>(&stream); file && !file->fileName().isEmpty())
-        return QDir::toNativeSeparators(file->fileName());
-    return QStringLiteral("(reference points)");
-}
-
 [[noreturn]] void ThrowInvalid(const QIODevice &stream, const QString &reason)
 {
     throw TovralError(QStringLiteral("Invalid reference-point file %1: %2").arg(StreamName(stream), reason));

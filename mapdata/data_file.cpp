@@ -30,9 +30,19 @@ void OpenDataFile(QFile &file, const QString &path)
         ::close(fd);
         ThrowCannotOpen(path, regular ? QString() : QStringLiteral("it is not a regular file"));
     }
-    file.setFileName(path);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         ThrowCannotOpen(path);
     }
+    // A file opened on a descriptor has no file name; its object name keeps the path.
+    file.setObjectName(path);
+}
+
+QString StreamName(const QIODevice &stream)
+{
+    if (const auto *file = qobject_cast<const QFileDevice *>(&stream); file && !file->fileName().isEmpty())
+        return QDir::toNativeSeparators(file->fileName());
+    if (!stream.objectName().isEmpty())
+        return QDir::toNativeSeparators(stream.objectName());
+    return QStringLiteral("(stream)");
 }

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -96,13 +98,6 @@ private:
     QIODevice &FDevice;
     QString FName;
 };
-
-QString DeviceName(const QIODevice &stream)
-{
-    if (const auto *file = qobject_cast<const QFileDevice *>(&stream); file && !file->fileName().isEmpty())
-        return NativeName(file->fileName());
-    return QStringLiteral("(stream)");
-}
 
 // Refuses a tile whose rectangle is empty or leaves the picture, or whose entry (length and
 // JPEG stream) leaves the data blob.
@@ -219,10 +214,10 @@ private:
     QPainter &FPainter;
 };
 
-QString PrinterName(const QPrinter &printer)
+// A printer told to write a PDF file rather than to send a job to a print queue.
+bool PrintsToFile(const QPrinter &printer)
 {
-    return printer.outputFileName().isEmpty() ? printer.printerName()
-                                              : NativeName(printer.outputFileName());
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
 }
 
 } // namespace
@@ -238,7 +233,7 @@ void TMapImage::LoadFromStream(QIODevice &stream)
 {
     Clear();
     FWidth = FHeight = 0;
-    FFileName = DeviceName(stream);
+    FFileName = StreamName(stream);
     TMapFileReader reader(stream, FFileName);
 
     const int32_t indexBytes = reader.ReadInt32("header");
@@ -397,19 +392,44 @@ TMapImage::TPrintPlacement TMapImage::PrintPlacement(bool currentView, QPoint ce
 void TMapImage::Print(bool currentView, QPoint center, const QRect &viewRect, long double scale,
                       QPrinter &printer) const
 {
+    if (!PrintsToFile(printer)) {
+        PrintPage(currentView, center, viewRect, scale, printer, printer.printerName());
+        return;
+    }
+    // The printer's own PDF output writes straight into the file and reports no write error:
+    // on a full disk it would leave a cut-off document and claim success. The page goes through
+    // a PDF writer on a save file instead, which replaces the file only once it is complete.
+    const QString fileName = NativeName(printer.outputFileName());
+    QSaveFile file(printer.outputFileName());
+    if (!file.open(QIODevice::WriteOnly))
+        throw TovralError(QStringLiteral("Cannot create file %1: %2").arg(fileName, file.errorString()));
+    QPdfWriter writer(&file);
+    writer.setPdfVersion(printer.pdfVersion());
+    writer.setResolution(printer.resolution());
+    writer.setPageLayout(printer.pageLayout());
+    writer.setCreator(printer.creator());
+    writer.setTitle(printer.docName());
+    PrintPage(currentView, center, viewRect, scale, writer, fileName);
+    if (!file.commit())
+        throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(fileName, file.errorString()));
+}
+
+void TMapImage::PrintPage(bool currentView, QPoint center, const QRect &viewRect, long double scale,
+                          QPagedPaintDevice &page, const QString &deviceName) const
+{
     QPainter painter;
-    if (!painter.begin(&printer))
-        throw TovralError(QStringLiteral("Cannot start printing on %1").arg(PrinterName(printer)));
+    if (!painter.begin(&page))
+        throw TovralError(QStringLiteral("Cannot start printing on %1").arg(deviceName));
     try {
         const TPrintPlacement placement =
-            PrintPlacement(currentView, center, viewRect, scale, printer.width(), printer.height());
+            PrintPlacement(currentView, center, viewRect, scale, page.width(), page.height());
         RenderRegion(true, false, placement.Center, placement.PageRect, placement.Scale, painter);
     } catch (...) {
         painter.end();
         throw;
     }
     if (!painter.end())
-        throw TovralError(QStringLiteral("Cannot finish printing on %1").arg(PrinterName(printer)));
+        throw TovralError(QStringLiteral("Cannot finish printing on %1").arg(deviceName));
 }
 
 QRect PrintPageRect(long double aspect, int pageWidth, int pageHeight)

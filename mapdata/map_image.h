@@ -10,6 +10,7 @@
 
 class QIODevice;
 class QImage;
+class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 class TJpegDecoder;
@@ -53,6 +54,7 @@ public:
               QPainter &canvas) const;
     // Prints the current view (centre, view rectangle and scale of the window) or the whole
     // picture on one page of printer, fitted into the largest centred rectangle of its aspect.
+    // A printer writing a PDF file leaves the old file in place unless the new one is whole.
     void Print(bool currentView, QPoint center, const QRect &viewRect, long double scale,
                QPrinter &printer) const;
     // The renderer behind Draw and Print.
@@ -78,6 +80,10 @@ public:
     void DecodeTile(int index, TJpegDecoder &decoder, QImage &picture) const;
 
 private:
+    // One page on a printer or PDF writer; deviceName names it in errors.
+    void PrintPage(bool currentView, QPoint center, const QRect &viewRect, long double scale,
+                   QPagedPaintDevice &page, const QString &deviceName) const;
+
     int32_t FWidth = 0;
     int32_t FHeight = 0;
     std::vector<TMapTile> FTiles;

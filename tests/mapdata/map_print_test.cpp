@@ -1,3 +1,5 @@
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -5,6 +7,7 @@
 
 #include "map_test_support.h"
 #include "mapdata/errors.h"
+#include "tests/support/small_disk.h"
 #include "tools/map_writer.h"
 
 namespace {
@@ -94,16 +97,37 @@ TEST(Print, WritesOnePdfPagePerJob)
     }
 }
 
-// Guards against a failed rendering leaving the print job open: the error reaches the caller
-// and the job is still ended (a complete PDF).
-TEST(Print, EndsTheJobWhenRenderingFails)
+// Guards against a failed PDF job that destroys the file it was to replace, leaves a cut-off
+// or temporary file, or is reported as done: a tile that cannot be decoded, and a disk that
+// fills up while the page is written.
+TEST(Print, FailedPdfJobKeepsTheOldFile)
 {
+    const auto printInto = [](const TMapImage &map, const QString &path) {
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        map.Print(false, QPoint(), QRect(), 1, printer);
+    };
     QTemporaryDir dir;
-    const TMapImage map = LoadRaw(GridMap(TestPicture(200, 100), 100, 100, 90, {1}));
-    const QString path = dir.filePath("failed.pdf");
-    QPrinter printer(QPrinter::ScreenResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    EXPECT_THROW(map.Print(false, QPoint(), QRect(), 1, printer), TovralError);
-    EXPECT_TRUE(ReadAll(path).trimmed().endsWith("%%EOF"));
+    const QString old = WriteFile(dir, "old.pdf", "the old document");
+    EXPECT_THROW(printInto(LoadRaw(GridMap(TestPicture(200, 100), 100, 100, 90, {1})), old), TovralError);
+    EXPECT_EQ(ReadAll(old), QByteArray("the old document"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.pdf"});
+
+    TSmallDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << disk.Why().toStdString();
+    const QString onDisk = disk.FilePath("old.pdf");
+    QFile file(onDisk);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("the old document") > 0);
+    file.close();
+    disk.Fill();
+    try {
+        printInto(LoadRaw(GridMap(NoisePicture(400, 300), 128, 128)), onDisk);
+        ADD_FAILURE() << "a page written to a full disk was reported as printed";
+    } catch (const TovralError &error) {
+        EXPECT_TRUE(error.Message().contains(onDisk)) << error.what();
+    }
+    EXPECT_EQ(ReadAll(onDisk), QByteArray("the old document"));
+    EXPECT_EQ(QDir(QFileInfo(onDisk).path()).entryList(QDir::Files), (QStringList{"filler", "old.pdf"}));
 }
