@@ -1,8 +1,6 @@
 #include "mapdata/coordinates.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileDevice>
 #include <QIODevice>
 #include <algorithm>
 #include <cfloat>

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
