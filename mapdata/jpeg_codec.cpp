@@ -1,7 +1,5 @@
 #include "mapdata/jpeg_codec.h"
 
-#include <QDir>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include <jpeglib.h>
 
 #include "mapdata/errors.h"
+#include "mapdata/output_file.h"
 
 // libjpeg reports fatal errors through error_exit, which must not return: it jumps back to the
 // setjmp of the function that called into the library. Those functions (ReadHeader,
@@ -244,10 +243,7 @@ QByteArray EncodeJpeg(const QImage &image, int quality)
 void SaveJpegFile(const QImage &image, const QString &path, int quality)
 {
     const QByteArray jpeg = EncodeJpeg(image, quality);
-    const QString nativePath = QDir::toNativeSeparators(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw TovralError(QStringLiteral("Cannot create file %1: %2").arg(nativePath, file.errorString()));
-    if (file.write(jpeg) != jpeg.size() || !file.commit())
-        throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(nativePath, file.errorString()));
+    TOutputFile file(path);
+    file.Write(jpeg);
+    file.Commit();
 }

@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include "mapdata/data_file.h"
 #include "mapdata/errors.h"
 #include "mapdata/jpeg_codec.h"
+#include "mapdata/output_file.h"
 
 namespace {
 
@@ -398,19 +398,15 @@ void TMapImage::Print(bool currentView, QPoint center, const QRect &viewRect, lo
     // The printer's own PDF output writes straight into the file and reports no write error:
     // on a full disk it would leave a cut-off document and claim success. The page goes through
     // a PDF writer on a save file instead, which replaces the file only once it is complete.
-    const QString fileName = NativeName(printer.outputFileName());
-    QSaveFile file(printer.outputFileName());
-    if (!file.open(QIODevice::WriteOnly))
-        throw TovralError(QStringLiteral("Cannot create file %1: %2").arg(fileName, file.errorString()));
-    QPdfWriter writer(&file);
+    TOutputFile file(printer.outputFileName());
+    QPdfWriter writer(&file.Device());
     writer.setPdfVersion(printer.pdfVersion());
     writer.setResolution(printer.resolution());
     writer.setPageLayout(printer.pageLayout());
     writer.setCreator(printer.creator());
     writer.setTitle(printer.docName());
-    PrintPage(currentView, center, viewRect, scale, writer, fileName);
-    if (!file.commit())
-        throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(fileName, file.errorString()));
+    PrintPage(currentView, center, viewRect, scale, writer, NativeName(printer.outputFileName()));
+    file.Commit();
 }
 
 void TMapImage::PrintPage(bool currentView, QPoint center, const QRect &viewRect, long double scale,

@@ -152,24 +152,27 @@ TEST(JpegDecoder, RefusesAbsurdSizesBeforeAllocating)
 }
 
 // Guards against a save that fails half-way leaving a partial file or destroying the old one
-// (a disk that fills up: the file size limit makes every write past 1 KiB fail).
+// (a disk that fills up: the file size limit makes every write past 1 KiB fail). A small
+// picture is written from the file's buffer only when the file is committed, a large one
+// straight away; both failures must be seen.
 TEST(SaveJpegFile, FailedWriteKeepsTheOldFile)
 {
     QTemporaryDir dir;
     const QString path = WriteFile(dir, "map.jpg", "old contents");
-    const QImage big = NoisePicture(400, 300);
-
     std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tight = old;
-    tight.rlim_cur = 1024;
-    setrlimit(RLIMIT_FSIZE, &tight);
-    EXPECT_THROW(SaveJpegFile(big, path), TovralError);
-    setrlimit(RLIMIT_FSIZE, &old);
+    for (const QImage &picture : {NoisePicture(60, 60), NoisePicture(400, 300)}) {
+        ASSERT_GT(EncodeJpeg(picture, 70).size(), 1024);
+        rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit tight = old;
+        tight.rlim_cur = 1024;
+        setrlimit(RLIMIT_FSIZE, &tight);
+        EXPECT_THROW(SaveJpegFile(picture, path), TovralError) << picture.width();
+        setrlimit(RLIMIT_FSIZE, &old);
 
-    EXPECT_EQ(ReadAll(path), QByteArray("old contents"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"map.jpg"});
+        EXPECT_EQ(ReadAll(path), QByteArray("old contents"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"map.jpg"});
+    }
 }
 
 // Guards against a save into a folder that cannot be written destroying the existing file.

@@ -22,6 +22,7 @@
 #include "tests/app/test_data_folder.h"
 #include "tests/app/viewer_test_support.h"
 #include "tests/output/answered_output_dialogs.h"
+#include "tests/support/small_disk.h"
 
 namespace {
 constexpr int kWholeMap = 0;
@@ -309,6 +310,64 @@ private slots:
         QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);
         QCOMPARE(target.entryList(QDir::Files), QStringList{QStringLiteral("old.jpg")});
         QVERIFY(formTovralMain->isEnabled() && !formStatus->isVisible());
+    }
+
+    // Guards against a save or a print that runs out of disk space and is reported as done,
+    // destroys the file it was to replace, leaves a cut-off or temporary file, or leaves the
+    // window disabled.
+    void fullDiskKeepsTheOldFiles()
+    {
+        TSmallDisk disk;
+        if (!disk.Mounted())
+            QSKIP(qPrintable(disk.Why()));
+        const QByteArray old("the user's old file");
+        WriteFile(disk.FilePath(QStringLiteral("old.jpg")), old);
+        WriteFile(disk.FilePath(QStringLiteral("old.pdf")), old);
+        disk.Fill();
+
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        TStateAtMessage savedAt;
+        answers.Add(RecordStateAtMessage(savedAt));
+        FDialogs->FileName = disk.FilePath(QStringLiteral("old.jpg"));
+        formTovralMain->bSaveIMG->click();
+        TStateAtMessage printedAt;
+        answers.Add(RecordStateAtMessage(printedAt));
+        FDialogs->PdfPrinter.setOutputFileName(disk.FilePath(QStringLiteral("old.pdf")));
+        formTovralMain->bPrint->click();
+
+        QCOMPARE(answers.Messages().size(), 2);
+        QVERIFY(answers.Messages()[0].contains(disk.FilePath(QStringLiteral("old.jpg"))));
+        QVERIFY(answers.Messages()[1].contains(disk.FilePath(QStringLiteral("old.pdf"))));
+        QVERIFY(savedAt.StatusHidden && savedAt.MapEnabled && printedAt.StatusHidden && printedAt.MapEnabled);
+        QCOMPARE(ReadFile(disk.FilePath(QStringLiteral("old.jpg"))), old);
+        QCOMPARE(ReadFile(disk.FilePath(QStringLiteral("old.pdf"))), old);
+        QCOMPARE(QDir(disk.FilePath(QString())).entryList(QDir::Files),
+                 (QStringList{QStringLiteral("filler"), QStringLiteral("old.jpg"), QStringLiteral("old.pdf")}));
+    }
+
+    // Guards against a printer that cannot start a job going unreported, or leaving the
+    // status window up and the map window disabled.
+    void failingPrinterIsReported()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        const QString unreachable = OutPath(QStringLiteral("no-such-folder/page.pdf"));
+        FDialogs->PdfPrinter.setOutputFileName(unreachable);
+        TStateAtMessage atMessage;
+        answers.Add(RecordStateAtMessage(atMessage));
+        TStatusLog status;
+        formTovralMain->bPrint->click();
+        QCOMPARE(status.Shown, QStringList{QStringLiteral("Aguarde. Imprimindo mapa...")});
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY(answers.Messages()[0].contains(unreachable));
+        QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
+        QVERIFY(!QFile::exists(unreachable));
+        // The window goes on working: the next job on a working printer prints.
+        FDialogs->PdfPrinter.setOutputFileName(OutPath(QStringLiteral("after-failure.pdf")));
+        formTovralMain->bPrint->click();
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY(ReadFile(OutPath(QStringLiteral("after-failure.pdf"))).startsWith("%PDF"));
     }
 
     // Guards against a page that is not fitted as the largest centred rectangle of the
