@@ -1,6 +1,7 @@
 #include "mapdata/output_file.h"
 
 #include <QDir>
+#include <QImageWriter>
 
 #include "mapdata/errors.h"
 
@@ -14,6 +15,13 @@ void TOutputFile::Write(const QByteArray &bytes)
 {
     if (FFile.write(bytes) != bytes.size())
         ThrowWriteError();
+}
+
+void TOutputFile::WriteImage(const QImage &picture, const char *format)
+{
+    QImageWriter writer(&FFile, format);
+    if (!writer.write(picture))
+        throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(FNativePath, writer.errorString()));
 }
 
 void TOutputFile::Commit()

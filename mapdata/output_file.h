@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QSaveFile>
 #include <QString>
 
@@ -16,6 +17,9 @@ public:
     QIODevice &Device() { return FFile; }
     // Throws "Cannot write file <path>: <reason>".
     void Write(const QByteArray &bytes);
+    // Encodes picture with Qt's writer for format ("png", "bmp"...).
+    // Throws "Cannot write file <path>: <reason>".
+    void WriteImage(const QImage &picture, const char *format);
     // Puts the file in place of the target. Throws "Cannot write file <path>: <reason>".
     void Commit();
 

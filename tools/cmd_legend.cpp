@@ -1,7 +1,7 @@
 // tovral-tool legend OUTDIR: writes the four legend pictures legenda1.png .. legenda4.png.
 #include <QDir>
-#include <QSaveFile>
 
+#include "mapdata/output_file.h"
 #include "tools/mkdata/legend_pages.h"
 #include "tools/tool_command.h"
 
@@ -16,10 +16,9 @@ int RunLegend(const QStringList &arguments)
                           QStringLiteral("cannot create folder %1").arg(QDir::toNativeSeparators(folder.path())));
     for (int page = 1; page <= kLegendPageCount; ++page) {
         const QString path = folder.filePath(QStringLiteral("legenda%1.png").arg(page));
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !DrawLegendPage(page).save(&file, "PNG") || !file.commit())
-            throw ToolFailure(QStringLiteral("legend"),
-                              QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(path)));
+        TOutputFile file(path);
+        file.WriteImage(DrawLegendPage(page), "png");
+        file.Commit();
     }
     return 0;
 }

@@ -1,14 +1,12 @@
 // tovral-tool render MAP --center X,Y --scale S --size WxH [--hq] [--printer] -o OUT: renders
 // a view of a .map exactly as the viewer's Draw does (or as its printer path does) on a white
 // canvas and writes it as .png, .bmp or .jpg (the viewer's JPEG settings).
-#include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/map_image.h"
+#include "mapdata/output_file.h"
 #include "tools/tool_arguments.h"
 
 namespace {
@@ -19,15 +17,9 @@ constexpr long long kMaxCanvasPixels = 256ll * 1024 * 1024;
 // Writes a lossless picture (Qt's writer for the format) through a temporary file.
 void SaveLossless(const QImage &image, const QString &path, const char *format)
 {
-    const QString nativePath = QDir::toNativeSeparators(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ToolFailure(QStringLiteral("render"),
-                          QStringLiteral("cannot create file %1: %2").arg(nativePath, file.errorString()));
-    QImageWriter writer(&file, format);
-    if (!writer.write(image) || !file.commit())
-        throw ToolFailure(QStringLiteral("render"), QStringLiteral("cannot write file %1: %2")
-                                                        .arg(nativePath, writer.errorString()));
+    TOutputFile file(path);
+    file.WriteImage(image, format);
+    file.Commit();
 }
 
 void SaveCanvas(const QImage &canvas, const QString &path)

@@ -3,9 +3,9 @@
 // the result as PNG. The output file appears only when it is complete.
 #include <QImageReader>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include "imaging/resample.h"
+#include "mapdata/output_file.h"
 #include "tools/tool_command.h"
 
 namespace {
@@ -89,15 +89,9 @@ QImage ReadPicture(const QString &path)
 
 void WritePng(const QImage &picture, const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ToolFailure(path, file.errorString());
-    if (!picture.save(&file, "PNG")) {
-        file.cancelWriting();
-        throw ToolFailure(path, QStringLiteral("cannot encode the picture as PNG"));
-    }
-    if (!file.commit())
-        throw ToolFailure(path, file.errorString());
+    TOutputFile file(path);
+    file.WriteImage(picture, "png");
+    file.Commit();
 }
 
 int RunResample(const QStringList &arguments)

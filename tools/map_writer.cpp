@@ -1,7 +1,6 @@
 #include "tools/map_writer.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 
 #include "mapdata/errors.h"
 #include "mapdata/jpeg_codec.h"
+#include "mapdata/output_file.h"
 
 namespace {
 
@@ -77,11 +77,10 @@ void TMapWriter::Save(const QString &path) const
             AppendInt32(header, value);
     AppendInt32(header, int32_t(FBlob.size()));
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw TovralError(QStringLiteral("Cannot create file %1: %2").arg(nativePath, file.errorString()));
-    if (file.write(header) != header.size() || file.write(FBlob) != FBlob.size() || !file.commit())
-        throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(nativePath, file.errorString()));
+    TOutputFile file(path);
+    file.Write(header);
+    file.Write(FBlob);
+    file.Commit();
 }
 
 void WriteMapFile(const QImage &picture, const QString &path, int tileSize, int quality)

@@ -1,10 +1,10 @@
 #include "tools/pts_writer.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <limits>
 
 #include "mapdata/errors.h"
+#include "mapdata/output_file.h"
 
 namespace {
 void AppendInt32(QByteArray &bytes, int32_t value)
@@ -36,7 +36,7 @@ void WritePtsFile(const QString &path, const std::vector<TCoordinateItem> &items
         AppendInt32(bytes, item.X);
         AppendInt32(bytes, item.Y);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(nativePath, file.errorString()));
+    TOutputFile file(path);
+    file.Write(bytes);
+    file.Commit();
 }
