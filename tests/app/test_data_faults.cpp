@@ -1,0 +1,202 @@
+// The viewer against a data folder that is broken at start-up, or that changes under it
+// between start-up and the loading of a state: every fault is reported as the user is told
+// it would be, and the program ends cleanly or goes on with what it holds in memory.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+#include <sys/stat.h>
+
+#include "app/tovral_main.h"
+#include "app/view_image.h"
+#include "app/viewer_windows.h"
+#include "dialogs/tovral_status.h"
+#include "dialogs/tovral_uf.h"
+#include "mapdata/app_path.h"
+#include "search/tovral_distancias.h"
+#include "tests/app/test_data_folder.h"
+#include "tests/app/viewer_test_support.h"
+
+namespace {
+const QString kLoadFailed = QStringLiteral("Erro ao carregar mapas");
+constexpr int kFullSize = 5;
+
+// Runs the event loop until the program is told to end; -1 when nothing ended it in time.
+int RunUntilTerminated()
+{
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    watchdog.start(kViewerWaitMs);
+    return QApplication::exec();
+}
+
+// The ways a data file can go bad.
+enum class TFault { Missing, Folder, Fifo, Truncated, Garbage };
+
+void Break(const QString &path, TFault fault)
+{
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    file.close();
+    QFile::remove(path);
+    switch (fault) {
+    case TFault::Missing:
+        break;
+    case TFault::Folder:
+        QDir().mkpath(path);
+        break;
+    case TFault::Fifo:
+        mkfifo(QFile::encodeName(path).constData(), 0600);
+        break;
+    case TFault::Truncated:
+    case TFault::Garbage:
+        if (file.open(QIODevice::WriteOnly))
+            file.write(fault == TFault::Truncated ? bytes.left(bytes.size() / 2) : QByteArray(bytes.size(), '\x7f'));
+        break;
+    }
+}
+} // namespace
+
+class TestDataFaults : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> FFolder;
+    std::unique_ptr<TViewerWindows> FWindows;
+
+    QString DataFile(const QString &name) const { return FFolder->filePath(QStringLiteral("img/") + name); }
+
+private slots:
+    // A fresh standard folder for every test: each one breaks it.
+    void init()
+    {
+        FFolder = std::make_unique<QTemporaryDir>();
+        QVERIFY(FFolder->isValid());
+        WriteStandardTestFolder(FFolder->path());
+        AppPath = FFolder->path() + QLatin1Char('/');
+    }
+
+    void cleanup()
+    {
+        FWindows.reset();
+        FFolder.reset();
+    }
+
+    void unreadableCatalogueAtStart_data()
+    {
+        QTest::addColumn<QString>("catalogue");
+        QTest::addColumn<TFault>("fault");
+        for (const QString catalogue : {QStringLiteral("ufs.txt"), QStringLiteral("cidades.txt")}) {
+            QTest::addRow("%s missing", qPrintable(catalogue)) << catalogue << TFault::Missing;
+            QTest::addRow("%s a folder", qPrintable(catalogue)) << catalogue << TFault::Folder;
+            QTest::addRow("%s a FIFO", qPrintable(catalogue)) << catalogue << TFault::Fifo;
+        }
+    }
+
+    // Guards against a catalogue fault at start-up that hangs the program (a FIFO), goes
+    // unreported, or makes a later step use what was never created. The error is shown
+    // while the windows are created; the picker still opens (empty without its catalogue),
+    // the load then fails with the load message and the program ends with code 0.
+    void unreadableCatalogueAtStart()
+    {
+        QFETCH(QString, catalogue);
+        QFETCH(TFault, fault);
+        const QString path = DataFile(QStringLiteral("txt/") + catalogue);
+        Break(path, fault);
+
+        TModalAnswers answers;
+        answers.AddMessageBoxOk();
+        FWindows = std::make_unique<TViewerWindows>();
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY2(answers.Messages()[0].startsWith(QStringLiteral("Cannot open file ") + path),
+                 qPrintable(answers.Messages()[0]));
+        QVERIFY(formTovralMain && formPickUF && formStatus && formDistancias);
+        if (catalogue == QStringLiteral("ufs.txt")) {
+            QCOMPARE(formPickUF->cUF->count(), 0);
+            QVERIFY(formPickUF->FSelectedUF.isEmpty());
+            QVERIFY(formTovralMain->FFullMap && formTovralMain->FCoordinates);
+        } else {
+            QCOMPARE(formPickUF->cUF->count(), 4);
+            QVERIFY(!formTovralMain->FFullMap && !formTovralMain->FLightMap && !formTovralMain->FCoordinates);
+        }
+
+        // OK in the picker: São Paulo where the picker has states, no state at all otherwise.
+        answers.Add(PickState(QStringLiteral("São Paulo")));
+        answers.AddMessageBoxOk();
+        formTovralMain->show();
+        QCOMPARE(RunUntilTerminated(), 0);
+        QCOMPARE(answers.Messages().value(1), kLoadFailed);
+        QVERIFY(!formTovralMain->FReady);
+        QVERIFY(formTovralMain->isEnabled() && !formStatus->isVisible());
+    }
+
+    void stateFileChangedBeforeLoading_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<TFault>("fault");
+        QTest::addRow("full map removed") << QStringLiteral("sp_full.map") << TFault::Missing;
+        QTest::addRow("light map cut in half") << QStringLiteral("sp_light.map") << TFault::Truncated;
+        QTest::addRow("full map overwritten") << QStringLiteral("sp_full.map") << TFault::Garbage;
+        QTest::addRow("light map a FIFO") << QStringLiteral("sp_light.map") << TFault::Fifo;
+        QTest::addRow("points a folder") << QStringLiteral("sp.pts") << TFault::Folder;
+        QTest::addRow("points cut in half") << QStringLiteral("sp.pts") << TFault::Truncated;
+    }
+
+    // Guards against a state file that went bad after start-up hanging the program, being
+    // half used, or not ending it: the load fails as a whole with the load message.
+    void stateFileChangedBeforeLoading()
+    {
+        QFETCH(QString, file);
+        QFETCH(TFault, fault);
+        TModalAnswers answers;
+        FWindows = std::make_unique<TViewerWindows>();
+        Break(DataFile(file), fault);
+        answers.Add(PickState(QStringLiteral("São Paulo")));
+        answers.AddMessageBoxOk();
+        formTovralMain->show();
+        QCOMPARE(RunUntilTerminated(), 0);
+        QCOMPARE(answers.Messages(), QStringList{kLoadFailed});
+        QVERIFY(!formTovralMain->FReady);
+        QVERIFY(formTovralMain->isEnabled() && !formStatus->isVisible());
+    }
+
+    // Guards against a loaded state that still depends on its files: once São Paulo is
+    // shown, the whole data folder may vanish and the view still zooms, pans and redraws in
+    // high quality from memory; only the next state load fails, and ends the program.
+    void loadedStateOutlivesItsFiles()
+    {
+        TModalAnswers answers;
+        FWindows = std::make_unique<TViewerWindows>();
+        QVERIFY(ShowWithState(answers, QStringLiteral("São Paulo")));
+        QVERIFY(QDir(FFolder->filePath(QStringLiteral("img"))).removeRecursively());
+
+        SelectZoom(kFullSize);
+        const QImage atFullSize = formTovralMain->Image->Bitmap();
+        formTovralMain->bTL->click();
+        QVERIFY(formTovralMain->Image->Bitmap() != atFullSize);
+        formTovralMain->cbHQ->click();
+        SelectZoom(kFullSize - 1);
+        QVERIFY(answers.Messages().isEmpty());
+        const QColor centre = formTovralMain->Image->Bitmap().pixelColor(formTovralMain->Image->Bitmap().rect().center());
+        QCOMPARE(centre.blue(), kFullMapBlue);
+
+        answers.Add(PickState(QStringLiteral("Minas Gerais")));
+        answers.AddMessageBoxOk();
+        formTovralMain->bChangeUF->click();
+        QCOMPARE(RunUntilTerminated(), 0);
+        QCOMPARE(answers.Messages(), QStringList{kLoadFailed});
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    return RunViewerTests<TestDataFaults>(argc, argv);
+}
+
+#include "test_data_faults.moc"
