@@ -8,7 +8,11 @@
 namespace {
 void ShowMessage(QWidget *owner, QMessageBox::Icon icon, const QString &text)
 {
-    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok, owner);
+    // A box is placed over its owner; an owner not yet on screen (an error while the windows
+    // are created) would put it wherever that window was going to be, so it is centred on the
+    // screen instead.
+    QWidget *shownOwner = owner && owner->isVisible() ? owner : nullptr;
+    QMessageBox box(icon, ApplicationTitle(), text, QMessageBox::Ok, shownOwner);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
