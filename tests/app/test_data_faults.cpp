@@ -26,16 +26,6 @@ namespace {
 const QString kLoadFailed = QStringLiteral("Erro ao carregar mapas");
 constexpr int kFullSize = 5;
 
-// Runs the event loop until the program is told to end; -1 when nothing ended it in time.
-int RunUntilTerminated()
-{
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
-    watchdog.start(kViewerWaitMs);
-    return QApplication::exec();
-}
-
 // The ways a data file can go bad.
 enum class TFault { Missing, Folder, Fifo, Truncated, Garbage };
 

@@ -28,17 +28,6 @@
 #include "tests/app/viewer_test_support.h"
 
 namespace {
-// Runs the application's event loop until the program is told to end; returns the exit
-// code, or -1 when nothing ended it in time.
-int RunUntilTerminated()
-{
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
-    watchdog.start(kViewerWaitMs);
-    return QApplication::exec();
-}
-
 // The colour shown at a point of the view bitmap.
 QColor ViewPixel(int x, int y)
 {

@@ -26,6 +26,15 @@ bool ShowWithState(TModalAnswers &answers, const QString &displayName)
                            kViewerWaitMs);
 }
 
+int RunUntilTerminated()
+{
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    watchdog.start(kViewerWaitMs);
+    return QApplication::exec();
+}
+
 void SelectZoom(int index)
 {
     formTovralMain->cZoom->setCurrentIndex(index);

@@ -20,6 +20,10 @@ TModalAnswers::TAnswer PickState(const QString &displayName, bool confirm = true
 // did not happen in time.
 bool ShowWithState(TModalAnswers &answers, const QString &displayName);
 
+// Runs the application's event loop until the program is told to end; returns the exit
+// code, or -1 when nothing ended it in time.
+int RunUntilTerminated();
+
 // Selects a zoom entry as the zoom box does.
 void SelectZoom(int index);
 
