@@ -82,10 +82,11 @@ private slots:
     {
         QTest::addColumn<QString>("catalogue");
         QTest::addColumn<TFault>("fault");
-        for (const QString catalogue : {QStringLiteral("ufs.txt"), QStringLiteral("cidades.txt")}) {
-            QTest::addRow("%s missing", qPrintable(catalogue)) << catalogue << TFault::Missing;
-            QTest::addRow("%s a folder", qPrintable(catalogue)) << catalogue << TFault::Folder;
-            QTest::addRow("%s a FIFO", qPrintable(catalogue)) << catalogue << TFault::Fifo;
+        for (const char *name : {"ufs.txt", "cidades.txt"}) {
+            const QString catalogue = QString::fromLatin1(name);
+            QTest::addRow("%s missing", name) << catalogue << TFault::Missing;
+            QTest::addRow("%s a folder", name) << catalogue << TFault::Folder;
+            QTest::addRow("%s a FIFO", name) << catalogue << TFault::Fifo;
         }
     }
 
