@@ -14,14 +14,14 @@ TOutputFile::TOutputFile(const QString &path) : FFile(path), FNativePath(QDir::t
 void TOutputFile::Write(const QByteArray &bytes)
 {
     if (FFile.write(bytes) != bytes.size())
-        ThrowWriteError();
+        ThrowWriteError(FFile.errorString());
 }
 
 void TOutputFile::WriteImage(const QImage &picture, const char *format)
 {
     QImageWriter writer(&FFile, format);
     if (!writer.write(picture))
-        throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(FNativePath, writer.errorString()));
+        ThrowWriteError(writer.errorString());
 }
 
 void TOutputFile::Commit()
@@ -30,10 +30,10 @@ void TOutputFile::Commit()
     // flushed here, or a failure to write them would go unseen and the cut-off file replace
     // the old one.
     if (!FFile.flush() || !FFile.commit())
-        ThrowWriteError();
+        ThrowWriteError(FFile.errorString());
 }
 
-void TOutputFile::ThrowWriteError()
+void TOutputFile::ThrowWriteError(const QString &reason)
 {
-    throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(FNativePath, FFile.errorString()));
+    throw TovralError(QStringLiteral("Cannot write file %1: %2").arg(FNativePath, reason));
 }

@@ -24,7 +24,7 @@ public:
     void Commit();
 
 private:
-    [[noreturn]] void ThrowWriteError();
+    [[noreturn]] void ThrowWriteError(const QString &reason);
 
     QSaveFile FFile;
     QString FNativePath;
