@@ -167,7 +167,8 @@ void TMapNavigation::StartDrag(QPoint pointer)
 void TMapNavigation::MoveDrag(QPoint pointer)
 {
     FDragCenter = DraggedCentre(FDragStartCenter, pointer - FDragStartPointer, FView.size(),
-                                FWindow.FScale, FullMapSize(FWindow));
+                                FWindow.FScale, FWindow.cZoom->currentIndex(),
+                                FullMapSize(FWindow));
     FView.ShowShifted(PictureShift(FDragStartCenter, FDragCenter, FWindow.FScale));
 }
 

@@ -461,7 +461,7 @@ void TformTovralMain::cZoomChange()
     const QSize fullSize = MapSize(*FFullMap);
     const int zoom = cZoom->currentIndex();
     FScale = ZoomScale(zoom, viewSize, fullSize);
-    FCenter = RecentredView(FCenter, viewSize, fullSize, FScale, zoom == kWholeMapZoomIndex);
+    FCenter = RecentredView(FCenter, viewSize, fullSize, FScale, zoom);
     const TMapChoice choice =
         ChooseMap(FCenter, FScale, fullSize, MapSize(*FLightMap), FLightRatio);
 
@@ -513,13 +513,14 @@ void TformTovralMain::Pan(int directionX, int directionY)
         return;
     const QSize viewSize = Image->size();
     const QSize fullSize = MapSize(*FFullMap);
+    const int zoom = cZoom->currentIndex();
     bool moved = false;
-    if (directionX != 0 && AxisMovable(viewSize.width(), fullSize.width(), FScale)) {
+    if (directionX != 0 && AxisMovable(viewSize.width(), fullSize.width(), FScale, zoom)) {
         FCenter.setX(PanCoordinate(FCenter.x(), directionX, PanStep(viewSize.width(), FScale),
                                    fullSize.width()));
         moved = true;
     }
-    if (directionY != 0 && AxisMovable(viewSize.height(), fullSize.height(), FScale)) {
+    if (directionY != 0 && AxisMovable(viewSize.height(), fullSize.height(), FScale, zoom)) {
         FCenter.setY(PanCoordinate(FCenter.y(), directionY, PanStep(viewSize.height(), FScale),
                                    fullSize.height()));
         moved = true;

@@ -31,17 +31,17 @@ long double ZoomScale(int zoomIndex, QSize viewSize, QSize fullMapSize)
     return FixedZoomScale(zoomIndex);
 }
 
-bool AxisMovable(int viewLength, int mapLength, long double scale)
+bool AxisMovable(int viewLength, int mapLength, long double scale, int zoomIndex)
 {
-    return viewLength < mapLength * scale;
+    return zoomIndex != kWholeMapZoomIndex && viewLength < mapLength * scale;
 }
 
 QPoint RecentredView(QPoint center, QSize viewSize, QSize fullMapSize, long double scale,
-                     bool wholeMap)
+                     int zoomIndex)
 {
-    if (wholeMap || !AxisMovable(viewSize.width(), fullMapSize.width(), scale))
+    if (!AxisMovable(viewSize.width(), fullMapSize.width(), scale, zoomIndex))
         center.setX(fullMapSize.width() / 2);
-    if (wholeMap || !AxisMovable(viewSize.height(), fullMapSize.height(), scale))
+    if (!AxisMovable(viewSize.height(), fullMapSize.height(), scale, zoomIndex))
         center.setY(fullMapSize.height() / 2);
     return center;
 }
@@ -87,9 +87,10 @@ int KeptCoordinate(int center, int offset, long double oldScale, long double new
     return ClampToMap(RoundHalfEven(moved), mapLength);
 }
 
-int DraggedCoordinate(int start, int drag, int viewLength, long double scale, int mapLength)
+int DraggedCoordinate(int start, int drag, int viewLength, long double scale, int zoomIndex,
+                      int mapLength)
 {
-    if (!AxisMovable(viewLength, mapLength, scale))
+    if (!AxisMovable(viewLength, mapLength, scale, zoomIndex))
         return start;
     return ClampToMap(start - RoundHalfEven(drag / scale), mapLength);
 }
@@ -135,12 +136,12 @@ QPoint CentreKeepingViewPoint(QPoint center, QPoint viewPoint, QSize viewSize,
 }
 
 QPoint DraggedCentre(QPoint dragStartCenter, QPoint drag, QSize viewSize, long double scale,
-                     QSize fullMapSize)
+                     int zoomIndex, QSize fullMapSize)
 {
     return QPoint(DraggedCoordinate(dragStartCenter.x(), drag.x(), viewSize.width(), scale,
-                                    fullMapSize.width()),
+                                    zoomIndex, fullMapSize.width()),
                   DraggedCoordinate(dragStartCenter.y(), drag.y(), viewSize.height(), scale,
-                                    fullMapSize.height()));
+                                    zoomIndex, fullMapSize.height()));
 }
 
 QPoint PictureShift(QPoint oldCenter, QPoint newCenter, long double scale)

@@ -23,15 +23,18 @@ long double FitScale(QSize viewSize, QSize fullMapSize);
 // Scale of a zoom entry: the fit scale for "Mapa Inteiro", index x 0.2 otherwise.
 long double ZoomScale(int zoomIndex, QSize viewSize, QSize fullMapSize);
 
-// Whether the full map drawn at scale is wider (taller) than the view: only then can the
-// view move on that axis. viewLength in view pixels, mapLength in full-map pixels.
-bool AxisMovable(int viewLength, int mapLength, long double scale);
+// Whether the view can move on an axis at the zoom entry zoomIndex: only when the full map
+// drawn at scale is wider (taller) than the view. At "Mapa Inteiro" the map always fits and
+// no axis moves, also where the rounding of the fit scale makes the product exceed the view
+// by a hair. This one rule serves the pan, the drag, the re-centring and the area question of
+// saving and printing. viewLength in view pixels, mapLength in full-map pixels.
+bool AxisMovable(int viewLength, int mapLength, long double scale, int zoomIndex);
 
-// The view centre (full-map pixels) after a zoom: each axis on which the whole map fits is
-// centred on the map's middle (length div 2), the others keep their value. With wholeMap
-// (the "Mapa Inteiro" entry) both axes are centred, whatever the rounding of the fit scale.
+// The view centre (full-map pixels) after a zoom to the entry zoomIndex: each axis on which
+// the whole map fits is centred on the map's middle (length div 2), the others keep their
+// value.
 QPoint RecentredView(QPoint center, QSize viewSize, QSize fullMapSize, long double scale,
-                     bool wholeMap);
+                     int zoomIndex);
 
 // One pan step on an axis, in full-map pixels: a quarter of the view's length.
 int PanStep(int viewLength, long double scale);
@@ -63,10 +66,11 @@ QPoint CentreKeepingViewPoint(QPoint center, QPoint viewPoint, QSize viewSize,
                               long double oldScale, long double newScale, QSize fullMapSize);
 
 // The view centre after the map has been dragged by drag view pixels from a view centred on
-// dragStartCenter: the centre moves against the drag by the distance over the scale, rounded
-// half to even, on the movable axes only, kept on the map as a pan keeps it.
+// dragStartCenter at the zoom entry zoomIndex: the centre moves against the drag by the
+// distance over the scale, rounded half to even, on the movable axes only, kept on the map as
+// a pan keeps it.
 QPoint DraggedCentre(QPoint dragStartCenter, QPoint drag, QSize viewSize, long double scale,
-                     QSize fullMapSize);
+                     int zoomIndex, QSize fullMapSize);
 
 // Where the picture drawn for oldCenter moves, in view pixels, when the centre becomes
 // newCenter at the same scale: the shift that shows the new view without drawing it again.

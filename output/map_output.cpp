@@ -1,6 +1,7 @@
 // The map window's output buttons: copy the view to the clipboard, save the whole map or the
 // visible part as a JPEG file, print it on one page; and the distance calculator button.
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QPushButton>
 
@@ -29,7 +30,8 @@ bool ChooseOutputArea(TformTovralMain &window, const QString &question, bool &vi
 {
     visibleAreaOnly = false;
     const QSize mapSize(window.FFullMap->Width(), window.FFullMap->Height());
-    return MapFitsView(window.Image->size(), mapSize, window.FScale) ||
+    return MapFitsView(window.Image->size(), mapSize, window.FScale,
+                       window.cZoom->currentIndex()) ||
            window.OutputDialogs->ChooseArea(&window, question, visibleAreaOnly);
 }
 } // namespace

@@ -28,10 +28,10 @@ QImage RenderAtFullSize(const TMapImage &map, QPoint center, QSize size)
 }
 } // namespace
 
-bool MapFitsView(QSize viewSize, QSize fullMapSize, long double scale)
+bool MapFitsView(QSize viewSize, QSize fullMapSize, long double scale, int zoomIndex)
 {
-    return !AxisMovable(viewSize.width(), fullMapSize.width(), scale) &&
-           !AxisMovable(viewSize.height(), fullMapSize.height(), scale);
+    return !AxisMovable(viewSize.width(), fullMapSize.width(), scale, zoomIndex) &&
+           !AxisMovable(viewSize.height(), fullMapSize.height(), scale, zoomIndex);
 }
 
 QSize VisiblePartSize(QSize viewSize, long double scale)

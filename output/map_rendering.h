@@ -10,9 +10,10 @@ class TMapImage;
 // view size is in view (screen) pixels, scale in view pixels per full-map pixel, centre in
 // full-map pixels.
 
-// Whether the whole full map drawn at scale fits in the view on both axes; only then do
-// saving and printing skip the area question.
-bool MapFitsView(QSize viewSize, QSize fullMapSize, long double scale);
+// Whether the whole full map drawn at scale fits in the view on both axes at the zoom entry
+// zoomIndex ("Mapa Inteiro" always fits); only then do saving and printing skip the area
+// question.
+bool MapFitsView(QSize viewSize, QSize fullMapSize, long double scale, int zoomIndex);
 
 // Size of the full-map region a view shows: view size / scale on each axis, rounded to the
 // nearest, halves to even.

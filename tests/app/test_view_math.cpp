@@ -24,12 +24,30 @@ TEST(ViewMath, ZoomScales)
 TEST(ViewMath, Recentring)
 {
     const QPoint chosen(100, 700);
-    EXPECT_EQ(RecentredView(chosen, kDesignedView, {2400, 1200}, 1.0L, false), QPoint(100, 700));
-    EXPECT_EQ(RecentredView(chosen, kDesignedView, {301, 1200}, 1.0L, false), QPoint(150, 700));
-    EXPECT_EQ(RecentredView(chosen, kDesignedView, {2400, 213}, 1.0L, false), QPoint(100, 106));
+    EXPECT_EQ(RecentredView(chosen, kDesignedView, {2400, 1200}, 1.0L, kFullSizeZoomIndex),
+              QPoint(100, 700));
+    EXPECT_EQ(RecentredView(chosen, kDesignedView, {301, 1200}, 1.0L, kFullSizeZoomIndex),
+              QPoint(150, 700));
+    EXPECT_EQ(RecentredView(chosen, kDesignedView, {2400, 213}, 1.0L, kFullSizeZoomIndex),
+              QPoint(100, 106));
     // 443 / 3 rounds up in the last place, so 3 x scale exceeds 443 by a hair.
     const long double fit = FitScale({443, 443}, {3, 3});
-    EXPECT_EQ(RecentredView(chosen, {443, 443}, {3, 3}, fit, true), QPoint(1, 1));
+    EXPECT_EQ(RecentredView(chosen, {443, 443}, {3, 3}, fit, kWholeMapZoomIndex), QPoint(1, 1));
+}
+
+// Guards against an axis that moves at "Mapa Inteiro" because the fit scale rounds up: a
+// 1600 x 800 map in the designed view is drawn a hair taller than the view.
+TEST(ViewMath, WholeMapNeverMoves)
+{
+    const QSize map(1600, 800);
+    const long double fit = FitScale(kDesignedView, map);
+    ASSERT_GT(map.height() * fit, (long double)kDesignedView.height());
+    EXPECT_FALSE(AxisMovable(kDesignedView.height(), map.height(), fit, kWholeMapZoomIndex));
+    EXPECT_FALSE(AxisMovable(kDesignedView.width(), map.width(), fit, kWholeMapZoomIndex));
+    EXPECT_EQ(DraggedCentre({800, 400}, {80, 40}, kDesignedView, fit, kWholeMapZoomIndex, map),
+              QPoint(800, 400));
+    // The same product at a fixed entry overflows and moves.
+    EXPECT_TRUE(AxisMovable(213, 1066, 0.2L, 1));
 }
 
 // Guards against a pan step that is not a quarter of the view rounded half to even, and a
@@ -44,8 +62,8 @@ TEST(ViewMath, PanStepsAndClamping)
     EXPECT_EQ(PanCoordinate(2350, +1, 111, 2400), 2399);
     EXPECT_EQ(PanCoordinate(2288, +1, 111, 2400), 2399);
     EXPECT_EQ(PanCoordinate(2287, +1, 111, 2400), 2398);
-    EXPECT_TRUE(AxisMovable(443, 444, 1.0L));
-    EXPECT_FALSE(AxisMovable(443, 443, 1.0L));
+    EXPECT_TRUE(AxisMovable(443, 444, 1.0L, kFullSizeZoomIndex));
+    EXPECT_FALSE(AxisMovable(443, 443, 1.0L, kFullSizeZoomIndex));
 }
 
 // Guards against drawing from the full map when the light map has pixels enough (or the
@@ -141,18 +159,20 @@ TEST(ViewMath, ZoomKeepsThePointUnderThePointer)
 TEST(ViewMath, Dragging)
 {
     const QSize map(2400, 1200);
-    EXPECT_EQ(DraggedCentre({1200, 600}, {100, 30}, kDesignedView, 1.0L, map), QPoint(1100, 570));
-    EXPECT_EQ(DraggedCentre({1200, 600}, {-10, -3}, kDesignedView, 0.2L, map), QPoint(1250, 615));
-    EXPECT_EQ(DraggedCentre({100, 100}, {1, 3}, kDesignedView, 2.0L, map), QPoint(100, 98));
-    EXPECT_EQ(DraggedCentre({100, 100}, {5000, 5000}, kDesignedView, 1.0L, map), QPoint(0, 0));
-    EXPECT_EQ(DraggedCentre({100, 100}, {-5000, -5000}, kDesignedView, 0.2L, map),
+    constexpr int at100 = kFullSizeZoomIndex;
+    constexpr int at20 = 1;
+    EXPECT_EQ(DraggedCentre({1200, 600}, {100, 30}, kDesignedView, 1.0L, at100, map),
+              QPoint(1100, 570));
+    EXPECT_EQ(DraggedCentre({1200, 600}, {-10, -3}, kDesignedView, 0.2L, at20, map),
+              QPoint(1250, 615));
+    EXPECT_EQ(DraggedCentre({100, 100}, {1, 3}, kDesignedView, 2.0L, at100, map), QPoint(100, 98));
+    EXPECT_EQ(DraggedCentre({100, 100}, {5000, 5000}, kDesignedView, 1.0L, at100, map),
+              QPoint(0, 0));
+    EXPECT_EQ(DraggedCentre({100, 100}, {-5000, -5000}, kDesignedView, 0.2L, at20, map),
               QPoint(2399, 1199));
     // A tall map at 100%: the width fits, only the height moves.
-    EXPECT_EQ(DraggedCentre({150, 450}, {80, 40}, kDesignedView, 1.0L, {300, 900}),
+    EXPECT_EQ(DraggedCentre({150, 450}, {80, 40}, kDesignedView, 1.0L, at100, {300, 900}),
               QPoint(150, 410));
-    // At the fit scale nothing moves.
-    const long double fit = FitScale(kDesignedView, map);
-    EXPECT_EQ(DraggedCentre({1200, 600}, {80, 40}, kDesignedView, fit, map), QPoint(1200, 600));
 
     EXPECT_EQ(PictureShift({1200, 600}, {1100, 570}, 1.0L), QPoint(100, 30));
     EXPECT_EQ(PictureShift({1200, 600}, {1250, 615}, 0.2L), QPoint(-10, -3));

@@ -234,6 +234,37 @@ private slots:
         QCOMPARE(answers.ModalsSeen(), 1);
     }
 
+    // Guards against "Mapa Inteiro" counted as not fitting where the fit scale rounds up: a
+    // 1600 x 800 map in the designed view is drawn a hair taller than the view, and saving
+    // and printing must still ask no area question, the pan buttons not redraw.
+    void wholeMapAlwaysFits()
+    {
+        QTemporaryDir roundingFolder;
+        WriteLargeTestFolder(roundingFolder.path(), QSize(1600, 800));
+        const QString savedAppPath = AppPath;
+        AppPath = roundingFolder.path() + QLatin1Char('/');
+        TModalAnswers answers;
+        const bool started = StartWithState(answers, QStringLiteral("São Paulo"));
+        AppPath = savedAppPath;
+        QVERIFY(started);
+        QVERIFY(800 * formTovralMain->FScale > formTovralMain->Image->height());
+
+        const qint64 drawn = formTovralMain->Image->Bitmap().cacheKey();
+        formTovralMain->bTClick();
+        formTovralMain->SpeedButton5Click();
+        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), drawn);
+        QCOMPARE(formTovralMain->FCenter, QPoint(800, 400));
+
+        FDialogs->FileName = OutPath(QStringLiteral("rounded.jpg"));
+        formTovralMain->bSaveIMG->click();
+        FDialogs->ConfirmPrinter = false;
+        formTovralMain->bPrint->click();
+        QVERIFY(FDialogs->AreaQuestions.isEmpty());
+        QCOMPARE(FDialogs->FileQuestions, 1);
+        QCOMPARE(FDialogs->PrinterQuestions, 1);
+        QCOMPARE(QImage(FDialogs->FileName).size(), QSize(640, 320));
+    }
+
     // Guards against a visible part of the wrong size or map, a wrong question, and a
     // cancelled question that goes on to the save dialog.
     void saveVisiblePartAsksWhenTheMapDoesNotFit()
