@@ -62,18 +62,6 @@ const QString kLoadFailedMessage = QStringLiteral("Erro ao carregar mapas");
 const QString kLoadingStatus = QStringLiteral("Aguarde. Carregando mapa...");
 const QString kShowLegendsCaption = QStringLiteral("Exibir Legendas");
 
-// Disables a window for the life of the scope and enables it again in every outcome.
-class TDisabledWindow {
-public:
-    explicit TDisabledWindow(QWidget *window) : FWindow(window) { FWindow->setEnabled(false); }
-    ~TDisabledWindow() { FWindow->setEnabled(true); }
-    TDisabledWindow(const TDisabledWindow &) = delete;
-    TDisabledWindow &operator=(const TDisabledWindow &) = delete;
-
-private:
-    QWidget *FWindow;
-};
-
 template <typename Control>
 Control *Place(Control *control, int left, int top, int width, int height)
 {
@@ -393,7 +381,8 @@ void TformTovralMain::LoadUF(const QString &code)
 {
     FUF = code;
     {
-        TStatusScope loading(this, kLoadingStatus, true);
+        // Every load ends with the focus in the search box, ready for a name.
+        TStatusScope loading(this, kLoadingStatus, true, eCidade);
         lUF->setText(formPickUF->cUF->currentText());
         FillStateCities();
         try {
@@ -406,7 +395,6 @@ void TformTovralMain::LoadUF(const QString &code)
         }
     }
     activateWindow();
-    eCidade->setFocus();
     FReady = true;
     {
         const QSignalBlocker quiet(cZoom);

@@ -34,10 +34,32 @@ void TformStatus::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
-TStatusScope::TStatusScope(QWidget *window, const QString &text, bool processEvents)
-    : FWindow(window)
+TDisabledWindow::TDisabledWindow(QWidget *window, QWidget *focusAfter)
+    : FWindow(window), FFocus(focusAfter ? focusAfter : window->focusWidget())
 {
     FWindow->setEnabled(false);
+}
+
+TDisabledWindow::~TDisabledWindow()
+{
+    Release();
+}
+
+void TDisabledWindow::Release()
+{
+    if (FReleased)
+        return;
+    FReleased = true;
+    FWindow->setEnabled(true);
+    // In a window that is not active this makes the control the one focused on activation.
+    if (FFocus)
+        FFocus->setFocus(Qt::OtherFocusReason);
+}
+
+TStatusScope::TStatusScope(QWidget *window, const QString &text, bool processEvents,
+                           QWidget *focusAfter)
+    : FDisabled(window, focusAfter)
+{
     formStatus->lStatus->setText(text);
     formStatus->show();
     CentreOnScreen(*formStatus);
@@ -56,6 +78,6 @@ void TStatusScope::Finish()
     if (FFinished)
         return;
     FFinished = true;
-    FWindow->setEnabled(true);
     formStatus->hide();
+    FDisabled.Release();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -23,14 +24,37 @@ protected:
 
 extern TformStatus *formStatus;
 
+// Disables a window for the life of the scope (it takes no mouse or keyboard input). The
+// destructor, in every outcome, enables it again and gives the keyboard focus to focusAfter
+// when one is given, else back to the control that had it when the scope began: disabling a
+// window drops its focus, and enabling it again does not bring the focus back. Every place
+// that disables the map window for a while does so through this scope. Call Release() to end
+// it earlier.
+class TDisabledWindow {
+public:
+    explicit TDisabledWindow(QWidget *window, QWidget *focusAfter = nullptr);
+    ~TDisabledWindow();
+    TDisabledWindow(const TDisabledWindow &) = delete;
+    TDisabledWindow &operator=(const TDisabledWindow &) = delete;
+
+    void Release();
+
+private:
+    QWidget *FWindow;
+    QPointer<QWidget> FFocus; // the control that gets the focus back; gone with it
+    bool FReleased = false;
+};
+
 // The long-operation protocol of the map window, as a scope: the constructor disables the
-// window, puts text into the status window, shows it and, when processEvents is set,
-// processes pending events once so that it is painted. The destructor (every outcome, an
-// exception included) enables the window again and hides the status window. Call Finish()
-// to do the same earlier, before an error message is shown.
+// window (as TDisabledWindow does, with focusAfter), puts text into the status window, shows
+// it and, when processEvents is set, processes pending events once so that it is painted.
+// The destructor (every outcome, an exception included) hides the status window and enables
+// the window again with its focus. Call Finish() to do the same earlier, before an error
+// message is shown.
 class TStatusScope {
 public:
-    TStatusScope(QWidget *window, const QString &text, bool processEvents);
+    TStatusScope(QWidget *window, const QString &text, bool processEvents,
+                 QWidget *focusAfter = nullptr);
     ~TStatusScope();
     TStatusScope(const TStatusScope &) = delete;
     TStatusScope &operator=(const TStatusScope &) = delete;
@@ -38,6 +62,6 @@ public:
     void Finish();
 
 private:
-    QWidget *FWindow;
+    TDisabledWindow FDisabled;
     bool FFinished = false;
 };

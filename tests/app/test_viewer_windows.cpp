@@ -146,6 +146,7 @@ private slots:
         QCOMPARE(formTovralMain->Image->Bitmap().size(), QSize(443, 213));
         QCOMPARE(formTovralMain->lCidades->currentRow(), 0);
         QVERIFY(formTovralMain->eCidade->text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), formTovralMain->eCidade);
         QVERIFY(formTovralMain->bCidadeMapa->isEnabled());
         const QString row = (*formTovralMain->CityRows)[formTovralMain->FSelectedCityRow];
         QCOMPARE(UpperCase(RowCityName(row)), UpperCase(formTovralMain->lCidades->item(0)->text()));
@@ -449,7 +450,8 @@ private slots:
     }
 
     // Guards against a status window the user can close or that has a system menu, and a
-    // failed operation that leaves the map window disabled or the status window up.
+    // failed operation that leaves the map window disabled, the status window up or the
+    // focus lost.
     void statusWindowInEveryOutcome()
     {
         CreateWindows();
@@ -460,6 +462,7 @@ private slots:
         QCOMPARE(formStatus->windowTitle(), QStringLiteral("Tovral"));
 
         formTovralMain->show();
+        formTovralMain->lCidades->setFocus();
         bool failed = false;
         try {
             TStatusScope saving(formTovralMain, QStringLiteral("Aguarde. Salvando imagem..."), false);
@@ -477,6 +480,7 @@ private slots:
         QVERIFY(failed);
         QVERIFY(!formStatus->isVisible());
         QVERIFY(formTovralMain->isEnabled());
+        QCOMPARE(formTovralMain->focusWidget(), formTovralMain->lCidades);
     }
 
     // Guards against an exception escaping an event handler: the program must report it and

@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -137,16 +139,19 @@ public:
     QStringList Shown;
 };
 
-// Whether the status protocol was closed when a message box appeared.
+// Whether the status protocol was closed when a message box appeared, and which control of
+// the map window gets the focus back when the box closes.
 struct TStateAtMessage {
     bool StatusHidden = false;
     bool MapEnabled = false;
+    QWidget *Focus = nullptr;
 };
 TModalAnswers::TAnswer RecordStateAtMessage(TStateAtMessage &state)
 {
     return [&state](QWidget *) {
         state.StatusHidden = !formStatus->isVisible();
         state.MapEnabled = formTovralMain->isEnabled();
+        state.Focus = formTovralMain->focusWidget();
     };
 }
 } // namespace
@@ -325,9 +330,11 @@ private slots:
         FDialogs->FileName = target.filePath(QStringLiteral("old.jpg"));
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));
+        formTovralMain->lCidades->setFocus();
         formTovralMain->SaveMapImage(true);
         QCOMPARE(answers.Messages().size(), 1);
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
+        QCOMPARE(atMessage.Focus, formTovralMain->lCidades);
         QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);
         QCOMPARE(target.entryList(QDir::Files), QStringList{QStringLiteral("old.jpg")});
 
@@ -388,11 +395,13 @@ private slots:
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));
         TStatusLog status;
+        formTovralMain->bPrint->setFocus();
         formTovralMain->bPrint->click();
         QCOMPARE(status.Shown, QStringList{QStringLiteral("Aguarde. Imprimindo mapa...")});
         QCOMPARE(answers.Messages().size(), 1);
         QVERIFY(answers.Messages()[0].contains(unreachable));
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
+        QCOMPARE(atMessage.Focus, formTovralMain->bPrint);
         QVERIFY(!QFile::exists(unreachable));
         // The window goes on working: the next job on a working printer prints.
         FDialogs->PdfPrinter.setOutputFileName(OutPath(QStringLiteral("after-failure.pdf")));

@@ -188,7 +188,8 @@ private slots:
     }
 
     // Guards against Enter, a double click or the button that fail to centre the view on the
-    // city at 100%, or Enter that keeps the typed text or inserts a character.
+    // city at 100%, Enter that keeps the typed text or inserts a character, and a locate that
+    // takes the focus from where the user put it.
     void enterDoubleClickAndButtonCentreAt100()
     {
         TModalAnswers answers;
@@ -204,6 +205,7 @@ private slots:
         Type(main->eCidade, QStringLiteral("sao p"));
         QTest::keyClick(main->eCidade, Qt::Key_Return);
         QCOMPARE(main->eCidade->text(), QStringLiteral("São Paulo"));
+        QVERIFY(main->eCidade->hasFocus()); // the next name can be typed at once
         expectCentredOn(QStringLiteral("São Paulo"));
         QVERIFY(main->FCenter.x() > 0 && main->FCenter.y() > 0);
 
@@ -218,9 +220,11 @@ private slots:
         main->cZoomChange();
         QListWidgetItem *campinas = main->lCidades->item(0);
         const QPoint entryCentre = main->lCidades->visualItemRect(campinas).center();
+        main->lCidades->setFocus(Qt::MouseFocusReason); // where a person's click puts it
         QTest::mouseClick(main->lCidades->viewport(), Qt::LeftButton, {}, entryCentre);
         QTest::mouseDClick(main->lCidades->viewport(), Qt::LeftButton, {}, entryCentre);
         expectCentredOn(QStringLiteral("Campinas"));
+        QVERIFY(main->lCidades->hasFocus());
 
         main->cZoom->setCurrentIndex(0);
         main->cZoomChange();
