@@ -1,7 +1,11 @@
 #include "app/messages.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPaintEngine>
+#include <QWindow>
+#include <cstdio>
 
 #include "app/form_style.h"
 
@@ -26,6 +30,27 @@ void ShowErrorMessage(QWidget *owner, const QString &text)
 void ShowInformationMessage(QWidget *owner, const QString &text)
 {
     ShowMessage(owner, QMessageBox::Information, text);
+}
+
+bool DisplayPaints(QWidget &window)
+{
+    // A backing store of the window's surface gives a device with a paint engine, or none.
+    QWindow *surface = window.windowHandle();
+    if (!surface)
+        return true; // not on screen yet: nothing tells that painting fails
+    QBackingStore store(surface);
+    store.resize(QSize(1, 1));
+    store.beginPaint(QRegion(0, 0, 1, 1));
+    const QPaintDevice *device = store.paintDevice();
+    const bool paints = device && device->paintEngine();
+    store.endPaint();
+    return paints;
+}
+
+void WriteErrorMessage(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
 }
 
 void TerminateApplication()

@@ -314,7 +314,13 @@ void TformTovralMain::FormActivate()
             TerminateApplication();
         return;
     }
-    ShowErrorMessage(this, kDisplayTooPoorMessage);
+    if (DisplayPaints(*this)) {
+        ShowErrorMessage(this, kDisplayTooPoorMessage);
+    } else {
+        // Nothing shows there, and painting the window may crash: it goes, the text is written.
+        hide();
+        WriteErrorMessage(kDisplayTooPoorMessage);
+    }
     TerminateApplication();
 }
 
