@@ -6,10 +6,14 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPoint>
 #include <QPushButton>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
 
 #include "resources/viewer_art/viewer_art.h"
@@ -44,6 +48,45 @@ QCursor LoadCursor(const QString &path, QPoint hotSpot, Qt::CursorShape fallback
     return QCursor(QBitmap::fromImage(black), QBitmap::fromImage(visible), hotSpot.x(),
                    hotSpot.y());
 }
+// Clicks the button it watches when Enter is pressed on it.
+class TEnterClicks : public QObject {
+public:
+    explicit TEnterClicks(QPushButton &button) : QObject(&button), FButton(button)
+    {
+        FButton.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != &FButton || event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (!key->isAutoRepeat())
+            FButton.click();
+        return true;
+    }
+
+private:
+    QPushButton &FButton;
+};
+
+// Qt's own texts in Brazilian Portuguese, when the translation is installed, and its dates
+// and numbers (the file dialog's columns) in the Brazilian form.
+void UseBrazilianPortuguese(QApplication &application)
+{
+    const QLocale brazilian(QLocale::Portuguese, QLocale::Brazil);
+    QLocale::setDefault(brazilian);
+    auto *translation = new QTranslator(&application);
+    if (translation->load(brazilian, QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translation);
+    else
+        delete translation;
+}
 } // namespace
 
 QString ApplicationTitle()
@@ -55,6 +98,12 @@ void InitialiseApplication(QApplication &application)
 {
     QCoreApplication::setApplicationName(kApplicationTitle);
     application.setFont(FormFont());
+    UseBrazilianPortuguese(application);
+}
+
+void ClickOnEnter(QPushButton &button)
+{
+    new TEnterClicks(button);
 }
 
 QFont FormFont(int pixelHeight, bool bold)

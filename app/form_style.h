@@ -17,8 +17,10 @@ class QWidget;
 // The application title: caption of the windows and of every message box.
 QString ApplicationTitle();
 
-// Sets the title and the default font of the application; called once, right after the
-// application object exists.
+// Sets the title and the default font of the application and loads Qt's own Brazilian
+// Portuguese texts (file dialogs, message-box buttons), whatever the user's locale: the
+// interface is Portuguese throughout. Without that translation Qt's texts stay English.
+// Called once, right after the application object exists.
 void InitialiseApplication(QApplication &application);
 
 // The face of the forms' sans-serif fonts (metric-compatible with the designed ones).
@@ -48,6 +50,10 @@ struct TOkCancelButtons {
     QPushButton *Cancel;
 };
 TOkCancelButtons AddOkCancelButtons(QDialog &dialog);
+
+// Makes Enter (Return or the keypad's Enter) on the focused button click it, as Space does;
+// for buttons outside dialogs and for dialog buttons that are not auto-default.
+void ClickOnEnter(QPushButton &button);
 
 // Centres a top-level window on the screen it is (or will be) shown on.
 void CentreOnScreen(QWidget &window);

@@ -10,7 +10,9 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QToolButton>
 
@@ -62,6 +64,30 @@ const QString kLoadFailedMessage = QStringLiteral("Erro ao carregar mapas");
 const QString kLoadingStatus = QStringLiteral("Aguarde. Carregando mapa...");
 const QString kShowLegendsCaption = QStringLiteral("Exibir Legendas");
 
+// Lets the copy shortcut through an edit box that has no selected text, which would take it
+// and copy nothing: Ctrl+C then copies the map. With a selection the box copies its text.
+class TCopyWithoutSelection : public QObject {
+public:
+    explicit TCopyWithoutSelection(QLineEdit &edit) : QObject(&edit), FEdit(edit)
+    {
+        FEdit.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != &FEdit || event->type() != QEvent::ShortcutOverride ||
+            !static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy) ||
+            FEdit.hasSelectedText())
+            return false;
+        event->ignore();
+        return true;
+    }
+
+private:
+    QLineEdit &FEdit;
+};
+
 template <typename Control>
 Control *Place(Control *control, int left, int top, int width, int height)
 {
@@ -74,6 +100,7 @@ QPushButton *MakeButton(QWidget *parent, const QString &caption, QRect geometry)
     auto *button = new QPushButton(caption, parent);
     button->setGeometry(geometry);
     button->setCursor(HandCursor());
+    ClickOnEnter(*button);
     return button;
 }
 
@@ -119,6 +146,7 @@ TformTovralMain::TformTovralMain(QWidget *parent) : QWidget(parent)
     setPalette(background);
     BuildControls();
     ConnectViewHandlers();
+    ConnectShortcuts();
     ConnectLocatorHandlers();
     ConnectOutputHandlers();
     RunReported(this, [this] { FormCreate(); });
@@ -258,6 +286,26 @@ void TformTovralMain::ConnectViewHandlers()
     connect(SpeedButton5, &QToolButton::clicked, this, &TformTovralMain::SpeedButton5Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TformTovralMain::SpeedButton4Click);
     connect(bLegendas, &QPushButton::clicked, this, &TformTovralMain::bLegendasClick);
+}
+
+void TformTovralMain::ConnectShortcuts()
+{
+    const auto bind = [this](QKeyCombination keys, std::function<void()> handler) {
+        auto *shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, this, [this, handler] {
+            if (isEnabled())
+                handler();
+        });
+    };
+    bind(Qt::CTRL | Qt::Key_S, [this] { bSaveIMGClick(); });
+    bind(Qt::CTRL | Qt::Key_P, [this] { bPrintClick(); });
+    bind(Qt::CTRL | Qt::Key_C, [this] { bCopiarClick(); });
+    bind(Qt::CTRL | Qt::Key_Q, [this] { bSairClick(); });
+    bind(Qt::CTRL | Qt::Key_F, [this] {
+        eCidade->setFocus(Qt::ShortcutFocusReason);
+        eCidade->selectAll();
+    });
+    new TCopyWithoutSelection(*eCidade);
 }
 
 void TformTovralMain::AlignPanels()

@@ -172,6 +172,10 @@ private:
     void BuildMapArea();
     void BuildBottomBar();
     void ConnectViewHandlers();
+    // Ctrl+S, Ctrl+P, Ctrl+C, Ctrl+Q run the handlers of "Salvar Imagem", "Imprimir",
+    // "Copiar" and "Sair"; Ctrl+F puts the focus in eCidade with its text selected. None
+    // takes a key from text editing, and none acts while the window is disabled.
+    void ConnectShortcuts();
     // Places the aligned panels (top, bottom, left, right, then the rest) for the current
     // client size, as the designed alignments say.
     void AlignPanels();

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <charconv>
 
@@ -85,8 +86,10 @@ TformDistancias::TformDistancias(QWidget *parent)
     Button2->setGeometry(176, 240, 105, 25);
     for (QPushButton *button : {Button1, Button2}) {
         button->setCursor(HandCursor());
-        // Enter in an edit box selects a city; it never presses a button.
+        // Enter in an edit box selects a city; it never presses a button. Enter on a
+        // focused button presses that button.
         button->setAutoDefault(false);
+        ClickOnEnter(*button);
     }
 
     setTabOrder(In.cbUF, In.eCidade);
@@ -159,6 +162,10 @@ void TformDistancias::FormShow()
 void TformDistancias::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // A window restored after being minimised keeps both sides' choices; only an opening
+    // (bCalcDist) starts afresh.
+    if (event->spontaneous())
+        return;
     CentreOnScreen(*this);
     FormShow();
 }

@@ -239,9 +239,12 @@ private slots:
         // The picker keeps the entry moved to, although it was cancelled.
         QCOMPARE(formPickUF->FSelectedUF, QStringLiteral("MG"));
 
+        // Confirmed with Enter on the focused button; the search box has the focus after it.
         answers.Add(PickState(QStringLiteral("Minas Gerais")));
-        formTovralMain->bChangeUF->click();
+        formTovralMain->bChangeUF->setFocus();
+        QTest::keyClick(formTovralMain->bChangeUF, Qt::Key_Return);
         QCOMPARE(formTovralMain->FUF, QStringLiteral("MG"));
+        QCOMPARE(formTovralMain->focusWidget(), formTovralMain->eCidade);
         QCOMPARE(ListEntries(formTovralMain->lCidades), QStringList{QStringLiteral("Belo Horizonte")});
         QCOMPARE(formTovralMain->FFullMap->Width(), 300);
         // Tall map at "Mapa Inteiro": white bands left and right, the map in the middle.

@@ -199,12 +199,53 @@ private slots:
         TStatusLog status;
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));
+        formTovralMain->bCopiar->setFocus();
         formTovralMain->bCopiar->click();
         QCOMPARE(answers.Messages().last(), QStringLiteral("Imagem copiada para a área de transferência"));
         QCOMPARE(status.Shown, QStringList{QStringLiteral("Aguarde. Copiando imagem...")});
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
+        QCOMPARE(atMessage.Focus, formTovralMain->bCopiar);
         const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(copied, formTovralMain->Image->Bitmap().convertToFormat(QImage::Format_RGB32));
+    }
+
+    // Guards against shortcuts that do not run the buttons' handlers, that take a copy of
+    // selected text away from the search box, or that act while the window is disabled.
+    void shortcutsRunTheButtonsHandlers()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        QLineEdit *search = formTovralMain->eCidade;
+        QCOMPARE(QApplication::focusWidget(), search);
+        FDialogs->ConfirmPrinter = false;
+        QTest::keyClick(search, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(search, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(FDialogs->FileQuestions, 1);
+        QCOMPARE(FDialogs->PrinterQuestions, 1);
+
+        // Ctrl+C without selected text copies the map; with a selection it copies the text.
+        answers.AddMessageBoxOk();
+        QTest::keyClick(search, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY(!QGuiApplication::clipboard()->image().isNull());
+        formTovralMain->activateWindow(); // the message box gave the activation back
+        QVERIFY(QTest::qWaitForWindowActive(formTovralMain));
+        search->setText(QStringLiteral("Santos"));
+        search->selectAll();
+        QTest::keyClick(search, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Santos"));
+        QCOMPARE(answers.Messages().size(), 1);
+
+        // Ctrl+F: the search box, its text selected, from wherever the focus was.
+        formTovralMain->cZoom->setFocus();
+        QTest::keyClick(formTovralMain->cZoom, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(search->hasFocus());
+        QCOMPARE(search->selectedText(), QStringLiteral("Santos"));
+
+        formTovralMain->setEnabled(false);
+        QTest::keyClick(formTovralMain, Qt::Key_S, Qt::ControlModifier);
+        formTovralMain->setEnabled(true);
+        QCOMPARE(FDialogs->FileQuestions, 1);
     }
 
     // Guards against asking a question when the map fits, saving another map or size than

@@ -349,8 +349,8 @@ private slots:
         QCOMPARE(Calculate(answers), kNotLocated);
     }
 
-    // Guards against a reopened calculator that keeps the previous choices, and a button
-    // that does not open it modally.
+    // Guards against a reopened calculator that keeps the previous choices, one restored after
+    // being minimised that loses them, and a button that does not open it modally.
     void reopeningResetsBothSides()
     {
         TModalAnswers answers;
@@ -358,15 +358,24 @@ private slots:
         auto &in = formDistancias->In;
         auto &out = formDistancias->Out;
         bool typedApart = false;
+        bool keptWhenRestored = false;
         answers.Add([&](QWidget *modal) {
             ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("santos"), &TformDistancias::cbUFInChange);
             ChooseCity(out, QStringLiteral("Amazonas"), QStringLiteral("equador z"), &TformDistancias::cbUFOutChange);
             // Typing on one side never moves the other.
             typedApart = SelectedEntry(in.lCidades) == QStringLiteral("Santos") && modal == formDistancias;
-            formDistancias->Button2->click();
+            // Restored after being minimised, it keeps both sides' choices.
+            formDistancias->setWindowState(Qt::WindowMinimized);
+            formDistancias->setWindowState(Qt::WindowNoState);
+            keptWhenRestored = SelectedEntry(in.lCidades) == QStringLiteral("Santos") &&
+                               out.cbUF->currentText() == QStringLiteral("Amazonas");
+            // Enter on the focused "Voltar" presses it.
+            formDistancias->Button2->setFocus();
+            QTest::keyClick(formDistancias->Button2, Qt::Key_Return);
         });
         formTovralMain->bCalcDist->click();
         QVERIFY(typedApart);
+        QVERIFY(keptWhenRestored);
         QVERIFY(!formDistancias->isVisible());
 
         QStringList reopened;
