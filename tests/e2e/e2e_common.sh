@@ -21,38 +21,60 @@ run_inside_xvfb() {
   fi
 }
 
+# Polls for up to 60 s (the machine may be busy) until the command given succeeds; false when
+# it never did. Ends as soon as it succeeds.
+#   wait_until visible_windows_at_least 2
+wait_until() {
+  local deadline=$(( $(date +%s) + 60 ))
+  until "$@"; do
+    [ "$(date +%s)" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
 # Makes the work folder $work with a copy of the viewer binary as $work/tovral; on exit the
 # viewer started by start_viewer is ended and the folder removed.
 make_work_folder() {
   work=$(mktemp -d)
-  trap 'kill "${viewer_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+  trap 'kill "${viewer_pid:-}" "${wm_pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
   cp "$1" "$work/tovral"
 }
 
 # How many windows titled "Tovral" are visible (the map window, the picker, the status window).
 visible_windows() { xdotool search --onlyvisible --name '^Tovral$' 2>/dev/null | wc -l; }
+visible_windows_at_least() { [ "$(visible_windows)" -ge "$1" ]; }
+visible_windows_exactly() { [ "$(visible_windows)" -eq "$1" ]; }
+
+# Starts Debian's openbox on the X display and waits until it manages the screen.
+start_window_manager() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  wm_pid=$!
+  wait_until eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' \
+    || fail "openbox did not start"
+}
 
 # Starts $work/tovral on the X display, whatever platform the test suite asks for, and waits
 # until the state picker shows above the map window.
 start_viewer() {
   env -u QT_QPA_PLATFORM "$work/tovral" &
   viewer_pid=$!
-  for _ in $(seq 1 100); do [ "$(visible_windows)" -ge 2 ] && break; sleep 0.1; done
-  [ "$(visible_windows)" -ge 2 ] || fail "the state picker did not appear"
+  wait_until visible_windows_at_least 2 || fail "the state picker did not appear"
   sleep 0.5
 }
 
 # Waits until loading has ended: the picker and the status window are gone again.
 wait_for_loading() {
-  for _ in $(seq 1 100); do [ "$(visible_windows)" -eq 1 ] && break; sleep 0.1; done
+  wait_until visible_windows_exactly 1 || fail "the map was not loaded"
   sleep 1
 }
 
-# Sets X and Y to the screen position of the map window's client area.
+# Sets X and Y to the screen position of the map window's client area (xwininfo's absolute
+# position: xdotool's is off by the frame under a window manager).
 locate_map_window() {
   local window
   window=$(xdotool search --onlyvisible --name '^Tovral$' | head -1)
-  eval "$(xdotool getwindowgeometry --shell "$window")"
+  X=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ { print $NF }')
+  Y=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/ { print $NF }')
 }
 
 # Takes a screenshot (kept as $E2E_SCREENSHOT when that is set) and writes the map view,

@@ -10,7 +10,7 @@ source "$(dirname "$0")/e2e_common.sh"
 viewer=$1
 tool=$2
 
-require_commands xvfb-run xdotool import convert compare
+require_commands xvfb-run xdotool xwininfo import convert compare
 run_inside_xvfb "$0" "$@"
 
 make_work_folder "$viewer"

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# End-to-end run of a person's keyboard path through the viewer, on a virtual X display with a
+# real window manager (openbox): Enter in the state picker; type a city's name and Enter (the
+# view is the full map at 100 % centred on it); type a second name and Enter (the view moves
+# there); a click on the map and the right arrow twice (two pans); Home (the whole map again);
+# Ctrl+S opens the save dialog with Qt's Portuguese texts. Nothing clicks into the edit box:
+# the focus has to be where the program put it.
+#   keyboard_e2e.sh <tovral binary> <tovral-tool binary>
+# With E2E_SCREENSHOTS=<folder> the screens are kept there for a person to look at.
+# Exit codes: 0 passed, 1 failed, 77 skipped (no xvfb-run, xdotool, ImageMagick or openbox).
+set -euo pipefail
+source "$(dirname "$0")/e2e_common.sh"
+viewer=$1
+tool=$2
+
+require_commands xvfb-run xdotool xwininfo xprop import convert compare openbox
+run_inside_xvfb "$0" "$@"
+
+make_work_folder "$viewer"
+QT_QPA_PLATFORM=offscreen "$tool" mkdata "$work/img" --synthetic >/dev/null
+offscreen_tool() { QT_QPA_PLATFORM=offscreen "$tool" "$@"; }
+
+start_window_manager
+start_viewer
+keep_screen() { [ -z "${E2E_SCREENSHOTS:-}" ] || import -window root "$E2E_SCREENSHOTS/$1.png"; }
+keep_screen picker
+# The first state, Tavira Alta (TA).
+xdotool key Return
+wait_for_loading
+locate_map_window
+capture_map_view "$work/whole.png"
+
+# The mean difference of the view from a picture, 0 (equal) to 1.
+difference_from() {
+  compare -metric MAE "$work/view.png" "$1" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true
+}
+# Checks that the view becomes the full map at 100 % around the point "X Y" (polling, since
+# the redraw may take a while on a busy machine).
+expect_view_at() {
+  local point=$1 what=$2 difference
+  offscreen_tool render "$work/img/ta_full.map" --center "${point// /,}" --scale 1 \
+    --size 443x213 -o "$work/expected.png"
+  view_matches() {
+    capture_map_view "$work/view.png"
+    difference=$(difference_from "$work/expected.png")
+    awk -v d="$difference" 'BEGIN { exit !(d < 0.03) }'
+  }
+  wait_until view_matches || { keep_screen failed; fail "$what: the view is not the map at 100 % around $point ($difference)"; }
+  echo "$what: the view is the map at 100 % around $point (difference $difference)"
+}
+
+# Typed straight away: the search box has the focus after the load.
+xdotool type --delay 80 "vila"
+xdotool key Return
+first=$(offscreen_tool locate "$work/img/ta.pts" -44.55 -20.32)
+expect_view_at "$first" "Vila Áurea"
+keep_screen located
+
+# The search box keeps the focus after Enter: the next name can be typed at once.
+xdotool key ctrl+a
+xdotool type --delay 80 "ribei"
+xdotool key Return
+second=$(offscreen_tool locate "$work/img/ta.pts" -44.30 -20.85)
+expect_view_at "$second" "Ribeirão Úmido"
+
+# A click on the map gives it the focus; each arrow key pans a quarter of the view (111
+# pixels at 100 %), the second one after the first one's redraw.
+xdotool mousemove $((X + 156 + 300)) $((Y + 134 + 60)) click 1
+sleep 0.5
+xdotool key Right
+sleep 1
+xdotool key Right
+read -r x y <<<"$second"
+expect_view_at "$((x + 222)) $y" "two pans to the right"
+
+# Home: the whole map again, as after the load.
+xdotool key Home
+whole_again() {
+  capture_map_view "$work/view.png"
+  awk -v d="$(difference_from "$work/whole.png")" 'BEGIN { exit !(d < 0.005) }'
+}
+wait_until whole_again || fail "Home did not show the whole map again"
+echo "Home: the whole map again"
+
+# Ctrl+S: the save dialog, in Portuguese.
+xdotool key ctrl+s
+save_dialog_shown() { xdotool search --onlyvisible --name '^Salvar como$' >/dev/null 2>&1; }
+wait_until save_dialog_shown || fail "Ctrl+S did not open the save dialog titled \"Salvar como\""
+sleep 1
+keep_screen save-dialog
+echo "Ctrl+S: the save dialog \"Salvar como\""
+xdotool key Escape
+echo "PASSED"
