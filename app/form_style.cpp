@@ -74,14 +74,11 @@ private:
     QPushButton &FButton;
 };
 
-// Qt's own texts in Brazilian Portuguese, when the translation is installed, and its dates
-// and numbers (the file dialog's columns) in the Brazilian form.
+// Qt's own texts in Brazilian Portuguese, when the translation is installed.
 void UseBrazilianPortuguese(QApplication &application)
 {
-    const QLocale brazilian(QLocale::Portuguese, QLocale::Brazil);
-    QLocale::setDefault(brazilian);
     auto *translation = new QTranslator(&application);
-    if (translation->load(brazilian, QStringLiteral("qtbase"),
+    if (translation->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translation);
     else
