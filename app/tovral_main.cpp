@@ -5,12 +5,12 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QSignalBlocker>
