@@ -51,7 +51,7 @@ case $check in
     require_commands lintian
     find_package_file "$1"
     # lintian exits non-zero on errors; warnings are shown but do not fail the check.
-    lintian --no-tag-display-limit "$package" || fail "lintian reports errors"
+    lintian --tag-display-limit 0 "$package" || fail "lintian reports errors"
     ;;
   validate)
     require_commands desktop-file-validate appstreamcli
