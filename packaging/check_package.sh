@@ -39,7 +39,7 @@ start_packaged_viewer() {
 
 case $check in
   build)
-    require_commands cpack dpkg-deb dpkg-shlibdeps fakeroot file
+    require_commands cpack dpkg-deb dpkg-shlibdeps file
     rm -rf "$2" && mkdir -p "$2"
     cpack --config "$1/CPackConfig.cmake" -B "$2" >"$2/cpack.log" 2>&1 ||
       { cat "$2/cpack.log"; fail "cpack could not make the package"; }
