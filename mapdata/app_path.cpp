@@ -5,7 +5,10 @@
 
 namespace {
 // The folder of the running executable with a trailing '/', or "" when the link to the
-// executable cannot be read (data paths then resolve against the working folder).
+// executable cannot be read (data paths then resolve against the working folder). The kernel
+// resolves /proc/self/exe to the executable's real path, every symbolic link followed, so a
+// start through an installed link (bin/tovral to lib/tovral/tovral) still finds img/ beside the
+// executable itself. The Windows counterpart is GetModuleFileNameW(nullptr, ...).
 QString ExecutableFolder()
 {
     std::error_code error;

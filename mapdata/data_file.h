@@ -10,6 +10,8 @@ class QIODevice;
 // such as /dev/zero would feed it bytes without end.
 // Throws TovralError "Cannot open file <native path>" when the file cannot be opened, with
 // the reason appended when it is something other than a regular file.
+// The non-blocking open and fstat are POSIX; the Windows counterpart is CreateFileW followed
+// by GetFileType, accepting only FILE_TYPE_DISK.
 void OpenDataFile(QFile &file, const QString &path);
 
 // The native path of the file behind a stream, for error messages; "(stream)" for a device
