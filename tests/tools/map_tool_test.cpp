@@ -120,6 +120,8 @@ TEST_F(MapTool, RefusesBadArguments)
         {"unknown option", {"render", MapPath, "--zoom", "1", "-o", Path("a.png")}, "render"},
         {"missing map", {"render", Path("none.map"), "--scale", "1", "--size", "10x10", "-o", Path("a.png")}, "render"},
         {"tile too small", {"mkmap", Path("picture.png"), "-o", Path("b.map"), "--tile", "0"}, "mkmap"},
+        {"tile larger than a map tile may be",
+         {"mkmap", Path("picture.png"), "-o", Path("b.map"), "--tile", QString::number(kMaxTileSide + 1)}, "mkmap"},
         {"quality too high", {"mkmap", Path("picture.png"), "-o", Path("b.map"), "--quality", "101"}, "mkmap"},
         {"not a picture", {"mkmap", MapPath, "-o", Path("b.map")}, "mkmap"},
         {"unknown file type", {"info", Path("picture.png")}, "info"},
