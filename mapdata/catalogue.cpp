@@ -153,15 +153,13 @@ QByteArray EncodeCp1252(const QString &text)
 // ---------------------------------------------------------------------------------------
 
 namespace {
-// The whole Brazilian city catalogue takes well under 1 MiB; anything far larger is no
-// catalogue, and reading it whole could exhaust memory.
-constexpr qint64 kMaxCatalogueBytes = 64 * 1024 * 1024;
-
-QStringList SplitLines(const QString &text)
+// The lines of text, up to maxLines + 1 of them: a caller that finds more than maxLines
+// knows the text holds too many without paying for the rest.
+QStringList SplitLines(const QString &text, int maxLines)
 {
     QStringList lines;
     qsizetype lineStart = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = 0; i < text.size() && lines.size() <= maxLines; ++i) {
         const QChar c = text[i];
         if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
             continue;
@@ -170,7 +168,7 @@ QStringList SplitLines(const QString &text)
             ++i;
         lineStart = i + 1;
     }
-    if (lineStart < text.size())
+    if (lineStart < text.size() && lines.size() <= maxLines)
         lines.append(text.mid(lineStart));
     return lines;
 }
@@ -186,7 +184,11 @@ QStringList ReadCatalogueLines(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw TovralError(QStringLiteral("Cannot read file %1").arg(QDir::toNativeSeparators(path)));
-    return SplitLines(DecodeCp1252(bytes));
+    QStringList lines = SplitLines(DecodeCp1252(bytes), kMaxCatalogueLines);
+    if (lines.size() > kMaxCatalogueLines)
+        throw TovralError(QStringLiteral("Cannot read file %1: it holds more lines than a catalogue may hold (%2)")
+                              .arg(QDir::toNativeSeparators(path)).arg(kMaxCatalogueLines));
+    return lines;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -98,10 +98,10 @@ private:
     QString FName;
 };
 
-// Refuses a tile whose rectangle is empty or leaves the picture, or whose entry (length and
-// JPEG stream) leaves the data blob.
-void CheckTile(const TMapFileReader &reader, const TMapTile &tile, int index, int32_t width,
-               int32_t height, const QByteArray &blob)
+// Refuses a tile whose rectangle is empty, leaves the picture or is larger than a tile may
+// be, or whose entry (length and JPEG stream) leaves the data blob. Returns the stream's length.
+int32_t CheckTile(const TMapFileReader &reader, const TMapTile &tile, int index, int32_t width,
+                  int32_t height, const QByteArray &blob)
 {
     if (tile.Left < 0 || tile.Top < 0 || tile.Left >= tile.Right || tile.Top >= tile.Bottom
         || tile.Right > width || tile.Bottom > height)
@@ -109,6 +109,9 @@ void CheckTile(const TMapFileReader &reader, const TMapTile &tile, int index, in
                                      "the %6 x %7 picture")
                           .arg(index).arg(tile.Left).arg(tile.Top).arg(tile.Right).arg(tile.Bottom)
                           .arg(width).arg(height));
+    if (tile.Right - tile.Left > kMaxTileSide || tile.Bottom - tile.Top > kMaxTileSide)
+        reader.Refuse(QStringLiteral("tile %1 is %2 x %3 pixels, beyond the limit of %4 pixels a side")
+                          .arg(index).arg(tile.Right - tile.Left).arg(tile.Bottom - tile.Top).arg(kMaxTileSide));
     if (tile.Offset < 0 || qint64(tile.Offset) + 4 > blob.size())
         reader.Refuse(QStringLiteral("tile %1 starts at byte %2, outside the %3-byte data block")
                           .arg(index).arg(tile.Offset).arg(blob.size()));
@@ -116,6 +119,7 @@ void CheckTile(const TMapFileReader &reader, const TMapTile &tile, int index, in
     if (length <= 0 || qint64(tile.Offset) + 4 + length > blob.size())
         reader.Refuse(QStringLiteral("tile %1 holds %2 bytes at byte %3, outside the %4-byte data block")
                           .arg(index).arg(length).arg(tile.Offset).arg(blob.size()));
+    return length;
 }
 
 // Where RenderRegion draws: the source region [X0, X1) x [Y0, Y1) in picture pixels and the
@@ -243,6 +247,12 @@ void TMapImage::LoadFromStream(QIODevice &stream)
                           .arg(indexBytes).arg(kMapTileBytes));
     if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide)
         reader.Refuse(QStringLiteral("its picture size %1 x %2 is impossible").arg(width).arg(height));
+    if ((long long)width * height > kMaxMapPixels)
+        reader.Refuse(QStringLiteral("its picture of %1 x %2 pixels is larger than the limit of %3 pixels")
+                          .arg(width).arg(height).arg(kMaxMapPixels));
+    if (indexBytes / kMapTileBytes > kMaxMapTiles)
+        reader.Refuse(QStringLiteral("its %1 tiles are more than the limit of %2")
+                          .arg(indexBytes / kMapTileBytes).arg(kMaxMapTiles));
 
     const QByteArray index = reader.ReadBytes(indexBytes, "tile index");
     const int32_t dataBytes = reader.ReadInt32("data size");
@@ -251,6 +261,8 @@ void TMapImage::LoadFromStream(QIODevice &stream)
     QByteArray blob = reader.ReadBytes(dataBytes, "data block");
 
     std::vector<TMapTile> tiles(size_t(indexBytes / kMapTileBytes));
+    long long tilePixels = 0;
+    long long streamBytes = 0;
     for (size_t i = 0; i < tiles.size(); ++i) {
         const char *record = index.constData() + i * kMapTileBytes;
         TMapTile &tile = tiles[i];
@@ -259,8 +271,16 @@ void TMapImage::LoadFromStream(QIODevice &stream)
         tile.Right = LittleEndianInt32(record + 8);
         tile.Bottom = LittleEndianInt32(record + 12);
         tile.Offset = LittleEndianInt32(record + 16);
-        CheckTile(reader, tile, int(i), width, height, blob);
+        streamBytes += CheckTile(reader, tile, int(i), width, height, blob);
+        tilePixels += (long long)(tile.Right - tile.Left) * (tile.Bottom - tile.Top);
     }
+    if (streamBytes > kMaxMapStreamBytes)
+        reader.Refuse(QStringLiteral("its tiles hold %1 bytes of JPEG data in all, a shared stream counted "
+                                     "for each tile, more than the limit of %2 bytes")
+                          .arg(streamBytes).arg(kMaxMapStreamBytes));
+    if (tilePixels > kMaxMapPixels)
+        reader.Refuse(QStringLiteral("its tiles cover %1 pixels in all, more than the limit of %2 pixels")
+                          .arg(tilePixels).arg(kMaxMapPixels));
 
     FWidth = width;
     FHeight = height;

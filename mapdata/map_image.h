@@ -27,6 +27,20 @@ struct TMapTile {
 
 constexpr int kMapTileBytes = 20;
 
+// The most work one .map may ask of the renderer: a view decodes every tile it touches whole,
+// so a small file whose tiles share one stream could otherwise demand hours of decoding.
+// LoadFromStream refuses a file beyond any of them. The largest real map is about 60
+// megapixels, in tiles of 256 x 256.
+// The picture's area, and the area of all its tiles together (tiles may overlap).
+constexpr long long kMaxMapPixels = 128ll * 1024 * 1024;
+// A tile's width and height: a tile is decoded whole into a picture of 4 bytes a pixel.
+constexpr int kMaxTileSide = 4096;
+// Tiles in one file: each costs a decode of its own, however small it is.
+constexpr int kMaxMapTiles = 65536;
+// The JPEG bytes of all tiles together, a stream counted once for each tile that shares it:
+// the decoding time of a tile grows with its stream as well as with its area.
+constexpr long long kMaxMapStreamBytes = 32ll * 1024 * 1024;
+
 // One tiled map picture (<uf>_light.map or <uf>_full.map) held compressed in memory.
 // Rectangles passed to the renderer are QRects; their exclusive right and bottom edges are
 // x() + width() and y() + height().
@@ -35,8 +49,9 @@ public:
     // Opens the file read-only and loads it; "Cannot open file <native path>" when it cannot.
     void LoadFromFile(const QString &fileName);
     // Replaces the whole content. A malformed file (short, impossible sizes, tiles outside the
-    // picture or entries outside the data block) throws TovralError naming the file and leaves
-    // the object empty: Width and Height 0, no tiles. Band order is not checked here.
+    // picture or entries outside the data block) or one beyond the limits above throws
+    // TovralError naming the file (and the limit) and leaves the object empty: Width and
+    // Height 0, no tiles. Band order is not checked here.
     void LoadFromStream(QIODevice &stream);
     // Releases the index and the blob; Width and Height keep their values.
     void Clear();

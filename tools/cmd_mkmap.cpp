@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QImageReader>
 
+#include "mapdata/map_image.h"
 #include "tools/map_writer.h"
 #include "tools/tool_arguments.h"
 
@@ -18,11 +19,16 @@ int RunMkmap(const QStringList &arguments)
     if (args.Positional.size() != 1)
         args.Fail(QStringLiteral("expected one picture file"));
     const QString output = args.Required(QStringLiteral("-o"));
-    const int tileSize = args.Integer(QStringLiteral("--tile"), 256, 8, 4096);
+    const int tileSize = args.Integer(QStringLiteral("--tile"), 256, 8, kMaxTileSide);
     const int quality = args.Integer(QStringLiteral("--quality"), 80, 1, 100);
 
     QImageReader reader(args.Positional[0]);
     reader.setAllocationLimit(kPictureAllocationLimitMiB);
+    // Checked before the picture is read: a map larger than this would be refused by the viewer.
+    if (const QSize size = reader.size(); (long long)size.width() * size.height() > kMaxMapPixels)
+        args.Fail(QStringLiteral("picture %1 of %2 x %3 pixels is larger than a map may be (%4 pixels)")
+                      .arg(QDir::toNativeSeparators(args.Positional[0])).arg(size.width()).arg(size.height())
+                      .arg(kMaxMapPixels));
     const QImage picture = reader.read();
     if (picture.isNull())
         args.Fail(QStringLiteral("cannot read picture %1: %2")

@@ -3,10 +3,14 @@
 //   BM_DecodeTiles    every tile of the full map, in megapixels per second;
 //   BM_DecodeLarge    one 4000 x 3000 JPEG of the same picture (the djpeg comparison's file);
 //   BM_RenderView     a 1920 x 1080 view at each zoom level (20 % .. 120 %) with the viewer's
-//                     light/full choice, plain and high quality.
+//                     light/full choice, plain and high quality;
+//   BM_RenderLimitMap the whole of the costliest map the loader accepts (goal: about 2 s at
+//                     most): tiles of the largest side covering the largest area, all sharing
+//                     one stream of noise, as large as the JPEG byte limit allows.
 // map_image_bench --write-tiles DIR writes the tiles and the large JPEG as files for
 // compare_djpeg.sh, then exits; --write-views DIR writes every rendered view as a PNG, so that
 // two builds can be compared byte for byte.
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -176,6 +180,60 @@ BENCHMARK(BM_RenderView)
     ->ArgNames({"zoom", "hq"})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(1.0);
+
+// A map of kMaxMapPixels in tiles of kMaxTileSide whose entries all share one JPEG of random
+// pixels, at the best quality that keeps the tiles' bytes in all within kMaxMapStreamBytes.
+TMapImage LimitMap()
+{
+    constexpr int kSide = kMaxTileSide;
+    constexpr int kColumns = 4;
+    constexpr int kRows = int(kMaxMapPixels / (1ll * kSide * kSide * kColumns));
+    constexpr long long kTiles = 1ll * kColumns * kRows;
+    QImage noise(kSide, kSide, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < kSide; ++y)
+        random.fillRange(reinterpret_cast<quint32 *>(noise.scanLine(y)), kSide);
+    QByteArray stream;
+    for (int quality = 95; quality > 0 && (stream.isEmpty() || stream.size() * kTiles > kMaxMapStreamBytes); quality -= 5)
+        stream = EncodeJpeg(noise, quality);
+
+    const auto int32 = [](QByteArray &bytes, int32_t value) {
+        const qint32 little = qToLittleEndian<qint32>(value);
+        bytes.append(reinterpret_cast<const char *>(&little), 4);
+    };
+    QByteArray file;
+    int32(file, int32_t(kTiles * kMapTileBytes));
+    int32(file, kSide * kColumns);
+    int32(file, kSide * kRows);
+    for (int row = 0; row < kRows; ++row)
+        for (int column = 0; column < kColumns; ++column)
+            for (const int32_t value : {column * kSide, row * kSide, (column + 1) * kSide, (row + 1) * kSide, 0})
+                int32(file, value);
+    int32(file, int32_t(stream.size() + 4));
+    int32(file, int32_t(stream.size()));
+    file += stream;
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::ReadOnly);
+    TMapImage map;
+    map.LoadFromStream(buffer);
+    return map;
+}
+
+void BM_RenderLimitMap(benchmark::State &state)
+{
+    TMapImage map = LimitMap();
+    map.ProcessMessages = [] {};
+    const long double scale = 1000.0L / map.Width();
+    QImage view(1000, int(map.Height() * scale), QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&view);
+        painter.setBrush(Qt::white);
+        map.Draw(true, QPoint(map.Width() / 2, map.Height() / 2), view.rect(), scale, painter);
+    }
+    state.counters["megapixels"] = double(map.Width()) * map.Height() / 1.0e6;
+    state.counters["stream_bytes"] = double(map.Data().size() - 4);
+}
+BENCHMARK(BM_RenderLimitMap)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Writes every tile of the full map as DIR/tile_NNNN.jpg and the large JPEG as DIR/large.jpg.
 int WriteTiles(const QString &folder)

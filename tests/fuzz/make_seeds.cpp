@@ -54,6 +54,19 @@ void MapSeeds(TSeedFolder &seeds, const QTemporaryDir &scratch)
     // Tiles that are not square, and one tile whose entry is no JPEG stream.
     seeds.Add(GridMap(TestPicture(30, 20), 17, 7, 30).Bytes());
     seeds.Add(GridMap(TestPicture(16, 16), 8, 8, 30, {2}).Bytes());
+    // Tiles that all share one stream (a fair way to write identical tiles), and the same
+    // layout just beyond the limits on the picture's area and on a tile's side.
+    TRawMap shared = GridMap(TestPicture(32, 16), 8, 8, 30);
+    for (TMapTile &tile : shared.Tiles)
+        tile.Offset = 0;
+    seeds.Add(shared.Bytes());
+    TRawMap vast = shared;
+    vast.Width = kMaxTileSide * 4;
+    vast.Height = int32_t(kMaxMapPixels / vast.Width + 1);
+    seeds.Add(vast.Bytes());
+    TRawMap wideTile = shared;
+    wideTile.Width = wideTile.Tiles[0].Right = kMaxTileSide + 1;
+    seeds.Add(wideTile.Bytes());
 }
 
 void PtsSeeds(TSeedFolder &seeds, const QTemporaryDir &scratch)

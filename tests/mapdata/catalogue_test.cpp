@@ -167,17 +167,19 @@ TEST_F(CatalogueFile, MissingFileNamesThePath)
     }
 }
 
-// Guards against a hang or an unbounded read: a FIFO (which would block until a writer came),
-// a device, a folder and a file far larger than any catalogue are refused with their path.
+// Guards against a hang or unbounded work: a FIFO (which would block until a writer came),
+// a device, a folder, a file larger than any catalogue and one of more lines than any
+// catalogue are refused with their path.
 TEST_F(CatalogueFile, RefusesWhatIsNoCatalogueFile)
 {
     const QString fifo = dir.filePath(QStringLiteral("fifo.txt"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString huge = dir.filePath(QStringLiteral("huge.txt"));
     QFile sparse(huge);
-    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(65 * 1024 * 1024));
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(kMaxCatalogueBytes + 1));
     sparse.close();
-    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), dir.path(), huge}) {
+    const QString manyLines = Write(QByteArray(kMaxCatalogueLines, '\n') + "last");
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), dir.path(), huge, manyLines}) {
         try {
             ReadCatalogueLines(path);
             ADD_FAILURE() << "accepted " << path.toStdString();
@@ -186,6 +188,10 @@ TEST_F(CatalogueFile, RefusesWhatIsNoCatalogueFile)
             EXPECT_TRUE(error.Message().contains(path)) << error.what();
         }
     }
+    // A catalogue of exactly the most lines keeps every one of them, the last included.
+    const QStringList atLimit = ReadCatalogueLines(Write(QByteArray(kMaxCatalogueLines - 1, '\n') + "last"));
+    ASSERT_EQ(atLimit.size(), kMaxCatalogueLines);
+    EXPECT_EQ(atLimit.back(), QStringLiteral("last"));
 }
 
 // Display names, codes and the next code, with lower-case and repeated codes in the file.

@@ -67,6 +67,31 @@ const std::vector<THostileCase> &HostileCases()
         {"tile left of the picture", [] { TRawMap m = SmallGoodMap(); m.Tiles[0].Left = -1; return m.Bytes(); }},
         {"empty tile", [] { TRawMap m = SmallGoodMap(); m.Tiles[0].Right = m.Tiles[0].Left; return m.Bytes(); }},
         {"inverted tile", [] { TRawMap m = SmallGoodMap(); std::swap(m.Tiles[2].Top, m.Tiles[2].Bottom); return m.Bytes(); }},
+        // Files that are well formed but ask for more decoding than any view may cost.
+        {"picture area beyond the limit", [] {
+             TRawMap m = SmallGoodMap();
+             m.Width = 4 * kMaxTileSide;
+             m.Height = int32_t(kMaxMapPixels / m.Width + 1);
+             return m.Bytes();
+         }},
+        {"tile wider than the limit", [] { TRawMap m = SmallGoodMap(); m.Width = m.Tiles[0].Right = kMaxTileSide + 1; return m.Bytes(); }},
+        {"tiles sharing one stream, overlapping beyond the limit in all", [] {
+             TRawMap m = SmallGoodMap();
+             m.Width = m.Height = kMaxTileSide;
+             const TMapTile whole{0, 0, kMaxTileSide, kMaxTileSide, m.Tiles[0].Offset};
+             m.Tiles.assign(size_t(kMaxMapPixels / (kMaxTileSide * kMaxTileSide) + 1), whole);
+             return m.Bytes();
+         }},
+        {"tiles sharing one stream beyond the JPEG byte limit in all", [] {
+             TRawMap m = SmallGoodMap();
+             constexpr int32_t kStreamBytes = 1 << 20;
+             const int32_t offset = m.AddEntry(QByteArray(kStreamBytes, 'j'));
+             m.Tiles.assign(size_t(kMaxMapStreamBytes / kStreamBytes + 1), m.Tiles[0]);
+             for (TMapTile &tile : m.Tiles)
+                 tile.Offset = offset;
+             return m.Bytes();
+         }},
+        {"more tiles than the limit", [] { TRawMap m = SmallGoodMap(); m.Tiles.assign(kMaxMapTiles + 1, m.Tiles.back()); return m.Bytes(); }},
     };
     return cases;
 }

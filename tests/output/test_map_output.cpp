@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -15,6 +16,9 @@
 #include <QTest>
 #include <QtEndian>
 #include <memory>
+
+#include <signal.h>
+#include <unistd.h>
 
 #include "app/tovral_main.h"
 #include "app/view_image.h"
@@ -153,6 +157,38 @@ TModalAnswers::TAnswer RecordStateAtMessage(TStateAtMessage &state)
         state.MapEnabled = formTovralMain->isEnabled();
         state.Focus = formTovralMain->focusWidget();
     };
+}
+
+// This program run as the viewer that killedOutputLeavesTheOldFiles kills: the data folder
+// and the output folder are given in these variables.
+constexpr char kKilledDataVariable[] = "TOVRAL_KILLED_DATA";
+constexpr char kKilledOutVariable[] = "TOVRAL_KILLED_OUT";
+const QString kKilledPicture = QStringLiteral("map.jpg");
+const QString kKilledDocument = QStringLiteral("map.pdf");
+
+// Saves the whole map and prints it to PDF, over and over, until it is killed.
+int SaveAndPrintUntilKilled(int argc, char *argv[])
+{
+    const std::unique_ptr<TTovralApplication> application = StartOffscreenApplication(argc, argv);
+    const QDir out(qEnvironmentVariable(kKilledOutVariable));
+    AppPath = qEnvironmentVariable(kKilledDataVariable) + QLatin1Char('/');
+    TViewerWindows windows;
+    TAnsweredOutputDialogs dialogs(out.filePath(kKilledDocument));
+    dialogs.FileName = out.filePath(kKilledPicture);
+    formTovralMain->OutputDialogs = &dialogs;
+    TModalAnswers answers;
+    if (!ShowWithState(answers, QStringLiteral("São Paulo")))
+        return 2;
+    for (;;) {
+        formTovralMain->bSaveIMG->click();
+        formTovralMain->bPrint->click();
+    }
+}
+
+// A PDF file whose writer got to its end.
+bool CompletePdf(const QByteArray &bytes)
+{
+    return bytes.startsWith("%PDF-") && bytes.trimmed().endsWith("%%EOF");
 }
 } // namespace
 
@@ -425,6 +461,68 @@ private slots:
                  (QStringList{QStringLiteral("filler"), QStringLiteral("old.jpg"), QStringLiteral("old.pdf")}));
     }
 
+    // Guards against a viewer killed while it saves or prints leaving a cut-off file in place
+    // of the old one, and against the temporary file it leaves behind breaking a later save
+    // or print, or being taken for the file.
+    void killedOutputLeavesTheOldFiles()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        QDir out(FOut.filePath(QStringLiteral("killed")));
+        QVERIFY(out.mkpath(QStringLiteral(".")));
+        FDialogs->FileName = out.filePath(QStringLiteral("whole.jpg"));
+        formTovralMain->bSaveIMG->click();
+        const QByteArray whole = ReadFile(FDialogs->FileName);
+        QVERIFY(!whole.isEmpty());
+        QVERIFY(out.remove(QStringLiteral("whole.jpg")));
+
+        const QByteArray oldPicture("the user's old picture"), oldDocument("the user's old document");
+        WriteFile(out.filePath(kKilledPicture), oldPicture);
+        WriteFile(out.filePath(kKilledDocument), oldDocument);
+        const QStringList targets{kKilledPicture, kKilledDocument};
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1String(kKilledDataVariable), AppPath);
+        environment.insert(QLatin1String(kKilledOutVariable), out.path());
+        int killedMidWrite = 0;
+        for (int run = 0; run < 4; ++run) {
+            QProcess viewer;
+            viewer.setProcessEnvironment(environment);
+            viewer.start(QCoreApplication::applicationFilePath(), {});
+            QVERIFY(viewer.waitForStarted());
+            // Killed the moment a temporary file of a save or a print is seen.
+            QElapsedTimer waited;
+            waited.start();
+            const int straysBefore = int(out.entryList(QDir::Files).size());
+            while (int(out.entryList(QDir::Files).size()) == straysBefore && waited.elapsed() < 120000)
+                usleep(200);
+            ::kill(pid_t(viewer.processId()), SIGKILL);
+            QVERIFY(viewer.waitForFinished());
+            QCOMPARE(viewer.exitStatus(), QProcess::CrashExit);
+            killedMidWrite += int(out.entryList(QDir::Files).size()) > straysBefore;
+
+            const QByteArray picture = ReadFile(out.filePath(kKilledPicture));
+            QVERIFY2(picture == oldPicture || picture == whole, "the picture is the old one or a whole new one");
+            const QByteArray document = ReadFile(out.filePath(kKilledDocument));
+            QVERIFY2(document == oldDocument || CompletePdf(document), "the document is the old one or a whole new one");
+        }
+        QVERIFY(killedMidWrite > 0);
+        const QStringList strays = out.entryList(QDir::Files);
+        for (const QString &name : strays)
+            QVERIFY2(targets.contains(name) || name.startsWith(kKilledPicture + QLatin1Char('.'))
+                         || name.startsWith(kKilledDocument + QLatin1Char('.')),
+                     qPrintable(name));
+
+        // A later save and print go through beside the strays, which they leave alone.
+        FDialogs->FileName = out.filePath(kKilledPicture);
+        formTovralMain->bSaveIMG->click();
+        FDialogs->PdfPrinter.setOutputFileName(out.filePath(kKilledDocument));
+        formTovralMain->bPrint->click();
+        QCOMPARE(answers.Messages().size(), 0);
+        QCOMPARE(ReadFile(out.filePath(kKilledPicture)), whole);
+        QVERIFY(CompletePdf(ReadFile(out.filePath(kKilledDocument))));
+        QCOMPARE(out.entryList(QDir::Files), strays);
+    }
+
     // Guards against a printer that cannot start a job going unreported, or leaving the
     // status window up and the map window disabled.
     void failingPrinterIsReported()
@@ -524,6 +622,8 @@ private slots:
 
 int main(int argc, char *argv[])
 {
+    if (qEnvironmentVariableIsSet(kKilledOutVariable))
+        return SaveAndPrintUntilKilled(argc, argv);
     return RunViewerTests<TestMapOutput>(argc, argv);
 }
 

@@ -120,6 +120,8 @@ TEST_F(MapTool, RefusesBadArguments)
         {"unknown option", {"render", MapPath, "--zoom", "1", "-o", Path("a.png")}, "render"},
         {"missing map", {"render", Path("none.map"), "--scale", "1", "--size", "10x10", "-o", Path("a.png")}, "render"},
         {"tile too small", {"mkmap", Path("picture.png"), "-o", Path("b.map"), "--tile", "0"}, "mkmap"},
+        {"tile larger than a map tile may be",
+         {"mkmap", Path("picture.png"), "-o", Path("b.map"), "--tile", QString::number(kMaxTileSide + 1)}, "mkmap"},
         {"quality too high", {"mkmap", Path("picture.png"), "-o", Path("b.map"), "--quality", "101"}, "mkmap"},
         {"not a picture", {"mkmap", MapPath, "-o", Path("b.map")}, "mkmap"},
         {"unknown file type", {"info", Path("picture.png")}, "info"},
@@ -132,7 +134,8 @@ TEST_F(MapTool, RefusesBadArguments)
 }
 
 // Guards against info passing files the viewer refuses or cannot draw correctly: hostile
-// headers, a broken band order, and (with --deep only) a tile of the wrong size.
+// headers, a picture beyond the limits (named in the refusal), a broken band order, and (with
+// --deep only) a tile of the wrong size.
 TEST_F(MapTool, InfoFailsOnFilesTheViewerCannotUse)
 {
     TRawMap truncated = GridMap(Picture, 128, 128);
@@ -148,6 +151,12 @@ TEST_F(MapTool, InfoFailsOnFilesTheViewerCannotUse)
     TRawMap gap = GridMap(Picture, 128, 128);
     gap.Tiles.erase(gap.Tiles.begin() + 2); // the first band stops short of the width
     ExpectFailure(RunTool({"info", WriteFile(dir, "gap.map", gap.Bytes())}), "info", "band with a gap");
+
+    TRawMap tooLarge = GridMap(Picture, 128, 128);
+    tooLarge.Height = int32_t(kMaxMapPixels / tooLarge.Width + 1);
+    const TToolRun large = RunTool({"info", WriteFile(dir, "large.map", tooLarge.Bytes()), "--deep"});
+    ExpectFailure(large, "info", "picture beyond the area limit");
+    EXPECT_TRUE(large.ErrLines.value(0).contains(QString::number(kMaxMapPixels))) << large.ErrLines.value(0).toStdString();
 
     TRawMap wrongSize = GridMap(Picture, 128, 128);
     wrongSize.Tiles[3].Offset = wrongSize.AddEntry(EncodeJpeg(TestPicture(10, 10)));
