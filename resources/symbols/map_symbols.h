@@ -29,7 +29,7 @@ QColor Sea();            // page ground outside all land
 QColor ForeignLand();    // neighbouring countries
 QColor OtherStateLand(); // neighbouring states of Brazil
 QColor StateLand();      // the state the map is about
-QColor StateEdge();      // band along the inside of the state's outline on the light map
+QColor StateEdge();      // band along the inside of the state's land borders on the light map
 QColor CapitalArea();    // the capital's filled area
 QColor LakeFill();
 // Line colours.

@@ -25,6 +25,9 @@ constexpr double kPictureMargin = 3;   // labels and shields keep this far from 
 // A route that ends this many pixels or fewer beyond the edge of a town's symbol ends at the
 // town: the geodata's waypoints often stop a little short of the seat's position.
 constexpr qreal kRoadSnapReach = 6;
+// The light map draws capitals this much larger, so that they still show when it is reduced
+// to fit a window.
+constexpr qreal kLightCapitalGrowth = 1.25;
 // The light map shows the neighbouring states' towns from this population up.
 constexpr long long kLightNeighbourTownPopulation = 50000;
 
@@ -289,7 +292,8 @@ void TStateScene::CollectTowns(const TGeodata &data)
         town.UF = municipality.UF;
         town.Population = municipality.Population;
         town.Class = TownClassOf(municipality.Population);
-        town.Radius = town.Capital ? CapitalRadius(town.Population) : TownSymbolRadius(town.Class);
+        town.Radius = town.Capital ? CapitalRadius(town.Population) * (FMap == TMapScale::Light ? kLightCapitalGrowth : 1)
+                                   : TownSymbolRadius(town.Class);
         if (!picture.contains(town.Pixel) || (town.OwnState && town.Name == kNoronhaName))
             continue;
         if (FMap == TMapScale::Light && !town.OwnState && town.Population < kLightNeighbourTownPopulation)
@@ -554,7 +558,7 @@ void TStateScene::Draw(QPainter &painter, const QRectF &band) const
     fill(FOtherStates, OtherStateLand());
     fill({FState}, StateLand());
     if (FMap == TMapScale::Light && FState.Bounds.intersects(visible))
-        DrawStateEdge(painter);
+        DrawStateEdge(painter, visible);
     for (const TAreaItem &lake : FLakes)
         if (lake.Bounds.intersects(visible))
             DrawLake(painter, lake.Path);
@@ -614,15 +618,19 @@ void TStateScene::Draw(QPainter &painter, const QRectF &band) const
         DrawInset(painter);
 }
 
-// A band of colour along the inside of the state's outline, so that the state stands out
-// from its neighbours when the light map is reduced to fit a window.
-void TStateScene::DrawStateEdge(QPainter &painter) const
+// A band of colour along the inside of the state's land borders (the coast stands out against
+// the sea already), so that the state stands out from its neighbours when the light map is
+// reduced to fit a window.
+void TStateScene::DrawStateEdge(QPainter &painter, const QRectF &visible) const
 {
     painter.save();
     painter.setClipPath(FState.Path, Qt::IntersectClip);
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(StateEdge(), 14, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawPath(FState.Path);
+    painter.setPen(QPen(StateEdge(), 12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (const std::vector<TLineItem> *lines : {&FInterstate, &FInternational})
+        for (const TLineItem &line : *lines)
+            if (line.Bounds.intersects(visible))
+                painter.drawPolyline(line.Line);
     painter.restore();
 }
 

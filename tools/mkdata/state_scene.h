@@ -105,7 +105,7 @@ private:
     void PlaceNamesAndShields(const TGeodata &data);
     void PlaceAreaNames(const TGeodata &data, TCollisionGrid &taken);
     void Draw(QPainter &painter, const QRectF &visible) const;
-    void DrawStateEdge(QPainter &painter) const;
+    void DrawStateEdge(QPainter &painter, const QRectF &visible) const;
     void DrawTitle(QPainter &painter) const;
     void DrawInset(QPainter &painter) const;
 
