@@ -99,7 +99,7 @@ TEST(SmoothLine, PassesThroughEveryVertexAndIsTheSameBothWays)
         for (const QPointF &vertex : line)
             EXPECT_TRUE(std::count(curve.begin(), curve.end(), vertex) > 0) << vertex.x() << "," << vertex.y();
         for (int i = 1; i < curve.size(); ++i)
-            EXPECT_LE(QLineF(curve[i - 1], curve[i]).length(), 5.0);
+            EXPECT_LE(QLineF(curve[i - 1], curve[i]).length(), 6.0);
         QPolygonF reversed(line.rbegin(), line.rend());
         QPolygonF back = SmoothLine(reversed);
         std::reverse(back.begin(), back.end());

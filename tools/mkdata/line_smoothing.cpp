@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr qreal kSampleSpacing = 2.5; // pixels between two samples of the curve
+constexpr qreal kSampleSpacing = 4; // pixels between two samples of the curve
 constexpr int kMaxSamplesPerSegment = 16;
 
 qreal Length(QPointF v) { return std::hypot(v.x(), v.y()); }
@@ -48,7 +48,7 @@ QPolygonF SmoothLine(const QPolygonF &line)
         const QPointF p0 = vertex(s), p1 = vertex(s + 1);
         const qreal chord = Length(p1 - p0);
         const QPointF m0 = tangents[size_t(s)] * chord, m1 = tangents[size_t((s + 1) % n)] * chord;
-        const int samples = std::clamp(int(chord / kSampleSpacing), 1, kMaxSamplesPerSegment);
+        const int samples = std::clamp(int(std::ceil(chord / kSampleSpacing)), 1, kMaxSamplesPerSegment);
         curve << p0;
         for (int k = 1; k < samples; ++k) {
             const qreal t = qreal(k) / samples, t2 = t * t, t3 = t2 * t;

@@ -51,6 +51,16 @@ TLineItem LineItem(const QPolygonF &pixels, int importance = 0, TRoadClass roadC
     return {pixels, pixels.boundingRect(), importance, roadClass};
 }
 
+// A smooth line as pieces of at most kPiecePoints vertices (each piece starts where the last
+// ended), so that a band draws only the pieces that reach it rather than a whole long river
+// or border each time.
+constexpr int kPiecePoints = 96;
+void AddLinePieces(std::vector<TLineItem> &items, const QPolygonF &pixels, int importance = 0)
+{
+    for (int start = 0; start + 1 < pixels.size(); start += kPiecePoints - 1)
+        items.push_back(LineItem(pixels.mid(start, kPiecePoints), importance));
+}
+
 QRectF LargestPartBounds(const TStateArea &area)
 {
     QRectF largest;
@@ -258,15 +268,15 @@ void TStateScene::CollectLines(const TGeodata &data, const std::vector<TBorderRu
         if (!pixels.boundingRect().intersects(picture))
             continue;
         switch (run.Kind) {
-        case TBorderKind::Coast: FCoast.push_back(LineItem(pixels)); break;
-        case TBorderKind::Interstate: FInterstate.push_back(LineItem(pixels)); break;
-        case TBorderKind::International: FInternational.push_back(LineItem(pixels)); break;
+        case TBorderKind::Coast: AddLinePieces(FCoast, pixels); break;
+        case TBorderKind::Interstate: AddLinePieces(FInterstate, pixels); break;
+        case TBorderKind::International: AddLinePieces(FInternational, pixels); break;
         }
     }
     for (const TRiver &river : data.Rivers) {
         const QPolygonF pixels = SmoothLine(FProjection.ToPixels(river.Line));
         if (pixels.boundingRect().intersects(picture))
-            FRivers.push_back(LineItem(pixels, river.Importance));
+            AddLinePieces(FRivers, pixels, river.Importance);
     }
     for (const TRoad &road : data.Roads) {
         QPolygonF pixels = FProjection.ToPixels(road.Line);
@@ -503,8 +513,10 @@ void TStateScene::PlaceAreaNames(const TGeodata &data, TCollisionGrid &taken)
         std::vector<QPointF> towns;
         QPointF sum;
         for (const TMunicipality &town : data.Municipalities) {
+            if (town.UF != uf.Code)
+                continue;
             const QPointF pixel = FProjection.ToPixel(CataloguePosition(town));
-            if (town.UF == uf.Code && picture.contains(pixel))
+            if (picture.contains(pixel))
                 towns.push_back(pixel), sum += pixel;
         }
         if (towns.size() < 3)
