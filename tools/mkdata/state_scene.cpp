@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <initializer_list>
 
 #include "mapdata/names.h"
 #include "tools/mkdata/catalogues.h"
@@ -175,18 +176,19 @@ QPointF PointAlong(const QPolygonF &line, const std::vector<double> &cumulative,
 
 // Moves each end of a route onto the centre of the nearest town whose symbol it stops short of
 // (or overshoots) by at most kRoadSnapReach.
-void SnapEndsToTowns(QPolygonF &line, const std::vector<TTownMark> &towns)
+void SnapEndsToTowns(QPolygonF &line, std::initializer_list<const std::vector<TTownMark> *> towns)
 {
     if (line.size() < 2)
         return;
     for (QPointF *end : {&line.front(), &line.back()}) {
         const TTownMark *nearest = nullptr;
         qreal nearestGap = kRoadSnapReach;
-        for (const TTownMark &town : towns) {
-            const qreal gap = QLineF(*end, town.Pixel).length() - town.Radius;
-            if (gap <= nearestGap)
-                nearest = &town, nearestGap = gap;
-        }
+        for (const std::vector<TTownMark> *list : towns)
+            for (const TTownMark &town : *list) {
+                const qreal gap = QLineF(*end, town.Pixel).length() - town.Radius;
+                if (gap <= nearestGap)
+                    nearest = &town, nearestGap = gap;
+            }
         if (nearest)
             *end = nearest->Pixel;
     }
@@ -281,8 +283,7 @@ void TStateScene::CollectLines(const TGeodata &data, const std::vector<TBorderRu
     for (const TRoad &road : data.Roads) {
         QPolygonF pixels = FProjection.ToPixels(road.Line);
         if (pixels.boundingRect().intersects(picture)) {
-            SnapEndsToTowns(pixels, FTowns);
-            SnapEndsToTowns(pixels, FNeighbourTowns);
+            SnapEndsToTowns(pixels, {&FTowns, &FNeighbourTowns});
             FRoads.push_back(LineItem(pixels, 0, road.Kind == TRoadKind::Federal ? TRoadClass::Federal
                                                                                 : TRoadClass::State));
             FRoads.back().Foreign = road.UF != FUF;
@@ -302,8 +303,10 @@ void TStateScene::CollectTowns(const TGeodata &data)
         town.UF = municipality.UF;
         town.Population = municipality.Population;
         town.Class = TownClassOf(municipality.Population);
-        town.Radius = town.Capital ? CapitalRadius(town.Population) * (FMap == TMapScale::Light ? kLightCapitalGrowth : 1)
-                                   : TownSymbolRadius(town.Class);
+        if (town.Capital)
+            town.Radius = CapitalRadius(town.Population) * (FMap == TMapScale::Light ? kLightCapitalGrowth : 1);
+        else
+            town.Radius = TownSymbolRadius(town.Class);
         if (!picture.contains(town.Pixel) || (town.OwnState && town.Name == kNoronhaName))
             continue;
         if (FMap == TMapScale::Light && !town.OwnState && town.Population < kLightNeighbourTownPopulation)
@@ -397,7 +400,8 @@ void TStateScene::BuildInset(const TGeodata &data)
     FInset.Town.UF = FUF;
     FInset.Town.Population = seat->Population;
     FInset.Town.Radius = TownSymbolRadius(FInset.Town.Class);
-    FInset.Label = LabelCandidates(FInset.Town, seat->Name, TownNameFont(TTownClass::From25kTo100k, FMap), Ink())[3];
+    const QFont font = TownNameFont(TTownClass::From25kTo100k, FMap);
+    FInset.Label = LabelCandidates(FInset.Town, seat->Name, font, Ink())[3];
 }
 
 void TStateScene::PlaceNamesAndShields(const TGeodata &data)
