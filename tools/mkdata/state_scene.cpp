@@ -29,6 +29,8 @@ constexpr qreal kRoadSnapReach = 6;
 // The light map draws capitals this much larger, so that they still show when it is reduced
 // to fit a window.
 constexpr qreal kLightCapitalGrowth = 1.25;
+// No text on the light map is smaller than this (pixels), so that it reads at 1:1.
+constexpr qreal kLightSmallestText = 11;
 // The light map shows the neighbouring states' towns from this population up.
 constexpr long long kLightNeighbourTownPopulation = 50000;
 
@@ -324,7 +326,9 @@ void TStateScene::CollectTowns(const TGeodata &data)
 
 void TStateScene::PlaceTitle(const TGeodata &)
 {
-    FTitleScale = std::clamp(FProjection.Width / 3500.0, 1.0, 2.5);
+    // On the light map the block's smallest text (9 pixels at scale 1) must stay legible.
+    const qreal smallest = FMap == TMapScale::Light ? kLightSmallestText / 9.0 : 1.0;
+    FTitleScale = std::clamp(FProjection.Width / 3500.0, smallest, 2.5);
     const QFontMetricsF metrics(TitleFont(30));
     const qreal width = std::max<qreal>(320, metrics.horizontalAdvance(FStateName) + 40) * FTitleScale;
     const qreal height = 128 * FTitleScale, margin = 24;
@@ -388,7 +392,7 @@ void TStateScene::BuildInset(const TGeodata &data)
             for (const QPointF &p : ring)
                 pixels << QPointF(centre.x() + (p.x() - seatLonLat.x()) * shrink * scale,
                                   centre.y() + (seatLonLat.y() - p.y()) * scale);
-            path.addPolygon(pixels);
+            path.addPolygon(SmoothLine(pixels));
             path.closeSubpath();
         }
         FInset.Land.push_back(AreaItem(path));
@@ -703,7 +707,7 @@ void TStateScene::DrawInset(QPainter &painter) const
     painter.setFont(CaptionFont(12, true));
     painter.setPen(Ink());
     painter.drawText(FInset.Frame.adjusted(8, 4, -8, -4), Qt::AlignHCenter | Qt::AlignTop, FInset.Title);
-    painter.setFont(CaptionFont(10));
+    painter.setFont(CaptionFont(FMap == TMapScale::Light ? kLightSmallestText : 10));
     painter.drawText(FInset.Frame.adjusted(8, 4, -8, -4), Qt::AlignHCenter | Qt::AlignBottom,
                      QStringLiteral("Em escala ampliada, fora de sua posição"));
     painter.restore();
