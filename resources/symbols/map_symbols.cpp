@@ -11,6 +11,7 @@ QColor Sea() { return QColor(0xE4, 0xF1, 0xFA); }
 QColor ForeignLand() { return QColor(0xF1, 0xF0, 0xEC); }
 QColor OtherStateLand() { return QColor(0xF8, 0xF7, 0xF2); }
 QColor StateLand() { return QColor(0xFB, 0xF1, 0xD9); }
+QColor StateEdge() { return QColor(0xEE, 0xC0, 0x84); }
 QColor CapitalArea() { return QColor(0xFF, 0xD8, 0x1A); }
 QColor LakeFill() { return QColor(0xBD, 0xDC, 0xF2); }
 QColor Water() { return QColor(0x2F, 0x7F, 0xC8); }
@@ -43,9 +44,16 @@ QPen DashedPen(QColor colour, qreal width, const QList<qreal> &pattern, Qt::PenC
     return pen;
 }
 
-qreal RoadWidth(TRoadClass roadClass)
+qreal RoadWidth(TRoadClass roadClass, TMapScale map)
 {
+    if (map == TMapScale::Light)
+        return roadClass == TRoadClass::Federal ? 3.0 : 1.6;
     return roadClass == TRoadClass::Federal ? 3.2 : 2.6;
+}
+
+qreal CasingWidth(TRoadClass roadClass, TMapScale map)
+{
+    return RoadWidth(roadClass, map) + (map == TMapScale::Light ? 1.6 : 2.4);
 }
 
 QColor RoadColour(TRoadClass roadClass)
@@ -165,10 +173,18 @@ void DrawMunicipalSeat(QPainter &painter, QPointF centre)
     painter.restore();
 }
 
-QFont CapitalNameFont() { return MakeFont(15, true); }
+QFont CapitalNameFont(TMapScale map) { return MakeFont(map == TMapScale::Light ? 16 : 15, true); }
 
-QFont TownNameFont(TTownClass townClass)
+QFont TownNameFont(TTownClass townClass, TMapScale map)
 {
+    if (map == TMapScale::Light)
+        switch (townClass) {
+        case TTownClass::Over500k: return MakeFont(15, true);
+        case TTownClass::From100kTo500k: return MakeFont(13, true);
+        case TTownClass::From25kTo100k: return MakeFont(12, false);
+        case TTownClass::From5kTo25k:
+        case TTownClass::Under5k: return MakeFont(11, false);
+        }
     switch (townClass) {
     case TTownClass::Over500k: return MakeFont(14, true);
     case TTownClass::From100kTo500k: return MakeFont(12, true);
@@ -206,19 +222,20 @@ void DrawHaloText(QPainter &painter, QPointF baseline, const QString &text, cons
     painter.restore();
 }
 
-void DrawRoadCasing(QPainter &painter, const QPolygonF &line, TRoadClass roadClass)
+void DrawRoadCasing(QPainter &painter, const QPolygonF &line, TRoadClass roadClass, TMapScale map)
 {
     painter.save();
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(RoundPen(Qt::white, RoadWidth(roadClass) + 2.4));
+    painter.setPen(RoundPen(Qt::white, CasingWidth(roadClass, map)));
     painter.drawPolyline(line);
     painter.restore();
 }
 
-void DrawRoad(QPainter &painter, const QPolygonF &line, TRoadClass roadClass, TRoadState state)
+void DrawRoad(QPainter &painter, const QPolygonF &line, TRoadClass roadClass, TRoadState state,
+              TMapScale map)
 {
     const QColor colour = RoadColour(roadClass);
-    const qreal width = RoadWidth(roadClass);
+    const qreal width = RoadWidth(roadClass, map);
     painter.save();
     painter.setBrush(Qt::NoBrush);
     switch (state) {
@@ -295,23 +312,26 @@ QString ShieldText(const QString &reference, TShieldKind kind)
 }
 
 namespace {
-QFont ShieldFont(TShieldKind kind)
+QFont ShieldFont(TShieldKind kind, TMapScale map)
 {
+    if (map == TMapScale::Light)
+        return MakeFont(11, true);
     return MakeFont(kind == TShieldKind::Federal ? 10 : 9, true);
 }
 } // namespace
 
-QRectF ShieldRect(QPointF centre, const QString &text, TShieldKind kind)
+QRectF ShieldRect(QPointF centre, const QString &text, TShieldKind kind, TMapScale map)
 {
-    const QFontMetricsF metrics(ShieldFont(kind));
+    const QFontMetricsF metrics(ShieldFont(kind, map));
     const qreal width = metrics.horizontalAdvance(text) + (kind == TShieldKind::Federal ? 8 : 6);
-    const qreal height = kind == TShieldKind::Federal ? 17 : 13;
+    const qreal grow = map == TMapScale::Light ? 2 : 0;
+    const qreal height = (kind == TShieldKind::Federal ? 17 : 13) + grow;
     return QRectF(centre.x() - width / 2, centre.y() - height / 2, width, height);
 }
 
-void DrawShield(QPainter &painter, QPointF centre, const QString &text, TShieldKind kind)
+void DrawShield(QPainter &painter, QPointF centre, const QString &text, TShieldKind kind, TMapScale map)
 {
-    const QRectF rect = ShieldRect(centre, text, kind);
+    const QRectF rect = ShieldRect(centre, text, kind, map);
     painter.save();
     QColor textColour;
     if (kind == TShieldKind::Federal) {
@@ -341,7 +361,7 @@ void DrawShield(QPainter &painter, QPointF centre, const QString &text, TShieldK
         textColour = StateRoad();
     }
     painter.setPen(textColour);
-    painter.setFont(ShieldFont(kind));
+    painter.setFont(ShieldFont(kind, map));
     QRectF textRect = rect;
     if (kind == TShieldKind::Federal)
         textRect.setBottom(rect.top() + rect.height() * 0.85);

@@ -18,11 +18,18 @@ class QPainter;
 
 namespace MapStyle {
 
+// Which of a state's two pictures is drawn: the full map, or the light map drawn at a smaller
+// scale for the overview zoom levels. The light map uses the same symbols with larger names
+// and shield numbers (so that they stay legible there) and thinner state roads (so that the
+// federal network stands out); the legend says so.
+enum class TMapScale { Full, Light };
+
 // Area colours.
 QColor Sea();            // page ground outside all land
 QColor ForeignLand();    // neighbouring countries
 QColor OtherStateLand(); // neighbouring states of Brazil
 QColor StateLand();      // the state the map is about
+QColor StateEdge();      // band along the inside of the state's land borders on the light map
 QColor CapitalArea();    // the capital's filled area
 QColor LakeFill();
 // Line colours.
@@ -45,8 +52,8 @@ void DrawMunicipalSeat(QPainter &painter, QPointF centre);
 
 // Name fonts, from the capital down to the smallest towns; the capital and large towns are
 // bold and larger.
-QFont CapitalNameFont();
-QFont TownNameFont(TTownClass townClass);
+QFont CapitalNameFont(TMapScale map = TMapScale::Full);
+QFont TownNameFont(TTownClass townClass, TMapScale map = TMapScale::Full);
 QFont TitleFont(qreal pixelSize);
 QFont CaptionFont(qreal pixelSize = 9, bool bold = false);
 // Names of neighbouring states and countries: large, spaced capitals in a light grey.
@@ -66,9 +73,10 @@ enum class TRoadState {
 // Draws a road along a polyline. The maps draw every road as Paved: the geodata carries no
 // surface or status.
 void DrawRoad(QPainter &painter, const QPolygonF &line, TRoadClass roadClass,
-              TRoadState state = TRoadState::Paved);
+              TRoadState state = TRoadState::Paved, TMapScale map = TMapScale::Full);
 // The white casing under roads, drawn first for every road so that crossings stay clean.
-void DrawRoadCasing(QPainter &painter, const QPolygonF &line, TRoadClass roadClass);
+void DrawRoadCasing(QPainter &painter, const QPolygonF &line, TRoadClass roadClass,
+                    TMapScale map = TMapScale::Full);
 void DrawRailway(QPainter &painter, const QPolygonF &line);
 
 // Road shields. Federal: a white shield with a magenta border and the number ("116").
@@ -78,8 +86,9 @@ enum class TShieldKind { Federal, State, TransitoryState };
 // The number shown on the shield for a road reference ("BR-116" -> "116"; state roads keep
 // their whole reference).
 QString ShieldText(const QString &reference, TShieldKind kind);
-QRectF ShieldRect(QPointF centre, const QString &text, TShieldKind kind);
-void DrawShield(QPainter &painter, QPointF centre, const QString &text, TShieldKind kind);
+QRectF ShieldRect(QPointF centre, const QString &text, TShieldKind kind, TMapScale map = TMapScale::Full);
+void DrawShield(QPainter &painter, QPointF centre, const QString &text, TShieldKind kind,
+                TMapScale map = TMapScale::Full);
 
 // Boundaries (ink) and water.
 enum class TBoundaryKind { International, Interstate, InterstateDisputed, Intermunicipal };

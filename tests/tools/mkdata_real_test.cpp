@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <map>
 
 #include "mapdata/catalogue.h"
@@ -76,12 +77,47 @@ TEST_F(RealGeodataTest, EveryMunicipalityLandsOnItsSymbol)
     }
 }
 
+// Guards against a light map that does not line up with the full map, which would move the
+// place under the view's centre when the viewer switches between them: a sample of the
+// municipalities of states of every size must sit on the light map within a pixel of their
+// full-map symbol times the light ratio, on maps whose sides are exactly that ratio.
+TEST_F(RealGeodataTest, LightMapTownsSitAtTheirFullMapPositionTimesTheRatio)
+{
+    const TGeodata &data = *RealGeodata();
+    // States of every size, Pernambuco with its inset.
+    for (const QString uf : {"AM", "BA", "DF", "MG", "PE", "RJ", "RS", "SE"}) {
+        const TStateScene full(data, *Borders, uf);
+        const TStateScene light(data, *Borders, uf, 0, MapStyle::TMapScale::Light);
+        const long double ratio = (long double)light.Projection().Width / full.Projection().Width;
+        EXPECT_EQ(light.Projection().Width * kLightDenominator, full.Projection().Width * kLightNumerator);
+        EXPECT_EQ(light.Projection().Height * kLightDenominator, full.Projection().Height * kLightNumerator);
+        std::map<QString, QPointF> onLight;
+        for (const TTownMark &town : light.Towns())
+            onLight[town.Name] = town.Pixel;
+        ASSERT_EQ(onLight.size(), full.Towns().size()) << uf.toStdString();
+        const size_t step = std::max<size_t>(1, full.Towns().size() / 25);
+        for (size_t i = 0; i < full.Towns().size(); i += step) {
+            const TTownMark &town = full.Towns()[i];
+            ASSERT_EQ(onLight.count(town.Name), 1u) << town.Name.toStdString();
+            EXPECT_LE(std::abs(onLight[town.Name].x() - double(town.Pixel.x() * ratio)), 1.0) << town.Name.toStdString();
+            EXPECT_LE(std::abs(onLight[town.Name].y() - double(town.Pixel.y() * ratio)), 1.0) << town.Name.toStdString();
+        }
+        if (full.HasInset()) {
+            const QPointF expected = full.Inset().Town.Pixel * double(ratio);
+            EXPECT_LE(QLineF(light.Inset().Town.Pixel, expected).length(), 1.0);
+        }
+    }
+}
+
 // Guards against labels written over one another, over shields or over town symbols, and
-// against names that leave the picture.
+// against names that leave the picture, on both maps; against light-map names too small to
+// read at 1:1, or a light map that leaves the capital or a town over 500 000 unnamed.
 TEST_F(RealGeodataTest, LabelsAndShieldsNeverOverlap)
 {
-    for (const QString uf : {"SP", "RJ"}) {
-        const TStateScene scene(*RealGeodata(), *Borders, uf);
+    using MapStyle::TMapScale;
+    for (const auto &[uf, map] : {std::pair{"SP", TMapScale::Full}, {"RJ", TMapScale::Full},
+                                  {"SP", TMapScale::Light}, {"MG", TMapScale::Light}}) {
+        const TStateScene scene(*RealGeodata(), *Borders, uf, 0, map);
         std::vector<QRectF> boxes;
         for (const TLabelMark &label : scene.Labels())
             boxes.push_back(label.Box);
@@ -94,7 +130,7 @@ TEST_F(RealGeodataTest, LabelsAndShieldsNeverOverlap)
             EXPECT_TRUE(picture.contains(boxes[i]));
             EXPECT_FALSE(boxes[i].intersects(scene.TitleFrame()));
             for (size_t j = i + 1; j < boxes.size(); ++j)
-                ASSERT_FALSE(boxes[i].intersects(boxes[j])) << uf.toStdString() << " " << i << " " << j;
+                ASSERT_FALSE(boxes[i].intersects(boxes[j])) << uf << " " << i << " " << j;
             for (const TTownMark &town : scene.Towns()) {
                 if (town.Capital) {
                     EXPECT_FALSE(boxes[i].contains(town.Pixel));
@@ -115,8 +151,21 @@ TEST_F(RealGeodataTest, LabelsAndShieldsNeverOverlap)
                 EXPECT_TRUE(beside) << label.Text.toStdString();
             }
         }
-        // Most towns get their name.
-        EXPECT_GT(scene.Labels().size(), scene.Towns().size() * 8 / 10) << uf.toStdString();
+        if (map == TMapScale::Full) {
+            // Most towns get their name.
+            EXPECT_GT(scene.Labels().size(), scene.Towns().size() * 8 / 10) << uf;
+            continue;
+        }
+        for (const TLabelMark &label : scene.Labels())
+            EXPECT_GE(label.Font.pixelSize(), 11) << label.Text.toStdString();
+        for (const TTownMark &town : scene.Towns()) {
+            if (!town.Capital && town.Class != MapStyle::TTownClass::Over500k)
+                continue;
+            const QString name = town.Capital ? UpperCase(town.Name) : town.Name;
+            EXPECT_TRUE(std::any_of(scene.Labels().begin(), scene.Labels().end(),
+                                    [&](const TLabelMark &label) { return label.Text == name; }))
+                << uf << " " << town.Name.toStdString();
+        }
     }
 }
 

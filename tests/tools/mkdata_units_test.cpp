@@ -1,8 +1,9 @@
 // The small units of the data-folder builder: coordinate texts, the projection and its
-// reference grid, the light-map reduction, boundary classes, geodata readers, legend pages.
+// reference grid, line smoothing, boundary classes, geodata readers, legend pages.
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 
 #include "mapdata/errors.h"
@@ -13,7 +14,7 @@
 #include "tools/mkdata/catalogues.h"
 #include "tools/mkdata/collision_grid.h"
 #include "tools/mkdata/legend_pages.h"
-#include "tools/mkdata/light_reducer.h"
+#include "tools/mkdata/line_smoothing.h"
 #include "tools/mkdata/projection.h"
 #include "tools/mkdata/synthetic.h"
 
@@ -84,38 +85,33 @@ TEST(ReferenceGrid, ParallelsAndMeridiansAreExact)
         }
 }
 
-// Guards against a light map that shifts or darkens at band boundaries: the reduction must
-// give the area average whatever the band heights.
-TEST(AreaReducer, AveragesAcrossBandBoundaries)
+// Guards against smoothed borders that leave their vertices (a town beside a border would
+// change sides), that differ between the two states sharing a border, that round off a sharp
+// turn, or that are sampled too coarsely to look smooth.
+TEST(SmoothLine, PassesThroughEveryVertexAndIsTheSameBothWays)
 {
-    const int width = 40, height = 35;
-    QImage full(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            full.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * x + y) % 256, (y * 13) % 256));
-    QImage reduced(TAreaReducer::Reduced(width), TAreaReducer::Reduced(height), QImage::Format_RGB32);
-    int rowsOut = 0;
-    TAreaReducer reducer(width, height, 4, [&](const QImage &band) {
-        for (int y = 0; y < band.height(); ++y)
-            for (int x = 0; x < band.width(); ++x)
-                reduced.setPixel(x, rowsOut + y, band.pixel(x, y));
-        rowsOut += band.height();
-    });
-    for (int top = 0; top < height; top += 9)
-        reducer.AddBand(full.copy(0, top, width, std::min(9, height - top)));
-    ASSERT_EQ(rowsOut, reduced.height());
-    // Each reduced pixel covers 2.5 x 2.5 full pixels.
-    for (int j = 0; j < reduced.height(); ++j)
-        for (int i = 0; i < reduced.width(); ++i) {
-            double sum = 0;
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) {
-                    const double wx = std::max(0.0, std::min(x + 1.0, (i + 1) * 2.5) - std::max(double(x), i * 2.5));
-                    const double wy = std::max(0.0, std::min(y + 1.0, (j + 1) * 2.5) - std::max(double(y), j * 2.5));
-                    sum += wx * wy * qRed(full.pixel(x, y));
-                }
-            EXPECT_NEAR(qRed(reduced.pixel(i, j)), sum / 6.25, 0.51) << i << "," << j;
-        }
+    const QPolygonF open({{0, 0}, {30, 4}, {52, 30}, {60, 31}, {50, 80}, {20, 82}});
+    const QPolygonF ring({{0, 0}, {40, 0}, {46, 20}, {30, 44}, {0, 30}, {0, 0}});
+    for (const QPolygonF &line : {open, ring}) {
+        const QPolygonF curve = SmoothLine(line);
+        EXPECT_EQ(curve.front(), line.front());
+        EXPECT_EQ(curve.back(), line.back());
+        for (const QPointF &vertex : line)
+            EXPECT_TRUE(std::count(curve.begin(), curve.end(), vertex) > 0) << vertex.x() << "," << vertex.y();
+        for (int i = 1; i < curve.size(); ++i)
+            EXPECT_LE(QLineF(curve[i - 1], curve[i]).length(), 6.0);
+        QPolygonF reversed(line.rbegin(), line.rend());
+        QPolygonF back = SmoothLine(reversed);
+        std::reverse(back.begin(), back.end());
+        ASSERT_EQ(back.size(), curve.size());
+        for (int i = 0; i < curve.size(); ++i)
+            EXPECT_LT(QLineF(back[i], curve[i]).length(), 1e-9) << i;
+    }
+    // The turn at (60, 31) is sharper than a right angle: the curve leaves it straight towards
+    // its next vertex.
+    const QPolygonF curve = SmoothLine(open);
+    const int corner = int(std::find(curve.begin(), curve.end(), QPointF(60, 31)) - curve.begin());
+    EXPECT_NEAR(curve[corner + 1].x(), 60, 0.5);
 }
 
 // Guards against borders drawn in the wrong style: shared state borders, the border with a

@@ -79,6 +79,15 @@ void RoadStateRows(QPainter &painter, TLegendColumn &column, TRoadClass roadClas
         }, QString::fromUtf8(entry.Caption));
 }
 
+// The road as the light map draws it (the overview zoom levels up to 40%): state roads are
+// thinner there so that the federal network stands out.
+void OverviewRoadRow(QPainter &painter, TLegendColumn &column, TRoadClass roadClass)
+{
+    column.Row([&](QPointF, QRectF box) {
+        DrawRoad(painter, SampleLine(box), roadClass, TRoadState::Paved, TMapScale::Light);
+    }, QStringLiteral("Na visão geral (até 40%)"));
+}
+
 void PointRow(QPainter &painter, TLegendColumn &column, TPointSymbol symbol, QColor colour,
               const char *caption)
 {
@@ -105,6 +114,7 @@ void FederalPage(QPainter &painter)
     roads.Row([&](QPointF centre, QRectF) {
         DrawShield(painter, centre, QStringLiteral("116"), TShieldKind::Federal);
     }, QStringLiteral("Número da rodovia federal"));
+    OverviewRoadRow(painter, roads, TRoadClass::Federal);
 
     TLegendColumn points(painter, 206, 28, 192);
     PointRow(painter, points, TPointSymbol::PartialDistance, Federal(), "Distância parcial em km");
@@ -126,6 +136,7 @@ void StatePage(QPainter &painter)
     PageTitle(painter, QStringLiteral("Rodovias Estaduais"), StateRoad());
     TLegendColumn roads(painter, 8, 28, 190);
     RoadStateRows(painter, roads, TRoadClass::State);
+    OverviewRoadRow(painter, roads, TRoadClass::State);
 
     TLegendColumn points(painter, 206, 28, 192);
     points.Row([&](QPointF centre, QRectF) {
@@ -177,7 +188,9 @@ void TownsPage(QPainter &painter)
     painter.setPen(Ink());
     painter.drawText(QRectF(8, 210, kLegendPageWidth - 16, 40), Qt::AlignLeft | Qt::TextWordWrap,
                      QStringLiteral("Classes pela população residente (Censo Demográfico 2022). "
-                                    "Os nomes são escritos em tamanho proporcional à importância da cidade."));
+                                    "Os nomes são escritos em tamanho proporcional à importância da cidade. "
+                                    "Na visão geral (até 40%) os nomes são maiores, só as cidades que cabem "
+                                    "são nomeadas e uma faixa realça os limites do estado."));
 }
 
 void BoundariesPage(QPainter &painter)

@@ -12,7 +12,6 @@
 #include "tools/map_writer.h"
 #include "tools/mkdata/boundaries.h"
 #include "tools/mkdata/catalogues.h"
-#include "tools/mkdata/light_reducer.h"
 #include "tools/mkdata/state_scene.h"
 #include "tools/pts_writer.h"
 
@@ -21,26 +20,29 @@ constexpr int kTileSize = 256;
 constexpr int kJpegQuality = 80;
 } // namespace
 
-void WriteStateFiles(const TStateScene &scene, const QString &folder)
+namespace {
+// Draws a scene band by band into a .map file.
+void WriteMap(const TStateScene &scene, const QString &path)
 {
     const TProjection &projection = scene.Projection();
-    const QDir dir(folder);
-    const QString stem = LowerCase(scene.UF());
-    TMapWriter full(projection.Width, projection.Height, kTileSize, kJpegQuality);
-    TMapWriter light(TAreaReducer::Reduced(projection.Width), TAreaReducer::Reduced(projection.Height),
-                     kTileSize, kJpegQuality);
-    TAreaReducer reducer(projection.Width, projection.Height, kTileSize,
-                         [&](const QImage &band) { light.AddBand(band); });
-    for (int top = 0; full.NextBandHeight() > 0;) {
-        QImage band(projection.Width, full.NextBandHeight(), QImage::Format_RGB32);
+    TMapWriter map(projection.Width, projection.Height, kTileSize, kJpegQuality);
+    for (int top = 0; map.NextBandHeight() > 0;) {
+        QImage band(projection.Width, map.NextBandHeight(), QImage::Format_RGB32);
         scene.DrawBand(band, top);
-        full.AddBand(band);
-        reducer.AddBand(band);
+        map.AddBand(band);
         top += band.height();
     }
-    full.Save(dir.filePath(stem + QStringLiteral("_full.map")));
-    light.Save(dir.filePath(stem + QStringLiteral("_light.map")));
-    WritePtsFile(dir.filePath(stem + QStringLiteral(".pts")), ReferenceGrid(projection));
+    map.Save(path);
+}
+} // namespace
+
+void WriteStateFiles(const TStateScene &full, const TStateScene &light, const QString &folder)
+{
+    const QDir dir(folder);
+    const QString stem = LowerCase(full.UF());
+    WriteMap(full, dir.filePath(stem + QStringLiteral("_full.map")));
+    WriteMap(light, dir.filePath(stem + QStringLiteral("_light.map")));
+    WritePtsFile(dir.filePath(stem + QStringLiteral(".pts")), ReferenceGrid(full.Projection()));
 }
 
 std::vector<TStateBuildReport> MakeDataFolder(const TGeodata &data, const QString &folder,
@@ -67,9 +69,10 @@ std::vector<TStateBuildReport> MakeDataFolder(const TGeodata &data, const QStrin
             try {
                 QElapsedTimer timer;
                 timer.start();
-                const TStateScene scene(data, boundaries, codes[i], megaPixels);
-                WriteStateFiles(scene, folder);
-                reports[size_t(i)] = {codes[i], scene.Projection().Width, scene.Projection().Height,
+                const TStateScene full(data, boundaries, codes[i], megaPixels);
+                const TStateScene light(data, boundaries, codes[i], megaPixels, MapStyle::TMapScale::Light);
+                WriteStateFiles(full, light, folder);
+                reports[size_t(i)] = {codes[i], full.Projection().Width, full.Projection().Height,
                                       timer.elapsed() / 1000.0};
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(failureLock);

@@ -17,9 +17,9 @@ struct TStateBuildReport {
     double Seconds = 0;
 };
 
-// Draws the scene band by band into <uf>_full.map and its reduction into <uf>_light.map, and
-// writes <uf>.pts, under folder.
-void WriteStateFiles(const TStateScene &scene, const QString &folder);
+// Draws a state's full and light scenes band by band into <uf>_full.map and <uf>_light.map,
+// and writes <uf>.pts (the full map's reference grid), under folder.
+void WriteStateFiles(const TStateScene &full, const TStateScene &light, const QString &folder);
 
 // Writes the catalogues (every state and municipality) and the map files of the given states
 // (all when states is empty), threads states at a time. megaPixels: see TStateScene.

@@ -72,6 +72,16 @@ TProjection ChooseProjection(const QRectF &extent, double megaPixels)
     return projection;
 }
 
+TProjection LightProjection(const TProjection &full)
+{
+    TProjection light = full;
+    light.PixelsPerDegreeX = full.PixelsPerDegreeX * kLightNumerator / kLightDenominator;
+    light.PixelsPerDegreeY = full.PixelsPerDegreeY * kLightNumerator / kLightDenominator;
+    light.Width = full.Width / kLightDenominator * kLightNumerator;
+    light.Height = full.Height / kLightDenominator * kLightNumerator;
+    return light;
+}
+
 std::vector<TCoordinateItem> ReferenceGrid(const TProjection &projection)
 {
     std::vector<TCoordinateItem> grid;

@@ -31,12 +31,20 @@ struct TProjection {
 
 // Spacing of the reference grid in degrees.
 constexpr long double kGridStepDegrees = 0.25L;
+// The light map is the same map drawn at kLightNumerator / kLightDenominator of the full
+// map's scale.
+constexpr int kLightNumerator = 2, kLightDenominator = 5;
 // Full-map width and height are multiples of this, so that the light map's ratio is exact.
-constexpr int kSizeMultiple = 5;
+constexpr int kSizeMultiple = kLightDenominator;
 
 // The projection for a state whose drawn area (longitude x, latitude y) is extent: the extent
 // grows to whole grid steps and the scale is chosen for about megaPixels million pixels.
 TProjection ChooseProjection(const QRectF &extent, double megaPixels);
+
+// The light map's projection: the full map's extent at the light ratio, so that every point
+// lands at its full-map pixel times the ratio and the sides are exactly the ratio of the full
+// map's (full must come from ChooseProjection).
+TProjection LightProjection(const TProjection &full);
 
 // The megapixels a state's map gets from the size of its extent in square degrees: about 20
 // for the smallest states, up to 60 for the largest.

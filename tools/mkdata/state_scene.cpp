@@ -3,11 +3,14 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <initializer_list>
 
 #include "mapdata/names.h"
 #include "tools/mkdata/catalogues.h"
 #include "tools/mkdata/collision_grid.h"
+#include "tools/mkdata/line_smoothing.h"
 
 using namespace MapStyle;
 
@@ -20,13 +23,23 @@ namespace {
 constexpr double kRemotePartDegrees = 2.0;
 constexpr double kShieldSpacing = 520; // pixels of road between two shields of one road
 constexpr double kPictureMargin = 3;   // labels and shields keep this far from the edges
+// A route that ends this many pixels or fewer beyond the edge of a town's symbol ends at the
+// town: the geodata's waypoints often stop a little short of the seat's position.
+constexpr qreal kRoadSnapReach = 6;
+// The light map draws capitals this much larger, so that they still show when it is reduced
+// to fit a window.
+constexpr qreal kLightCapitalGrowth = 1.25;
+// No text on the light map is smaller than this (pixels), so that it reads at 1:1.
+constexpr qreal kLightSmallestText = 11;
+// The light map shows the neighbouring states' towns from this population up.
+constexpr long long kLightNeighbourTownPopulation = 50000;
 
 QPainterPath PathOf(const TProjection &projection, const TPolygon &polygon)
 {
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     for (const QPolygonF &ring : polygon)
-        path.addPolygon(projection.ToPixels(ring)), path.closeSubpath();
+        path.addPolygon(SmoothLine(projection.ToPixels(ring))), path.closeSubpath();
     return path;
 }
 
@@ -39,6 +52,16 @@ TAreaItem AreaItem(QPainterPath path)
 TLineItem LineItem(const QPolygonF &pixels, int importance = 0, TRoadClass roadClass = TRoadClass::Federal)
 {
     return {pixels, pixels.boundingRect(), importance, roadClass};
+}
+
+// A smooth line as pieces of at most kPiecePoints vertices (each piece starts where the last
+// ended), so that a band draws only the pieces that reach it rather than a whole long river
+// or border each time.
+constexpr int kPiecePoints = 96;
+void AddLinePieces(std::vector<TLineItem> &items, const QPolygonF &pixels, int importance = 0)
+{
+    for (int start = 0; start + 1 < pixels.size(); start += kPiecePoints - 1)
+        items.push_back(LineItem(pixels.mid(start, kPiecePoints), importance));
 }
 
 QRectF LargestPartBounds(const TStateArea &area)
@@ -93,14 +116,30 @@ qreal ReservedHalfSide(const TTownMark &town)
     return town.Capital ? town.Radius : town.Radius * 0.8 + 0.5;
 }
 
+// Towns ranked by the weight of their symbol: the smallest towns 0, the capital the highest.
+constexpr int kTownRanks = 6;
+int TownRank(const TTownMark &town)
+{
+    if (town.Capital)
+        return kTownRanks - 1;
+    switch (town.Class) {
+    case TTownClass::Over500k: return 4;
+    case TTownClass::From100kTo500k: return 3;
+    case TTownClass::From25kTo100k: return 2;
+    case TTownClass::From5kTo25k: return 1;
+    case TTownClass::Under5k: return 0;
+    }
+    return 0;
+}
+
 QRectF SymbolBox(const TTownMark &town)
 {
     const qreal half = ReservedHalfSide(town);
     return QRectF(town.Pixel.x() - half, town.Pixel.y() - half, 2 * half, 2 * half);
 }
 
-// Candidate label positions around a symbol, best first: right, left, above, below, then the
-// four diagonals.
+// Candidate label positions around a symbol, best first: right, left, above, below, the four
+// diagonals, then right and left a little higher or lower.
 std::vector<TLabelMark> LabelCandidates(const TTownMark &town, const QString &text, const QFont &font,
                                         QColor colour)
 {
@@ -113,6 +152,8 @@ std::vector<TLabelMark> LabelCandidates(const TTownMark &town, const QString &te
         {cx - w / 2, cy - r - d},       {cx - w / 2, cy + r + a},
         {cx + g, cy - g - d},           {cx + g, cy + g + a},
         {cx - g - w, cy - g - d},       {cx - g - w, cy + g + a},
+        {cx + r, cy - d},               {cx + r, cy + a},
+        {cx - r - w, cy - d},           {cx - r - w, cy + a},
     };
     std::vector<TLabelMark> candidates;
     for (const QPointF &baseline : baselines)
@@ -135,6 +176,26 @@ QPointF PointAlong(const QPolygonF &line, const std::vector<double> &cumulative,
     return line[int(i - 1)] + (line[int(i)] - line[int(i - 1)]) * t;
 }
 
+// Moves each end of a route onto the centre of the nearest town whose symbol it stops short of
+// (or overshoots) by at most kRoadSnapReach.
+void SnapEndsToTowns(QPolygonF &line, std::initializer_list<const std::vector<TTownMark> *> towns)
+{
+    if (line.size() < 2)
+        return;
+    for (QPointF *end : {&line.front(), &line.back()}) {
+        const TTownMark *nearest = nullptr;
+        qreal nearestGap = kRoadSnapReach;
+        for (const std::vector<TTownMark> *list : towns)
+            for (const TTownMark &town : *list) {
+                const qreal gap = QLineF(*end, town.Pixel).length() - town.Radius;
+                if (gap <= nearestGap)
+                    nearest = &town, nearestGap = gap;
+            }
+        if (nearest)
+            *end = nearest->Pixel;
+    }
+}
+
 TShieldKind ShieldKindOf(const TRoad &road)
 {
     if (road.Kind == TRoadKind::Federal)
@@ -148,16 +209,18 @@ TShieldKind ShieldKindOf(const TRoad &road)
 } // namespace
 
 TStateScene::TStateScene(const TGeodata &data, const std::vector<TBorderRun> &boundaries, const QString &uf,
-                         double megaPixels)
-    : FUF(uf)
+                         double megaPixels, TMapScale map)
+    : FUF(uf), FMap(map)
 {
     const TUFName *name = data.UFName(uf);
     FStateName = name ? name->Name : uf;
     ChooseExtent(data);
     FProjection = ChooseProjection(FExtent, megaPixels > 0 ? megaPixels : TargetMegaPixels(FExtent));
+    if (map == TMapScale::Light)
+        FProjection = LightProjection(FProjection);
     CollectAreas(data);
-    CollectLines(data, boundaries);
     CollectTowns(data);
+    CollectLines(data, boundaries);
     PlaceTitle(data);
     BuildInset(data);
     PlaceNamesAndShields(data);
@@ -205,23 +268,24 @@ void TStateScene::CollectLines(const TGeodata &data, const std::vector<TBorderRu
     for (const TBorderRun &run : boundaries) {
         if (!DrawnOnMapOf(run, FUF))
             continue;
-        const QPolygonF pixels = FProjection.ToPixels(run.Line);
+        const QPolygonF pixels = SmoothLine(FProjection.ToPixels(run.Line));
         if (!pixels.boundingRect().intersects(picture))
             continue;
         switch (run.Kind) {
-        case TBorderKind::Coast: FCoast.push_back(LineItem(pixels)); break;
-        case TBorderKind::Interstate: FInterstate.push_back(LineItem(pixels)); break;
-        case TBorderKind::International: FInternational.push_back(LineItem(pixels)); break;
+        case TBorderKind::Coast: AddLinePieces(FCoast, pixels); break;
+        case TBorderKind::Interstate: AddLinePieces(FInterstate, pixels); break;
+        case TBorderKind::International: AddLinePieces(FInternational, pixels); break;
         }
     }
     for (const TRiver &river : data.Rivers) {
-        const QPolygonF pixels = FProjection.ToPixels(river.Line);
+        const QPolygonF pixels = SmoothLine(FProjection.ToPixels(river.Line));
         if (pixels.boundingRect().intersects(picture))
-            FRivers.push_back(LineItem(pixels, river.Importance));
+            AddLinePieces(FRivers, pixels, river.Importance);
     }
     for (const TRoad &road : data.Roads) {
-        const QPolygonF pixels = FProjection.ToPixels(road.Line);
+        QPolygonF pixels = FProjection.ToPixels(road.Line);
         if (pixels.boundingRect().intersects(picture)) {
+            SnapEndsToTowns(pixels, {&FTowns, &FNeighbourTowns});
             FRoads.push_back(LineItem(pixels, 0, road.Kind == TRoadKind::Federal ? TRoadClass::Federal
                                                                                 : TRoadClass::State));
             FRoads.back().Foreign = road.UF != FUF;
@@ -241,8 +305,13 @@ void TStateScene::CollectTowns(const TGeodata &data)
         town.UF = municipality.UF;
         town.Population = municipality.Population;
         town.Class = TownClassOf(municipality.Population);
-        town.Radius = town.Capital ? CapitalRadius(town.Population) : TownSymbolRadius(town.Class);
+        if (town.Capital)
+            town.Radius = CapitalRadius(town.Population) * (FMap == TMapScale::Light ? kLightCapitalGrowth : 1);
+        else
+            town.Radius = TownSymbolRadius(town.Class);
         if (!picture.contains(town.Pixel) || (town.OwnState && town.Name == kNoronhaName))
+            continue;
+        if (FMap == TMapScale::Light && !town.OwnState && town.Population < kLightNeighbourTownPopulation)
             continue;
         (town.OwnState ? FTowns : FNeighbourTowns).push_back(town);
     }
@@ -257,7 +326,9 @@ void TStateScene::CollectTowns(const TGeodata &data)
 
 void TStateScene::PlaceTitle(const TGeodata &)
 {
-    FTitleScale = std::clamp(FProjection.Width / 3500.0, 1.0, 2.5);
+    // On the light map the block's smallest text (9 pixels at scale 1) must stay legible.
+    const qreal smallest = FMap == TMapScale::Light ? kLightSmallestText / 9.0 : 1.0;
+    FTitleScale = std::clamp(FProjection.Width / 3500.0, smallest, 2.5);
     const QFontMetricsF metrics(TitleFont(30));
     const qreal width = std::max<qreal>(320, metrics.horizontalAdvance(FStateName) + 40) * FTitleScale;
     const qreal height = 128 * FTitleScale, margin = 24;
@@ -321,7 +392,7 @@ void TStateScene::BuildInset(const TGeodata &data)
             for (const QPointF &p : ring)
                 pixels << QPointF(centre.x() + (p.x() - seatLonLat.x()) * shrink * scale,
                                   centre.y() + (seatLonLat.y() - p.y()) * scale);
-            path.addPolygon(pixels);
+            path.addPolygon(SmoothLine(pixels));
             path.closeSubpath();
         }
         FInset.Land.push_back(AreaItem(path));
@@ -333,32 +404,43 @@ void TStateScene::BuildInset(const TGeodata &data)
     FInset.Town.UF = FUF;
     FInset.Town.Population = seat->Population;
     FInset.Town.Radius = TownSymbolRadius(FInset.Town.Class);
-    FInset.Label = LabelCandidates(FInset.Town, seat->Name, TownNameFont(TTownClass::From25kTo100k), Ink())[3];
+    const QFont font = TownNameFont(TTownClass::From25kTo100k, FMap);
+    FInset.Label = LabelCandidates(FInset.Town, seat->Name, font, Ink())[3];
 }
 
 void TStateScene::PlaceNamesAndShields(const TGeodata &data)
 {
+    // Labels, shields and boxes in taken; town symbols by rank (TownRank). On the light map the
+    // names of the capital and the large towns may cover the symbols of lesser towns, as there
+    // is no room for them otherwise where towns crowd; every other name keeps clear of all.
     TCollisionGrid taken;
+    std::array<TCollisionGrid, kTownRanks> symbols;
     taken.Add(FTitleFrame);
     if (FHasInset)
         taken.Add(FInset.Frame);
-    for (const TTownMark &town : FTowns)
-        taken.Add(SymbolBox(town));
-    for (const TTownMark &town : FNeighbourTowns)
-        taken.Add(SymbolBox(town));
+    for (const std::vector<TTownMark> *towns : {&FTowns, &FNeighbourTowns})
+        for (const TTownMark &town : *towns)
+            symbols[size_t(TownRank(town))].Add(SymbolBox(town));
 
+    auto major = [](const TTownMark &town) { return town.Capital || town.Population >= 100000; };
     auto placeLabel = [&](const TTownMark &town) {
-        const QFont font = town.Capital ? CapitalNameFont() : TownNameFont(town.Class);
+        const QFont font = town.Capital ? CapitalNameFont(FMap) : TownNameFont(town.Class, FMap);
         const QColor colour = town.OwnState ? Ink() : QColor(0x5A, 0x5A, 0x5A);
         const QString text = town.Capital ? UpperCase(town.Name) : town.Name;
+        const int covers = FMap == TMapScale::Light && town.OwnState && major(town) ? TownRank(town) : 0;
+        auto free = [&](const QRectF &box) {
+            for (int rank = covers; rank < kTownRanks; ++rank)
+                if (symbols[size_t(rank)].Collides(box))
+                    return false;
+            return !taken.Collides(box);
+        };
         for (const TLabelMark &candidate : LabelCandidates(town, text, font, colour))
-            if (Inside(candidate.Box, FProjection) && !taken.Collides(candidate.Box)) {
+            if (Inside(candidate.Box, FProjection) && free(candidate.Box)) {
                 taken.Add(candidate.Box);
                 FLabels.push_back(candidate);
                 return;
             }
     };
-    auto major = [](const TTownMark &town) { return town.Capital || town.Population >= 100000; };
     for (const TTownMark &town : FTowns)
         if (major(town))
             placeLabel(town);
@@ -376,12 +458,17 @@ void TStateScene::PlaceNamesAndShields(const TGeodata &data)
             continue;
         const TShieldKind kind = ShieldKindOf(road);
         const QString text = ShieldText(road.Reference, kind);
-        const double spacing = kind == TShieldKind::Federal ? kShieldSpacing : kShieldSpacing * 1.5;
+        // The light map shows more road per pixel: its shields come closer in pixels, farther
+        // apart on the ground.
+        const double spacing = (kind == TShieldKind::Federal ? kShieldSpacing : kShieldSpacing * 1.5) *
+                               (FMap == TMapScale::Light ? 0.7 : 1.0);
         for (double at = std::min(spacing / 2, length / 2); at < length; at += spacing)
             for (double shift : {0.0, 40.0, -40.0, 80.0, -80.0, 130.0, -130.0}) {
                 const QPointF centre = PointAlong(line, cumulative, at + shift);
-                const QRectF box = ShieldRect(centre, text, kind).adjusted(-2, -2, 2, 2);
-                if (Inside(box, FProjection) && !taken.Collides(box)) {
+                const QRectF box = ShieldRect(centre, text, kind, FMap).adjusted(-2, -2, 2, 2);
+                if (Inside(box, FProjection) && !taken.Collides(box) &&
+                    std::none_of(symbols.begin(), symbols.end(),
+                                 [&](const TCollisionGrid &grid) { return grid.Collides(box); })) {
                     taken.Add(box);
                     FShields.push_back({centre, text, kind, box});
                     break;
@@ -392,6 +479,10 @@ void TStateScene::PlaceNamesAndShields(const TGeodata &data)
     for (const TTownMark &town : FTowns)
         if (!major(town))
             placeLabel(town);
+    // Area names keep clear of every symbol.
+    for (const std::vector<TTownMark> *towns : {&FTowns, &FNeighbourTowns})
+        for (const TTownMark &town : *towns)
+            taken.Add(SymbolBox(town));
     PlaceAreaNames(data, taken);
     for (const TTownMark &town : FNeighbourTowns)
         placeLabel(town);
@@ -422,16 +513,20 @@ void TStateScene::PlaceAreaNames(const TGeodata &data, TCollisionGrid &taken)
                 }
             }
     };
-    // A neighbouring state's name goes near the middle of its visible towns, or else near
-    // one of those towns.
+    // A neighbouring state's name goes near the middle of its towns on the picture, or else
+    // near one of those towns.
     for (const TUFName &uf : data.UFs) {
         if (uf.Code == FUF)
             continue;
         std::vector<QPointF> towns;
         QPointF sum;
-        for (const TTownMark &town : FNeighbourTowns)
-            if (town.UF == uf.Code)
-                towns.push_back(town.Pixel), sum += town.Pixel;
+        for (const TMunicipality &town : data.Municipalities) {
+            if (town.UF != uf.Code)
+                continue;
+            const QPointF pixel = FProjection.ToPixel(CataloguePosition(town));
+            if (picture.contains(pixel))
+                towns.push_back(pixel), sum += pixel;
+        }
         if (towns.size() < 3)
             continue;
         const QPointF middle = sum / qreal(towns.size());
@@ -482,6 +577,8 @@ void TStateScene::Draw(QPainter &painter, const QRectF &band) const
     fill(FCountries, ForeignLand());
     fill(FOtherStates, OtherStateLand());
     fill({FState}, StateLand());
+    if (FMap == TMapScale::Light && FState.Bounds.intersects(visible))
+        DrawStateEdge(painter, visible);
     for (const TAreaItem &lake : FLakes)
         if (lake.Bounds.intersects(visible))
             DrawLake(painter, lake.Path);
@@ -509,11 +606,11 @@ void TStateScene::Draw(QPainter &painter, const QRectF &band) const
         painter.setOpacity(foreign ? 0.5 : 1.0);
         for (const TLineItem &road : FRoads)
             if (road.Foreign == foreign && road.Bounds.intersects(visible))
-                DrawRoadCasing(painter, road.Line, road.RoadClass);
+                DrawRoadCasing(painter, road.Line, road.RoadClass, FMap);
         for (TRoadClass roadClass : {TRoadClass::State, TRoadClass::Federal})
             for (const TLineItem &road : FRoads)
                 if (road.Foreign == foreign && road.RoadClass == roadClass && road.Bounds.intersects(visible))
-                    DrawRoad(painter, road.Line, roadClass);
+                    DrawRoad(painter, road.Line, roadClass, TRoadState::Paved, FMap);
     }
     painter.setOpacity(1.0);
 
@@ -531,7 +628,7 @@ void TStateScene::Draw(QPainter &painter, const QRectF &band) const
         drawTown(*it);
     for (const TShieldMark &shield : FShields)
         if (shield.Box.intersects(visible))
-            DrawShield(painter, shield.Centre, shield.Text, shield.Kind);
+            DrawShield(painter, shield.Centre, shield.Text, shield.Kind, FMap);
     for (const TLabelMark &label : FLabels)
         if (label.Box.intersects(visible))
             DrawHaloText(painter, label.Baseline, label.Text, label.Font, label.Colour);
@@ -539,6 +636,22 @@ void TStateScene::Draw(QPainter &painter, const QRectF &band) const
         DrawTitle(painter);
     if (FHasInset && FInset.Frame.intersects(visible))
         DrawInset(painter);
+}
+
+// A band of colour along the inside of the state's land borders (the coast stands out against
+// the sea already), so that the state stands out from its neighbours when the light map is
+// reduced to fit a window.
+void TStateScene::DrawStateEdge(QPainter &painter, const QRectF &visible) const
+{
+    painter.save();
+    painter.setClipPath(FState.Path, Qt::IntersectClip);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(StateEdge(), 12, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (const std::vector<TLineItem> *lines : {&FInterstate, &FInternational})
+        for (const TLineItem &line : *lines)
+            if (line.Bounds.intersects(visible))
+                painter.drawPolyline(line.Line);
+    painter.restore();
 }
 
 void TStateScene::DrawTitle(QPainter &painter) const
@@ -594,7 +707,7 @@ void TStateScene::DrawInset(QPainter &painter) const
     painter.setFont(CaptionFont(12, true));
     painter.setPen(Ink());
     painter.drawText(FInset.Frame.adjusted(8, 4, -8, -4), Qt::AlignHCenter | Qt::AlignTop, FInset.Title);
-    painter.setFont(CaptionFont(10));
+    painter.setFont(CaptionFont(FMap == TMapScale::Light ? kLightSmallestText : 10));
     painter.drawText(FInset.Frame.adjusted(8, 4, -8, -4), Qt::AlignHCenter | Qt::AlignBottom,
                      QStringLiteral("Em escala ampliada, fora de sua posição"));
     painter.restore();

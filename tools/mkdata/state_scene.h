@@ -1,8 +1,10 @@
 #pragma once
 
-// Everything drawn on one state's map, laid out once in full-map pixels: areas, water,
-// boundaries, roads, town symbols, names, road shields, the title block and, for Pernambuco,
-// the inset of Fernando de Noronha. The picture is then drawn band by band.
+// Everything drawn on one of a state's two maps, laid out once in that map's pixels: areas,
+// water, boundaries, roads, town symbols, names, road shields, the title block and, for
+// Pernambuco, the inset of Fernando de Noronha. The picture is then drawn band by band. The
+// light map is laid out anew at its own scale (names, shields and their collisions), not
+// reduced from the full map.
 
 #include <QFont>
 #include <QImage>
@@ -73,11 +75,13 @@ struct TInset {
 class TStateScene {
 public:
     // The state's area must exist in data; boundaries come from ClassifyBoundaries(data).
-    // megaPixels: the full map's size; 0 chooses it from the size of the state.
+    // megaPixels: the full map's size; 0 chooses it from the size of the state. The light map
+    // has the full map's extent at the light ratio (LightProjection).
     TStateScene(const TGeodata &data, const std::vector<TBorderRun> &boundaries, const QString &uf,
-                double megaPixels = 0);
+                double megaPixels = 0, MapStyle::TMapScale map = MapStyle::TMapScale::Full);
 
     const TProjection &Projection() const { return FProjection; }
+    MapStyle::TMapScale Map() const { return FMap; }
     const QString &UF() const { return FUF; }
     // The state's own municipalities, as drawn (the Noronha seat is in the inset instead).
     const std::vector<TTownMark> &Towns() const { return FTowns; }
@@ -88,7 +92,7 @@ public:
     const TInset &Inset() const { return FInset; }
     const QRectF &TitleFrame() const { return FTitleFrame; }
 
-    // Draws the rows [top, top + band.height()) of the full map into band (full width).
+    // Draws the rows [top, top + band.height()) of the map into band (full width).
     void DrawBand(QImage &band, int top) const;
 
 private:
@@ -101,10 +105,12 @@ private:
     void PlaceNamesAndShields(const TGeodata &data);
     void PlaceAreaNames(const TGeodata &data, TCollisionGrid &taken);
     void Draw(QPainter &painter, const QRectF &visible) const;
+    void DrawStateEdge(QPainter &painter, const QRectF &visible) const;
     void DrawTitle(QPainter &painter) const;
     void DrawInset(QPainter &painter) const;
 
     QString FUF;
+    MapStyle::TMapScale FMap;
     QRectF FExtent; // longitude x, latitude y
     TProjection FProjection;
     std::vector<TAreaItem> FCountries, FOtherStates, FLakes;
