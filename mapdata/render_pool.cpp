@@ -5,10 +5,6 @@
 
 namespace {
 
-// Pieces prepared ahead of the one the caller paints, a worker: enough to keep every worker
-// busy while the caller paints, few enough to bound the memory of finished pieces waiting.
-constexpr size_t kPiecesAheadPerWorker = 3;
-
 int ProcessorCount()
 {
     return std::max(1, int(std::thread::hardware_concurrency()));

@@ -20,6 +20,8 @@ public:
     TRenderPool &operator=(const TRenderPool &) = delete;
 
     int Workers() const { return int(FThreads.size()); }
+    // The most pieces of one run prepared and not yet finished at any time.
+    size_t MostPiecesReady() const { return kPiecesAheadPerWorker * FThreads.size() + 1; }
 
     // Runs prepare(i) for every i < count on the workers, a few pieces ahead of the caller, and
     // finish(i) on the calling thread in the order of i, each once prepare(i) is done. An
@@ -28,6 +30,10 @@ public:
     void Run(size_t count, const std::function<void(size_t)> &prepare, const std::function<void(size_t)> &finish);
 
 private:
+    // Pieces prepared ahead of the one the caller finishes, a worker: enough to keep every
+    // worker busy while the caller paints, few enough to bound the memory of pieces waiting.
+    static constexpr size_t kPiecesAheadPerWorker = 3;
+
     struct TBatch;
     struct TTask {
         std::shared_ptr<TBatch> Batch;
