@@ -204,8 +204,9 @@ struct TRenderPiece {
     bool Resample;
 };
 
-// A piece ready to paint: the decoded tile it shows, that part of it (sharing the tile's
-// pixels), and its resampled picture when it has one.
+// A piece ready to paint: its resampled picture when it has one (then, when it came from the
+// cache, nothing else), the decoded tile it shows and that part of it (sharing the tile's
+// pixels).
 struct TPreparedPiece {
     TDecodedTile Tile;
     QImage Part;
@@ -353,6 +354,12 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
     const auto prepare = [&](size_t i) {
         const TRenderPiece &piece = pieces[i];
         TPreparedPiece &ready = prepared[i];
+        const TTileKey resampledKey{FCacheIdentity.Value(), int(piece.Tile), piece.Source, piece.Target.size()};
+        if (piece.Resample)
+            if (const TDecodedTile cached = SharedTileCache().Find(resampledKey)) {
+                ready.Scaled = *cached;
+                return;
+            }
         ready.Tile = DecodedTile(int(piece.Tile));
         const TMapTile &tile = FTiles[piece.Tile];
         // The part shares the decoded tile's pixels: nothing is copied for the screen.
@@ -360,8 +367,11 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
                                 + qsizetype(piece.Source.x() - tile.Left) * 4,
                             piece.Source.width(), piece.Source.height(), ready.Tile->bytesPerLine(),
                             QImage::Format_RGB32);
-        if (piece.Resample)
+        if (piece.Resample) {
             ready.Scaled = Resampled(ready.Part, piece.Target.size());
+            if (!ready.Scaled.isNull())
+                SharedTileCache().Insert(resampledKey, std::make_shared<const QImage>(ready.Scaled));
+        }
     };
     const auto paint = [&](size_t i) {
         const QRect &target = pieces[i].Target;
@@ -383,12 +393,13 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
 
 TDecodedTile TMapImage::DecodedTile(int index) const
 {
-    if (TDecodedTile cached = SharedTileCache().Find(FCacheIdentity.Value(), index))
+    const TTileKey key{FCacheIdentity.Value(), index, QRect(), QSize()};
+    if (TDecodedTile cached = SharedTileCache().Find(key))
         return cached;
     thread_local TJpegDecoder decoder;
     auto picture = std::make_shared<QImage>();
     DecodeTile(index, decoder, *picture);
-    SharedTileCache().Insert(FCacheIdentity.Value(), index, picture);
+    SharedTileCache().Insert(key, picture);
     return picture;
 }
 

@@ -93,7 +93,8 @@ private:
     std::vector<TMapTile> FTiles;
     QByteArray FData;
     QString FFileName; // named in the errors of later renderings
-    // Files this content's decoded tiles in the shared cache; renewed by every load and Clear.
+    // Files this content's decoded tiles and resampled pieces in the shared cache; renewed by
+    // every load and Clear.
     TTileCacheIdentity FCacheIdentity;
 };
 

@@ -21,28 +21,37 @@ uint64_t NewIdentity()
 
 TTileCache::TTileCache(size_t budgetBytes) : FBudgetBytes(budgetBytes) {}
 
-TDecodedTile TTileCache::Find(uint64_t content, int tile)
+size_t TTileCache::TKeyHash::operator()(const TTileKey &key) const
+{
+    size_t hash = std::hash<uint64_t>()(key.Content);
+    for (const int field : {key.Tile, key.Part.x(), key.Part.y(), key.Part.width(), key.Part.height(),
+                            key.Size.width(), key.Size.height()})
+        hash = hash * 0x9E3779B97F4A7C15ull + size_t(uint32_t(field));
+    return hash;
+}
+
+TDecodedTile TTileCache::Find(const TTileKey &key)
 {
     const std::lock_guard lock(FMutex);
-    const auto found = FIndex.find({content, tile});
+    const auto found = FIndex.find(key);
     if (found == FIndex.end())
         return nullptr;
     FEntries.splice(FEntries.begin(), FEntries, found->second);
     return found->second->Picture;
 }
 
-void TTileCache::Insert(uint64_t content, int tile, TDecodedTile picture)
+void TTileCache::Insert(const TTileKey &key, TDecodedTile picture)
 {
     const size_t bytes = PictureBytes(*picture);
     if (bytes > FBudgetBytes)
         return;
     const std::lock_guard lock(FMutex);
-    if (const auto found = FIndex.find({content, tile}); found != FIndex.end())
+    if (const auto found = FIndex.find(key); found != FIndex.end())
         Remove(found->second);
     while (FBytes + bytes > FBudgetBytes)
         Remove(std::prev(FEntries.end()));
-    FEntries.push_front({content, tile, std::move(picture)});
-    FIndex.emplace(std::pair(content, tile), FEntries.begin());
+    FEntries.push_front({key, std::move(picture)});
+    FIndex.emplace(key, FEntries.begin());
     FBytes += bytes;
     FPeakBytes = std::max(FPeakBytes, FBytes);
 }
@@ -51,7 +60,7 @@ void TTileCache::Drop(uint64_t content)
 {
     const std::lock_guard lock(FMutex);
     for (auto entry = FEntries.begin(); entry != FEntries.end();)
-        if (entry->Content == content)
+        if (entry->Key.Content == content)
             Remove(entry++);
         else
             ++entry;
@@ -80,7 +89,7 @@ size_t TTileCache::PeakBytes() const
 void TTileCache::Remove(std::list<TEntry>::iterator entry)
 {
     FBytes -= PictureBytes(*entry->Picture);
-    FIndex.erase({entry->Content, entry->Tile});
+    FIndex.erase(entry->Key);
     FEntries.erase(entry);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
+#include <QSize>
 #include <cstddef>
 #include <cstdint>
 #include <list>
@@ -8,22 +10,34 @@
 #include <mutex>
 #include <unordered_map>
 
-// A decoded tile, shared by the cache and the renderings that use it.
+// A decoded tile or a resampled part of one, shared by the cache and the renderings that use it.
 using TDecodedTile = std::shared_ptr<const QImage>;
 
-// A bounded store of decoded map tiles, least recently used first out, safe to use from any
-// thread. A tile is filed under the identity of the loaded content it belongs to (a number no
-// two loads share, see TTileCacheIdentity) and its index in that content, so that it can only
-// ever be served to the content it was decoded from.
+// What a cached picture is: tile Tile of the loaded content Content (a number no two loads
+// share, see TTileCacheIdentity), decoded whole (Part and Size null) or the part Part of it
+// (picture pixels) resampled to Size. A resampled part depends on nothing else, so a cached one
+// is exactly what resampling again would give.
+struct TTileKey {
+    uint64_t Content = 0;
+    int Tile = 0;
+    QRect Part;
+    QSize Size;
+
+    bool operator==(const TTileKey &) const = default;
+};
+
+// A bounded store of decoded map tiles and resampled parts of them, least recently used first
+// out, safe to use from any thread. Filed under the content they belong to, they can only ever
+// be served to the content they were made from.
 class TTileCache {
 public:
     explicit TTileCache(size_t budgetBytes);
 
-    // The tile, or null when it is not held.
-    TDecodedTile Find(uint64_t content, int tile);
-    // Keeps a decoded tile, dropping the least recently used ones beyond the budget. A tile
+    // The picture, or null when it is not held.
+    TDecodedTile Find(const TTileKey &key);
+    // Keeps a picture, dropping the least recently used ones beyond the budget. A picture
     // larger than the whole budget is not kept.
-    void Insert(uint64_t content, int tile, TDecodedTile picture);
+    void Insert(const TTileKey &key, TDecodedTile picture);
     // Drops every tile of one content.
     void Drop(uint64_t content);
     void Clear();
@@ -35,27 +49,23 @@ public:
 
 private:
     struct TEntry {
-        uint64_t Content;
-        int Tile;
+        TTileKey Key;
         TDecodedTile Picture;
     };
     struct TKeyHash {
-        size_t operator()(const std::pair<uint64_t, int> &key) const
-        {
-            return std::hash<uint64_t>()(key.first * 0x9E3779B97F4A7C15ull ^ uint64_t(uint32_t(key.second)));
-        }
+        size_t operator()(const TTileKey &key) const;
     };
     void Remove(std::list<TEntry>::iterator entry);
 
     const size_t FBudgetBytes;
     mutable std::mutex FMutex;
     std::list<TEntry> FEntries; // most recently used first
-    std::unordered_map<std::pair<uint64_t, int>, std::list<TEntry>::iterator, TKeyHash> FIndex;
+    std::unordered_map<TTileKey, std::list<TEntry>::iterator, TKeyHash> FIndex;
     size_t FBytes = 0;
     size_t FPeakBytes = 0;
 };
 
-// The cache every map object shares: 256 MiB, room for a whole state's full map.
+// The cache every map object shares: 256 MiB, room for a whole state's full map decoded.
 TTileCache &SharedTileCache();
 
 // The identity under which a map object files its decoded tiles in the shared cache. Every

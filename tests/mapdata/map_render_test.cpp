@@ -91,44 +91,53 @@ TEST(MapImageRender, CacheServesOnlyTheMapItWasFilledFrom)
 {
     const TRawMap first = GridMap(TestPicture(256, 192), 64, 64, 95);
     const TRawMap second = GridMap(NoisePicture(256, 192), 64, 64, 95);
+    // Decoded tiles (scale 1) and resampled pieces (high quality at 0.75).
+    const auto draw = [](const TMapImage &map) {
+        return std::pair(Decoded(map), DrawOnWhite(map, true, QPoint(128, 96), QSize(192, 144), 0.75L));
+    };
     const TMapImage reference = LoadRaw(second);
     SharedTileCache().Clear();
-    const QImage expected = Decoded(reference);
+    const auto expected = draw(reference);
     TMapImage map = LoadRaw(first);
-    const QImage firstPicture = Decoded(map);
-    ASSERT_NE(firstPicture, expected);
+    const auto firstPictures = draw(map);
+    ASSERT_NE(firstPictures.first, expected.first);
+    ASSERT_NE(firstPictures.second, expected.second);
     const TMapImage copy = map;
-    EXPECT_EQ(Decoded(copy), firstPicture);
+    EXPECT_EQ(draw(copy), firstPictures);
     QBuffer stream;
     stream.setData(second.Bytes());
     stream.open(QIODevice::ReadOnly);
     map.LoadFromStream(stream);
-    EXPECT_EQ(Decoded(map), expected);
-    EXPECT_EQ(Decoded(copy), firstPicture);
-    EXPECT_EQ(Decoded(LoadRaw(first)), firstPicture);
+    EXPECT_EQ(draw(map), expected);
+    EXPECT_EQ(draw(copy), firstPictures);
+    EXPECT_EQ(draw(LoadRaw(first)), firstPictures);
 }
 
 // Guards against a cache that grows without bound or evicts the wrong tile: beyond the budget
-// the least recently used tile goes, a tile larger than the budget is not kept, and Drop
-// removes the tiles of one content only.
+// the least recently used picture goes, one larger than the budget is not kept, a resampled
+// part is not the decoded tile, and Drop removes the pictures of one content only.
 TEST(TileCache, KeepsTheMostRecentlyUsedTilesWithinItsBudget)
 {
-    const auto tile = [](int side) { return std::make_shared<const QImage>(side, side, QImage::Format_RGB32); };
+    const auto picture = [](int side) { return std::make_shared<const QImage>(side, side, QImage::Format_RGB32); };
+    const auto decoded = [](uint64_t content, int tile) { return TTileKey{content, tile, QRect(), QSize()}; };
+    const TTileKey first = decoded(1, 0), second = decoded(1, 1), third = decoded(2, 0), fourth = decoded(2, 1);
+    const TTileKey firstResampled{1, 0, QRect(0, 0, 64, 64), QSize(32, 32)};
     TTileCache cache(3 * 64 * 64 * 4);
-    cache.Insert(1, 0, tile(64));
-    cache.Insert(1, 1, tile(64));
-    cache.Insert(2, 0, tile(64));
-    EXPECT_NE(cache.Find(1, 0), nullptr); // now the most recently used
-    cache.Insert(2, 1, tile(64));
-    EXPECT_EQ(cache.Find(1, 1), nullptr);
-    EXPECT_NE(cache.Find(1, 0), nullptr);
+    cache.Insert(first, picture(64));
+    cache.Insert(second, picture(64));
+    cache.Insert(third, picture(64));
+    EXPECT_NE(cache.Find(first), nullptr); // now the most recently used
+    cache.Insert(fourth, picture(64));
+    EXPECT_EQ(cache.Find(second), nullptr);
+    EXPECT_NE(cache.Find(first), nullptr);
+    EXPECT_EQ(cache.Find(firstResampled), nullptr);
     EXPECT_EQ(cache.Bytes(), cache.BudgetBytes());
-    cache.Insert(3, 0, tile(128));
-    EXPECT_EQ(cache.Find(3, 0), nullptr);
+    cache.Insert(decoded(3, 0), picture(128));
+    EXPECT_EQ(cache.Find(decoded(3, 0)), nullptr);
     cache.Drop(2);
-    EXPECT_EQ(cache.Find(2, 0), nullptr);
-    EXPECT_EQ(cache.Find(2, 1), nullptr);
-    EXPECT_NE(cache.Find(1, 0), nullptr);
+    EXPECT_EQ(cache.Find(third), nullptr);
+    EXPECT_EQ(cache.Find(fourth), nullptr);
+    EXPECT_NE(cache.Find(first), nullptr);
     EXPECT_EQ(cache.Bytes(), 64u * 64 * 4);
     EXPECT_EQ(cache.PeakBytes(), cache.BudgetBytes());
 }
