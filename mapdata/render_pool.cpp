@@ -10,6 +10,8 @@ int ProcessorCount()
     return std::max(1, int(std::thread::hardware_concurrency()));
 }
 
+std::mutex gSharedPoolLock; // guards the making and the replacing of the shared pool
+
 std::unique_ptr<TRenderPool> &SharedPoolSlot()
 {
     static std::unique_ptr<TRenderPool> pool;
@@ -126,6 +128,7 @@ void TRenderPool::Work()
 
 TRenderPool &SharedRenderPool()
 {
+    const std::lock_guard lock(gSharedPoolLock);
     std::unique_ptr<TRenderPool> &pool = SharedPoolSlot();
     if (!pool)
         pool = std::make_unique<TRenderPool>(ProcessorCount());
@@ -134,6 +137,7 @@ TRenderPool &SharedRenderPool()
 
 void SetSharedRenderWorkers(int workers)
 {
+    const std::lock_guard lock(gSharedPoolLock);
     std::unique_ptr<TRenderPool> &pool = SharedPoolSlot();
     pool.reset();
     pool = std::make_unique<TRenderPool>(workers);

@@ -26,7 +26,8 @@ public:
     // Runs prepare(i) for every i < count on the workers, a few pieces ahead of the caller, and
     // finish(i) on the calling thread in the order of i, each once prepare(i) is done. An
     // exception of prepare(i) is thrown on the calling thread where finish(i) would have run;
-    // whatever ends the run, it returns only when no worker still runs a prepare of it.
+    // whatever ends the run, it returns only when no worker still runs a prepare of it. Runs
+    // from several threads, or nested in a finish, share the workers.
     void Run(size_t count, const std::function<void(size_t)> &prepare, const std::function<void(size_t)> &finish);
 
 private:
