@@ -16,6 +16,7 @@
 #include "mapdata/errors.h"
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/output_file.h"
+#include "mapdata/render_pool.h"
 
 namespace {
 
@@ -178,31 +179,77 @@ void StretchDraw(QPainter &canvas, const QRect &target, const QImage &piece)
         canvas.drawImage(target, piece);
 }
 
-// What the high-quality path keeps from piece to piece of one rendering: the scaled piece and
-// the resampler's working memory.
-struct TResampleScratch {
-    QImage Scaled;
-    TResampleWorkspace Workspace;
+// The piece resampled (Lanczos3) to size, or a null image when that fails, in which case the
+// piece is drawn by the plain stretch instead. The result has the piece's format, the canvas's
+// own, so that drawing it is a plain copy of its rows.
+QImage Resampled(const QImage &piece, QSize size)
+{
+    thread_local TResampleWorkspace workspace;
+    try {
+        if ((long long)size.width() * size.height() > kMaxResampledPixels)
+            return QImage();
+        QImage scaled(size, piece.format());
+        if (scaled.isNull())
+            return QImage();
+        const TResampleFilterEntry &lanczos3 = ResampleFilterTable[kLanczos3FilterIndex];
+        ResamplePiece(piece, scaled, lanczos3.Kernel, lanczos3.Support, workspace);
+        return scaled;
+    } catch (...) {
+        return QImage();
+    }
+}
+
+// One piece of a rendering: the part of a tile it shows, where it lands on the canvas and
+// whether it is resampled.
+struct TRenderPiece {
+    size_t Tile;
+    QRect Source; // picture pixels, inside the tile
+    QRect Target;
+    bool Resample;
 };
 
-// Resamples piece (Lanczos3) into the scratch's scaled bitmap and draws it at target's top-left;
-// any failure falls back to the plain stretch of the same piece. The scaled bitmap has the
-// piece's format, the canvas's own, so that drawing it is a plain copy of its rows.
-void DrawResampled(QPainter &canvas, const QRect &target, const QImage &piece, TResampleScratch &scratch)
+// A piece ready to paint: its resampled picture when it has one (then, when it came from the
+// cache, nothing else), the decoded tile it shows and that part of it (sharing the tile's
+// pixels).
+struct TPreparedPiece {
+    TDecodedTile Tile;
+    QImage Part;
+    QImage Scaled;
+};
+
+// The pieces of a region in drawing order: the tiles met going right along the region's
+// rows of tiles, then down, each clipped to the region.
+std::vector<TRenderPiece> PlanPieces(const std::vector<TMapTile> &tiles, const TRegionPlacement &region,
+                                     long double scale, bool resample)
 {
-    try {
-        if ((long long)target.width() * target.height() > kMaxResampledPixels)
-            throw TovralError(QStringLiteral("scaled piece too large to resample"));
-        if (scratch.Scaled.size() != target.size() || scratch.Scaled.format() != piece.format())
-            scratch.Scaled = QImage(target.size(), piece.format());
-        if (scratch.Scaled.isNull())
-            throw TovralError(QStringLiteral("out of memory"));
-        const TResampleFilterEntry &lanczos3 = ResampleFilterTable[kLanczos3FilterIndex];
-        ResamplePiece(piece, scratch.Scaled, lanczos3.Kernel, lanczos3.Support, scratch.Workspace);
-        canvas.drawImage(target.topLeft(), scratch.Scaled);
-    } catch (...) {
-        StretchDraw(canvas, target, piece);
+    std::vector<TRenderPiece> pieces;
+    int px = region.X0;
+    int py = region.Y0;
+    long long dx = region.Dx;
+    long long dy = region.Dy;
+    size_t k = 0;
+    while (px < region.X1 && py < region.Y1 && k < tiles.size()) {
+        while (k < tiles.size() && !TileContains(tiles[k], px, py))
+            ++k;
+        if (k == tiles.size())
+            break;
+        const TMapTile &tile = tiles[k];
+        const int w = std::min(tile.Right, region.X1) - px;
+        const int h = std::min(tile.Bottom, region.Y1) - py;
+        const long long sw = RoundHalfEven(w * scale);
+        const long long sh = RoundHalfEven(h * scale);
+        pieces.push_back({k, QRect(px, py, w, h), CanvasRect(dx, dy, sw, sh), resample && sw > 2 && sh > 2});
+
+        px = tile.Right;
+        dx += sw;
+        if (px >= region.X1) {
+            py = tile.Bottom;
+            dy += sh;
+            px = region.X0;
+            dx = region.Dx;
+        }
     }
+    return pieces;
 }
 
 // Restores the painter's settings however the rendering ends.
@@ -293,6 +340,7 @@ void TMapImage::Clear()
     FTiles.clear();
     FTiles.shrink_to_fit();
     FData = QByteArray();
+    FCacheIdentity.Renew();
 }
 
 void TMapImage::Draw(bool highQuality, QPoint center, const QRect &destRect, long double scale,
@@ -319,52 +367,60 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
 
     const TRegionPlacement region = PlaceRegion(center, destRect, scale, FWidth, FHeight);
     const bool resample = !forPrinter && highQuality && scale != 1;
-    TJpegDecoder decoder;
-    QImage tilePicture;
-    TResampleScratch resampleScratch;
-
-    int px = region.X0;
-    int py = region.Y0;
-    long long dx = region.Dx;
-    long long dy = region.Dy;
-    size_t k = 0;
-    while (px < region.X1 && py < region.Y1 && k < FTiles.size()) {
-        while (k < FTiles.size() && !TileContains(FTiles[k], px, py))
-            ++k;
-        if (k == FTiles.size())
-            break;
-        const TMapTile &tile = FTiles[k];
-        const int w = std::min(tile.Right, region.X1) - px;
-        const int h = std::min(tile.Bottom, region.Y1) - py;
-        const long long sw = RoundHalfEven(w * scale);
-        const long long sh = RoundHalfEven(h * scale);
-
-        DecodeTile(int(k), decoder, tilePicture);
-        // The piece shares the decoded tile's pixels: nothing is copied for the screen.
-        const QImage piece(tilePicture.constBits() + qsizetype(py - tile.Top) * tilePicture.bytesPerLine()
-                               + qsizetype(px - tile.Left) * 4,
-                           w, h, tilePicture.bytesPerLine(), QImage::Format_RGB32);
-        const QRect target = CanvasRect(dx, dy, sw, sh);
-        if (resample && sw > 2 && sh > 2)
-            DrawResampled(canvas, target, piece, resampleScratch);
-        else if (forPrinter)
-            StretchDraw(canvas, target, piece.copy()); // a device-independent copy of its own
-        else
-            StretchDraw(canvas, target, piece);
-
-        px = tile.Right;
-        dx += sw;
-        if (px >= region.X1) {
-            py = tile.Bottom;
-            dy += sh;
-            px = region.X0;
-            dx = region.Dx;
+    const std::vector<TRenderPiece> pieces = PlanPieces(FTiles, region, scale, resample);
+    std::vector<TPreparedPiece> prepared(pieces.size());
+    // Workers decode and resample; this thread paints each piece in order, then lets the
+    // window process its events, as the serial loop did.
+    const auto prepare = [&](size_t i) {
+        const TRenderPiece &piece = pieces[i];
+        TPreparedPiece &ready = prepared[i];
+        const TTileKey resampledKey{FCacheIdentity.Value(), int(piece.Tile), piece.Source, piece.Target.size()};
+        if (piece.Resample)
+            if (const TDecodedTile cached = SharedTileCache().Find(resampledKey)) {
+                ready.Scaled = *cached;
+                return;
+            }
+        ready.Tile = DecodedTile(int(piece.Tile));
+        const TMapTile &tile = FTiles[piece.Tile];
+        // The part shares the decoded tile's pixels: nothing is copied for the screen.
+        ready.Part = QImage(ready.Tile->constBits() + qsizetype(piece.Source.y() - tile.Top) * ready.Tile->bytesPerLine()
+                                + qsizetype(piece.Source.x() - tile.Left) * 4,
+                            piece.Source.width(), piece.Source.height(), ready.Tile->bytesPerLine(),
+                            QImage::Format_RGB32);
+        if (piece.Resample) {
+            ready.Scaled = Resampled(ready.Part, piece.Target.size());
+            if (!ready.Scaled.isNull())
+                SharedTileCache().Insert(resampledKey, std::make_shared<const QImage>(ready.Scaled));
         }
+    };
+    const auto paint = [&](size_t i) {
+        const QRect &target = pieces[i].Target;
+        TPreparedPiece ready = std::move(prepared[i]);
+        if (!ready.Scaled.isNull())
+            canvas.drawImage(target.topLeft(), ready.Scaled);
+        else if (forPrinter)
+            StretchDraw(canvas, target, ready.Part.copy()); // a device-independent copy of its own
+        else
+            StretchDraw(canvas, target, ready.Part);
+
         if (ProcessMessages)
             ProcessMessages();
         else if (QCoreApplication::instance())
             QCoreApplication::processEvents();
-    }
+    };
+    SharedRenderPool().Run(pieces.size(), prepare, paint);
+}
+
+TDecodedTile TMapImage::DecodedTile(int index) const
+{
+    const TTileKey key{FCacheIdentity.Value(), index, QRect(), QSize()};
+    if (TDecodedTile cached = SharedTileCache().Find(key))
+        return cached;
+    thread_local TJpegDecoder decoder;
+    auto picture = std::make_shared<QImage>();
+    DecodeTile(index, decoder, *picture);
+    SharedTileCache().Insert(key, picture);
+    return picture;
 }
 
 void TMapImage::DecodeTile(int index, TJpegDecoder &decoder, QImage &picture) const

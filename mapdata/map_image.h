@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "mapdata/tile_cache.h"
+
 class QIODevice;
 class QImage;
 class QPagedPaintDevice;
@@ -95,6 +97,8 @@ public:
     void DecodeTile(int index, TJpegDecoder &decoder, QImage &picture) const;
 
 private:
+    // Tile index decoded, from the shared cache when it holds it; safe on any thread.
+    TDecodedTile DecodedTile(int index) const;
     // One page on a printer or PDF writer; deviceName names it in errors.
     void PrintPage(bool currentView, QPoint center, const QRect &viewRect, long double scale,
                    QPagedPaintDevice &page, const QString &deviceName) const;
@@ -104,6 +108,9 @@ private:
     std::vector<TMapTile> FTiles;
     QByteArray FData;
     QString FFileName; // named in the errors of later renderings
+    // Files this content's decoded tiles and resampled pieces in the shared cache; renewed by
+    // every load and Clear.
+    TTileCacheIdentity FCacheIdentity;
 };
 
 // The page rectangle of Print: the largest rectangle of aspect (width / height) that fits a

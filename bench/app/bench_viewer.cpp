@@ -1,6 +1,8 @@
 // The viewer's interactive costs: from OK in the state picker to the whole map drawn, one
-// redraw at each zoom level, in the designed window and at 1920 x 1080, and one frame of
-// dragging the map at 1920 x 1080.
+// redraw at each zoom level, in the designed window, at 1920 x 1080 and at 3840 x 2160, one
+// pan by a button step at 3840 x 2160, and one frame of dragging the map at 1920 x 1080.
+// The CPU column of the redraw and pan cases counts every thread of the process: on a busy
+// machine, CPU time / processors is what a quiet machine would show, at best.
 // The data is a synthetic 8000 x 6000 full map with a 0.4 light map (written once, in a
 // temporary folder), or the sample data folder given as TOVRAL_BENCH_DATA=<folder>/<UF>.
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include "app/viewer_windows.h"
 #include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
+#include "mapdata/tile_cache.h"
 #include "tests/app/test_data_folder.h"
 #include "tests/app/viewer_test_support.h"
 
@@ -31,17 +34,71 @@ void LoadAndShow(benchmark::State &state)
     state.counters["full_width"] = formTovralMain->FFullMap->Width();
 }
 
-// Arguments: zoom index, 0 = designed client 610 x 406 or 1 = 1920 x 1080, high quality.
+// The window sizes of the redraw cases: the designed client, full HD and 4K.
+const QSize kWindowSizes[] = {QSize(610, 406), QSize(1920, 1080), QSize(3840, 2160)};
+
+// Sizes the window (an index of kWindowSizes), sets the quality box and selects a zoom entry.
+void ShowView(int64_t windowSize, int64_t zoom, bool highQuality)
+{
+    formTovralMain->resize(kWindowSizes[windowSize]);
+    QCoreApplication::processEvents();
+    if (formTovralMain->cbHQ->isChecked() != highQuality)
+        formTovralMain->cbHQ->setChecked(highQuality);
+    formTovralMain->cZoom->setCurrentIndex(int(zoom));
+}
+
+// Arguments: zoom index, window size (index of kWindowSizes), high quality.
 void Redraw(benchmark::State &state)
 {
-    const bool large = state.range(1) != 0;
-    formTovralMain->resize(large ? QSize(1920, 1080) : QSize(610, 406));
-    QCoreApplication::processEvents();
-    if (formTovralMain->cbHQ->isChecked() != (state.range(2) != 0))
-        formTovralMain->cbHQ->setChecked(state.range(2) != 0);
-    formTovralMain->cZoom->setCurrentIndex(int(state.range(0)));
+    ShowView(state.range(1), state.range(0), state.range(2) != 0);
     for (auto _ : state)
         formTovralMain->cZoomChange();
+    state.counters["scale"] = double(formTovralMain->FScale);
+    state.counters["view_width"] = formTovralMain->Image->width();
+}
+
+// Redraw with no decoded tile kept from before (the tile cache emptied outside the clock): the
+// first showing of a view. Arguments: zoom index, window size (index of kWindowSizes).
+void RedrawUncached(benchmark::State &state)
+{
+    ShowView(state.range(1), state.range(0), true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        SharedTileCache().Clear();
+        state.ResumeTiming();
+        formTovralMain->cZoomChange();
+    }
+    state.counters["scale"] = double(formTovralMain->FScale);
+}
+
+// One press of a diagonal pan button with high quality, from a view just drawn whole: the view
+// is redrawn with the decoded tiles it shares with the one before. The tile cache is emptied
+// and the view drawn again outside the clock, so that every press also decodes the strip it
+// uncovers. Arguments: zoom index, window size (index of kWindowSizes).
+void PanStep(benchmark::State &state)
+{
+    ShowView(state.range(1), state.range(0), true);
+    formTovralMain->cZoomChange();
+    const auto press = [](int direction) {
+        const QPoint before = formTovralMain->FCenter;
+        direction > 0 ? formTovralMain->SpeedButton4Click() : formTovralMain->bTLClick();
+        return formTovralMain->FCenter != before;
+    };
+    if (!press(1) && !press(-1)) {
+        state.SkipWithError("the whole map fits the view at this zoom: the pan buttons do not move it");
+        return;
+    }
+    int direction = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        SharedTileCache().Clear();
+        formTovralMain->cZoomChange();
+        state.ResumeTiming();
+        if (!press(direction)) { // at the map's corner: go back the other way
+            direction = -direction;
+            press(direction);
+        }
+    }
     state.counters["scale"] = double(formTovralMain->FScale);
 }
 
@@ -76,8 +133,22 @@ void DragFrame(benchmark::State &state)
 BENCHMARK(LoadAndShow)->Unit(benchmark::kMillisecond);
 BENCHMARK(DragFrame)->Arg(5)->ArgName("zoom")->Unit(benchmark::kMillisecond);
 BENCHMARK(Redraw)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {0, 1}, {1, 0}})
-    ->ArgNames({"zoom", "1920x1080", "hq"})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {0, 1, 2}, {1, 0}})
+    ->ArgNames({"zoom", "size", "hq"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(RedrawUncached)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {1, 2}})
+    ->ArgNames({"zoom", "size"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(PanStep)
+    ->ArgsProduct({{1, 5}, {1, 2}})
+    ->ArgNames({"zoom", "size"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 } // namespace
 
@@ -102,6 +173,7 @@ int main(int argc, char *argv[])
     formTovralMain->show();
     while (!formTovralMain->FReady)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    formTovralMain->LoadUF(gCode); // the views are measured on the benchmark's state
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -2,10 +2,12 @@
 //   BM_PanHighQuality  loads the light and the full map of the largest state and pans a
 //                      1920 x 1080 view across the whole full map at 120 % with high quality on;
 //   BM_SaveLightMap    loads that light map, renders it whole at scale 1 and saves it as JPEG.
-// The engine holds only compressed tiles, one decoded tile and the view, so the growth over the
-// process's starting size should stay near the budget counter:
-//   pan:  compressed light + full maps + view + one tile (+ its resampled piece)
-//   save: compressed light map + light picture + one tile + the JPEG written.
+// The engine holds the compressed tiles, the decoded tiles of the shared tile cache (at most its
+// budget, reported as cache_peak_MiB), the pieces the render workers have ready and the view,
+// so the growth over the process's starting size should stay near the budget counter:
+//   pan:  compressed light + full maps + view + cache peak + a resampled piece for each piece
+//         the workers may hold ready
+//   save: compressed light map + light picture + cache peak + the JPEG written.
 // The save also holds libjpeg's coefficients of the whole picture (about 3 bytes a pixel),
 // which the optimised Huffman tables need: expect growth/budget near 1.8 there.
 // The maps are the largest *_full.map of build/bin/img (or of $TOVRAL_BENCH_IMG); without one a
@@ -31,6 +33,8 @@
 
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/map_image.h"
+#include "mapdata/render_pool.h"
+#include "mapdata/tile_cache.h"
 #include "tools/map_writer.h"
 
 namespace {
@@ -70,6 +74,7 @@ struct TFigures {
     long long StartBytes = 0; // resident size before the maps are loaded
     long long PeakBytes = 0;
     long long BudgetBytes = 0;
+    long long CachePeakBytes = 0;
 };
 
 // Pans the view row by row, half a view at a time, over the whole full map; the viewer's rule
@@ -91,9 +96,11 @@ TFigures PanHighQuality(const QString &lightPath, const QString &fullPath)
             painter.setBrush(Qt::white);
             full.Draw(true, QPoint(x, y), view.rect(), kPanScale, painter);
         }
-    const long long tile = LargestTileBytes(full);
-    const long long scaledPiece = (long long)(tile * kPanScale * kPanScale * 3 / 4); // RGB888
-    figures.BudgetBytes = light.Data().size() + full.Data().size() + view.sizeInBytes() + tile + scaledPiece;
+    const long long scaledPiece = (long long)(LargestTileBytes(full) * kPanScale * kPanScale);
+    const long long readyPieces = (long long)SharedRenderPool().MostPiecesReady();
+    figures.CachePeakBytes = (long long)SharedTileCache().PeakBytes();
+    figures.BudgetBytes = light.Data().size() + full.Data().size() + view.sizeInBytes() + figures.CachePeakBytes
+                          + readyPieces * scaledPiece;
     figures.PeakBytes = StatusBytes("VmHWM");
     return figures;
 }
@@ -115,7 +122,8 @@ TFigures SaveLightMap(const QString &lightPath)
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("saved.jpg"));
     SaveJpegFile(picture, target);
-    figures.BudgetBytes = light.Data().size() + picture.sizeInBytes() + LargestTileBytes(light)
+    figures.CachePeakBytes = (long long)SharedTileCache().PeakBytes();
+    figures.BudgetBytes = light.Data().size() + picture.sizeInBytes() + figures.CachePeakBytes
                           + QFileInfo(target).size();
     figures.PeakBytes = StatusBytes("VmHWM");
     return figures;
@@ -124,7 +132,8 @@ TFigures SaveLightMap(const QString &lightPath)
 int RunScenario(const std::string &scenario, const QString &lightPath, const QString &fullPath)
 {
     const TFigures figures = scenario == "pan" ? PanHighQuality(lightPath, fullPath) : SaveLightMap(lightPath);
-    std::printf("%lld %lld %lld\n", figures.StartBytes, figures.PeakBytes, figures.BudgetBytes);
+    std::printf("%lld %lld %lld %lld\n", figures.StartBytes, figures.PeakBytes, figures.BudgetBytes,
+                figures.CachePeakBytes);
     return 0;
 }
 
@@ -187,7 +196,7 @@ const TMapPair &Maps()
     return maps;
 }
 
-// Runs this program again with --scenario and reads its three figures.
+// Runs this program again with --scenario and reads its four figures.
 std::optional<TFigures> MeasureInFreshProcess(const char *scenario)
 {
     int pipeEnds[2];
@@ -210,7 +219,8 @@ std::optional<TFigures> MeasureInFreshProcess(const char *scenario)
     waitpid(child, &status, 0);
     TFigures figures;
     if (length <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0
-        || std::sscanf(output, "%lld %lld %lld", &figures.StartBytes, &figures.PeakBytes, &figures.BudgetBytes) != 3)
+        || std::sscanf(output, "%lld %lld %lld %lld", &figures.StartBytes, &figures.PeakBytes, &figures.BudgetBytes,
+                       &figures.CachePeakBytes) != 4)
         return std::nullopt;
     return figures;
 }
@@ -230,6 +240,8 @@ void ReportScenario(benchmark::State &state, const char *scenario)
     state.counters["growth_MiB"] = double(growth) / kMiB;
     state.counters["budget_MiB"] = double(figures->BudgetBytes) / kMiB;
     state.counters["growth/budget"] = double(growth) / double(figures->BudgetBytes);
+    state.counters["cache_peak_MiB"] = double(figures->CachePeakBytes) / kMiB;
+    state.counters["cache_budget_MiB"] = double(SharedTileCache().BudgetBytes()) / kMiB;
     state.SetLabel(QFileInfo(Maps().Full).fileName().toStdString());
 }
 

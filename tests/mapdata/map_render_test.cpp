@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -8,6 +9,8 @@
 #include "map_test_support.h"
 #include "mapdata/errors.h"
 #include "mapdata/jpeg_codec.h"
+#include "mapdata/render_pool.h"
+#include "mapdata/tile_cache.h"
 #include "tools/map_writer.h"
 
 namespace {
@@ -29,7 +32,115 @@ QImage DecodeEntry(const TRawMap &raw, int tile)
     return picture;
 }
 
+// Draws on white as DrawOnWhite does, keeping the canvas when the rendering fails; the
+// message of the failure, or an empty text.
+QString DrawCatching(const TMapImage &map, bool highQuality, QPoint center, long double scale, QImage &canvas)
+{
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.setBrush(Qt::white);
+    try {
+        map.Draw(highQuality, center, canvas.rect(), scale, painter);
+    } catch (const TovralError &error) {
+        return error.Message();
+    }
+    return QString();
+}
+
 } // namespace
+
+// Guards against races between the workers (shared decoder or resampler memory), pieces
+// painted out of order or at another piece's place, and cached tiles that differ from freshly
+// decoded ones: serial, parallel from a cold cache and parallel from a warm one give the same
+// bytes, also when a corrupt tile stops the rendering half-way (the same message, the same
+// pieces drawn before it).
+TEST(MapImageRender, ParallelRenderingGivesTheSerialBytes)
+{
+    const TRawMap raw = GridMap(TestPicture(700, 520), 64, 48, 90);
+    TRawMap broken = raw;
+    broken.Tiles[60].Offset = broken.AddEntry("not a JPEG stream");
+    const TMapImage map = LoadRaw(raw);
+    const TMapImage brokenMap = LoadRaw(broken);
+    struct TCase {
+        const TMapImage *Map;
+        bool HighQuality;
+        QPoint Center;
+        long double Scale;
+    };
+    for (const TCase &view : {TCase{&map, true, QPoint(350, 260), 0.37L}, TCase{&map, true, QPoint(200, 300), 1.6L},
+                              TCase{&map, false, QPoint(350, 260), 0.83L}, TCase{&map, true, QPoint(350, 260), 1.0L},
+                              TCase{&brokenMap, true, QPoint(350, 260), 0.9L}}) {
+        QImage serial(640, 480, QImage::Format_RGB32), cold = serial, warm = serial;
+        SetSharedRenderWorkers(0);
+        SharedTileCache().Clear();
+        const QString serialError = DrawCatching(*view.Map, view.HighQuality, view.Center, view.Scale, serial);
+        SetSharedRenderWorkers(2);
+        SharedTileCache().Clear();
+        EXPECT_EQ(DrawCatching(*view.Map, view.HighQuality, view.Center, view.Scale, cold), serialError);
+        EXPECT_EQ(DrawCatching(*view.Map, view.HighQuality, view.Center, view.Scale, warm), serialError);
+        EXPECT_EQ(cold, serial) << double(view.Scale);
+        EXPECT_EQ(warm, serial) << double(view.Scale);
+        EXPECT_EQ(serialError.contains("tile 60"), view.Map == &brokenMap) << serialError.toStdString();
+    }
+}
+
+// Guards against the tile cache serving a tile of what a map object held before, or of
+// another map object: two maps of the same tile grid, loaded into one object in turn, into a
+// copy, and into a second object, each draw their own picture.
+TEST(MapImageRender, CacheServesOnlyTheMapItWasFilledFrom)
+{
+    const TRawMap first = GridMap(TestPicture(256, 192), 64, 64, 95);
+    const TRawMap second = GridMap(NoisePicture(256, 192), 64, 64, 95);
+    // Decoded tiles (scale 1) and resampled pieces (high quality at 0.75).
+    const auto draw = [](const TMapImage &map) {
+        return std::pair(Decoded(map), DrawOnWhite(map, true, QPoint(128, 96), QSize(192, 144), 0.75L));
+    };
+    const TMapImage reference = LoadRaw(second);
+    SharedTileCache().Clear();
+    const auto expected = draw(reference);
+    TMapImage map = LoadRaw(first);
+    const auto firstPictures = draw(map);
+    ASSERT_NE(firstPictures.first, expected.first);
+    ASSERT_NE(firstPictures.second, expected.second);
+    const TMapImage copy = map;
+    EXPECT_EQ(draw(copy), firstPictures);
+    QBuffer stream;
+    stream.setData(second.Bytes());
+    stream.open(QIODevice::ReadOnly);
+    map.LoadFromStream(stream);
+    EXPECT_EQ(draw(map), expected);
+    EXPECT_EQ(draw(copy), firstPictures);
+    EXPECT_EQ(draw(LoadRaw(first)), firstPictures);
+}
+
+// Guards against a cache that grows without bound or evicts the wrong tile: beyond the budget
+// the least recently used picture goes, one larger than the budget is not kept, a resampled
+// part is not the decoded tile, and Drop removes the pictures of one content only.
+TEST(TileCache, KeepsTheMostRecentlyUsedTilesWithinItsBudget)
+{
+    const auto picture = [](int side) { return std::make_shared<const QImage>(side, side, QImage::Format_RGB32); };
+    const auto decoded = [](uint64_t content, int tile) { return TTileKey{content, tile, QRect(), QSize()}; };
+    const TTileKey first = decoded(1, 0), second = decoded(1, 1), third = decoded(2, 0), fourth = decoded(2, 1);
+    const TTileKey firstResampled{1, 0, QRect(0, 0, 64, 64), QSize(32, 32)};
+    TTileCache cache(3 * 64 * 64 * 4);
+    cache.Insert(first, picture(64));
+    cache.Insert(second, picture(64));
+    cache.Insert(third, picture(64));
+    EXPECT_NE(cache.Find(first), nullptr); // now the most recently used
+    cache.Insert(fourth, picture(64));
+    EXPECT_EQ(cache.Find(second), nullptr);
+    EXPECT_NE(cache.Find(first), nullptr);
+    EXPECT_EQ(cache.Find(firstResampled), nullptr);
+    EXPECT_EQ(cache.Bytes(), cache.BudgetBytes());
+    cache.Insert(decoded(3, 0), picture(128));
+    EXPECT_EQ(cache.Find(decoded(3, 0)), nullptr);
+    cache.Drop(2);
+    EXPECT_EQ(cache.Find(third), nullptr);
+    EXPECT_EQ(cache.Find(fourth), nullptr);
+    EXPECT_NE(cache.Find(first), nullptr);
+    EXPECT_EQ(cache.Bytes(), 64u * 64 * 4);
+    EXPECT_EQ(cache.PeakBytes(), cache.BudgetBytes());
+}
 
 // Guards against a wrong source region or destination start: the worked case of a 1000 x 800
 // picture drawn at 0.5 into 600 x 400 around (500, 400) lands at (50, 0), 500 x 400, with

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// A few worker threads, created once, that prepare the pieces of a rendering while the
+// calling thread paints the finished ones in order.
+class TRenderPool {
+public:
+    // workers threads; with 0 every piece is prepared on the calling thread.
+    explicit TRenderPool(int workers);
+    ~TRenderPool();
+    TRenderPool(const TRenderPool &) = delete;
+    TRenderPool &operator=(const TRenderPool &) = delete;
+
+    int Workers() const { return int(FThreads.size()); }
+    // The most pieces of one run prepared and not yet finished at any time.
+    size_t MostPiecesReady() const { return kPiecesAheadPerWorker * FThreads.size() + 1; }
+
+    // Runs prepare(i) for every i < count on the workers, a few pieces ahead of the caller, and
+    // finish(i) on the calling thread in the order of i, each once prepare(i) is done. An
+    // exception of prepare(i) is thrown on the calling thread where finish(i) would have run;
+    // whatever ends the run, it returns only when no worker still runs a prepare of it. Runs
+    // from several threads, or nested in a finish, share the workers.
+    void Run(size_t count, const std::function<void(size_t)> &prepare, const std::function<void(size_t)> &finish);
+
+private:
+    // Pieces prepared ahead of the one the caller finishes, a worker: enough to keep every
+    // worker busy while the caller paints, few enough to bound the memory of pieces waiting.
+    static constexpr size_t kPiecesAheadPerWorker = 3;
+
+    struct TBatch;
+    struct TTask {
+        std::shared_ptr<TBatch> Batch;
+        size_t Index;
+    };
+    void Submit(const std::shared_ptr<TBatch> &batch, size_t index);
+    void Work();
+
+    std::mutex FMutex;
+    std::condition_variable FTaskReady; // a task was queued, or the pool ends
+    std::condition_variable FTaskDone;
+    std::deque<TTask> FTasks;
+    bool FStopping = false;
+    std::vector<std::thread> FThreads;
+};
+
+// The pool the map renderer uses: one worker a processor (at least one).
+TRenderPool &SharedRenderPool();
+// Replaces the shared pool by one of the given number of workers (0: no threads at all), for
+// measuring and testing the serial path. Never while a rendering runs.
+void SetSharedRenderWorkers(int workers);
