@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -126,11 +125,6 @@ QToolButton *MakePanButton(QWidget *parent, const QString &glyph, QPoint topLeft
     button->setAutoRaise(false);
     button->setCursor(HandCursor());
     return button;
-}
-
-QSize MapSize(const TMapImage &map)
-{
-    return QSize(map.Width(), map.Height());
 }
 } // namespace
 
@@ -350,9 +344,8 @@ void TformTovralMain::FormCreate()
     CityRows = std::make_unique<TSortedStrings>();
     StateCityNames = std::make_unique<TSortedStrings>(true);
     CityRows->Assign(ReadCatalogueLines(DataPath(QStringLiteral("txt/cidades.txt"))));
-    FFullMap = std::make_unique<TMapImage>();
-    FLightMap = std::make_unique<TMapImage>();
-    FCoordinates = std::make_unique<TCoordinates>();
+    FView = std::make_unique<TMapView>();
+    FView->Resize(Image->size());
 }
 
 void TformTovralMain::FormActivate()
@@ -376,9 +369,7 @@ void TformTovralMain::FormDestroy()
 {
     CityRows.reset();
     StateCityNames.reset();
-    FFullMap.reset();
-    FLightMap.reset();
-    FCoordinates.reset();
+    FView.reset();
 }
 
 void TformTovralMain::bSairClick()
@@ -478,15 +469,11 @@ void TformTovralMain::FillStateCities()
 
 void TformTovralMain::LoadStateFiles(const QString &code)
 {
-    if (!FLightMap || !FFullMap || !FCoordinates)
-        throw TovralError(QStringLiteral("The city catalogue could not be read; no map objects"));
+    if (!FView)
+        throw TovralError(QStringLiteral("The city catalogue could not be read; no map view"));
     const QString stem = LowerCase(code);
-    FLightMap->LoadFromFile(DataPath(stem + QStringLiteral("_light.map")));
-    FFullMap->LoadFromFile(DataPath(stem + QStringLiteral("_full.map")));
-    if (FFullMap->Width() == 0)
-        throw TovralError(QStringLiteral("The full map %1 has width 0").arg(stem));
-    FLightRatio = (long double)FLightMap->Width() / FFullMap->Width();
-    FCoordinates->LoadFromFile(DataPath(stem + QStringLiteral(".pts")));
+    FView->Load(DataPath(stem + QStringLiteral("_light.map")),
+                DataPath(stem + QStringLiteral("_full.map")), DataPath(stem + QStringLiteral(".pts")));
 }
 
 // --- Map view -----------------------------------------------------------------------------
@@ -498,24 +485,8 @@ void TformTovralMain::cZoomChange()
     const TDisabledWindow drawing(this);
     FLastClientWidth = width();
     FLastClientHeight = height();
-
-    const QSize viewSize = Image->size();
-    const QSize fullSize = MapSize(*FFullMap);
-    const int zoom = cZoom->currentIndex();
-    FScale = ZoomScale(zoom, viewSize, fullSize);
-    FCenter = RecentredView(FCenter, viewSize, fullSize, FScale, zoom);
-    const TMapChoice choice =
-        ChooseMap(FCenter, FScale, fullSize, MapSize(*FLightMap), FLightRatio);
-
-    QImage &bitmap = Image->Bitmap();
-    bitmap = QImage(viewSize, QImage::Format_RGB32);
-    if (!bitmap.isNull()) {
-        QPainter canvas(&bitmap);
-        canvas.setBrush(Qt::white);
-        canvas.setClipRect(bitmap.rect());
-        const TMapImage &map = choice.UseLightMap ? *FLightMap : *FFullMap;
-        map.Draw(cbHQ->isChecked(), choice.Center, bitmap.rect(), choice.Scale, canvas);
-    }
+    FView->ZoomTo(cZoom->currentIndex());
+    FView->Render(Image->Bitmap(), cbHQ->isChecked());
     Image->update();
 }
 
@@ -545,29 +516,15 @@ void TformTovralMain::FormResize()
     bChangeUF->move(bChangeUF->x(), pNav->y() - bChangeUF->height() - kChangeStateGap);
     bCidadeMapa->move(bCidadeMapa->x(), bChangeUF->y() - bCidadeMapa->height() - kLocateGap);
     lCidades->resize(lCidades->width(), bCidadeMapa->y() - kLocateGap - lCidades->y());
+    if (FView)
+        FView->Resize(Image->size());
     if (width() != FLastClientWidth && height() != FLastClientHeight)
         cZoomChange();
 }
 
 void TformTovralMain::Pan(int directionX, int directionY)
 {
-    if (!FFullMap)
-        return;
-    const QSize viewSize = Image->size();
-    const QSize fullSize = MapSize(*FFullMap);
-    const int zoom = cZoom->currentIndex();
-    bool moved = false;
-    if (directionX != 0 && AxisMovable(viewSize.width(), fullSize.width(), FScale, zoom)) {
-        FCenter.setX(PanCoordinate(FCenter.x(), directionX, PanStep(viewSize.width(), FScale),
-                                   fullSize.width()));
-        moved = true;
-    }
-    if (directionY != 0 && AxisMovable(viewSize.height(), fullSize.height(), FScale, zoom)) {
-        FCenter.setY(PanCoordinate(FCenter.y(), directionY, PanStep(viewSize.height(), FScale),
-                                   fullSize.height()));
-        moved = true;
-    }
-    if (moved)
+    if (FView && FView->Pan(directionX, directionY))
         cZoomChange();
 }
 

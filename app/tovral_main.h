@@ -8,8 +8,7 @@
 #include <memory>
 
 #include "mapdata/catalogue.h"
-#include "mapdata/coordinates.h"
-#include "mapdata/map_image.h"
+#include "app/map_view.h"
 
 class QCheckBox;
 class QComboBox;
@@ -26,8 +25,8 @@ class TOutputDialogs;
 
 // The map window: the banner, the left panel with the state name, the city locator and the
 // pan pad, the map view with its zoom box and quality switch, and the bottom bar of output
-// buttons. It owns the city catalogue, the current state's two maps and its reference
-// points for its whole life; a change of state reloads them in place.
+// buttons. It owns the map view (the current state's two maps and reference points, and where
+// the view looks at them) for its whole life; a change of state reloads it in place.
 //
 // Handlers carry the names of the events they serve and call each other directly as plain
 // operations (ChooseUF runs cZoomChange and lCidadesClick, the pan buttons run cZoomChange).
@@ -79,19 +78,6 @@ public:
     TPanel *Panel1 = nullptr;           //   quality bar
     QCheckBox *cbHQ = nullptr;          //     high-quality drawing switch
 
-    // --- View state -----------------------------------------------------------------------
-    int32_t FLastClientWidth = 0;  // window client width at the start of the last redraw
-    int32_t FLastClientHeight = 0; // window client height at the start of the last redraw
-    bool FReady = false;           // a state has been loaded; the redraw does nothing before
-    QPoint FCenter;                // view centre, full-map pixels
-    long double FScale = 0;        // view pixels per full-map pixel, set by the redraw
-    long double FLightRatio = 0;   // light map width / full map width
-    std::unique_ptr<TCoordinates> FCoordinates; // reference points of the current state
-    std::unique_ptr<TMapImage> FFullMap;        // <uf>_full.map
-    std::unique_ptr<TMapImage> FLightMap;       // <uf>_light.map
-    QString FUF;                   // code of the current state, upper case
-    int32_t FSelectedCityRow = -1; // CityRows index of the city selected in lCidades, -1: none
-
     // Every line of img/txt/cidades.txt, sorted by the catalogue comparison (absent when the
     // catalogue could not be read), and the upper-case names of the current state's cities.
     // Entry i of lCidades is always the display form of entry i of StateCityNames.
@@ -101,6 +87,17 @@ public:
     // The number of colours this window's display shows; DisplayColorCount unless a test
     // replaces it.
     std::function<double(const QScreen *)> ColorCountProbe;
+
+    // --- What the window shows, for reading ------------------------------------------------
+    // A state has been loaded; the redraw does nothing before.
+    bool Ready() const { return FReady; }
+    // Code of the current state, upper case.
+    const QString &CurrentUF() const { return FUF; }
+    // CityRows index of the city selected in lCidades, -1: none.
+    int SelectedCityRow() const { return FSelectedCityRow; }
+    // The map view; absent when the city catalogue could not be read at start-up.
+    TMapView *View() { return FView.get(); }
+    const TMapView *View() const { return FView.get(); }
 
     // --- Start-up and shutdown ------------------------------------------------------------
     void FormCreate();
@@ -182,9 +179,19 @@ private:
 
     void FillStateCities();
     void LoadStateFiles(const QString &code);
-    // Moves FCenter by a pan step on each axis whose direction is not 0 (-1 towards the
+    // Pans the view by a pan step on each axis whose direction is not 0 (-1 towards the
     // origin, +1 away from it) and redraws when an axis could move.
     void Pan(int directionX, int directionY);
+
+    // The window's own input handler, which runs the zoom and pan handlers.
+    friend class TMapNavigation;
+
+    int32_t FLastClientWidth = 0;  // window client width at the start of the last redraw
+    int32_t FLastClientHeight = 0; // window client height at the start of the last redraw
+    bool FReady = false;           // a state has been loaded; the redraw does nothing before
+    std::unique_ptr<TMapView> FView; // made once the city catalogue has been read
+    QString FUF;                   // code of the current state, upper case
+    int32_t FSelectedCityRow = -1; // CityRows index of the city selected in lCidades, -1: none
 
     bool FActivated = false;      // the first activation has been handled
     bool FPlacedOnScreen = false; // the window has been centred on its first showing

@@ -78,7 +78,7 @@ void TformTovralMain::lCidadesDblClick()
 
 void TformTovralMain::bCidadeMapaClick()
 {
-    if (FSelectedCityRow < 0 || !bCidadeMapa->isEnabled() || !CityRows || !FCoordinates ||
+    if (FSelectedCityRow < 0 || !bCidadeMapa->isEnabled() || !CityRows || !FView ||
         FSelectedCityRow >= CityRows->Count())
         return;
     long double latitude = 0, longitude = 0;
@@ -90,12 +90,12 @@ void TformTovralMain::bCidadeMapaClick()
         latitude = kFixedPositionLatitude;
         longitude = kFixedPositionLongitude;
     }
-    const QPoint point = FCoordinates->GeoToPixel(longitude, latitude);
+    const QPoint point = FView->Coordinates().GeoToPixel(longitude, latitude);
     if (point.x() == -1) {
         ShowErrorMessage(this, kCityNotLocatedMessage);
         return;
     }
-    FCenter = point;
+    FView->CentreOn(point);
     {
         const QSignalBlocker quiet(cZoom);
         cZoom->setCurrentIndex(kFullSizeZoomIndex);

@@ -28,7 +28,7 @@ void LoadAndShow(benchmark::State &state)
 {
     for (auto _ : state)
         formTovralMain->LoadUF(gCode);
-    state.counters["full_width"] = formTovralMain->FFullMap->Width();
+    state.counters["full_width"] = formTovralMain->View()->FullMap().Width();
 }
 
 // Arguments: zoom index, 0 = designed client 610 x 406 or 1 = 1920 x 1080, high quality.
@@ -42,7 +42,7 @@ void Redraw(benchmark::State &state)
     formTovralMain->cZoom->setCurrentIndex(int(state.range(0)));
     for (auto _ : state)
         formTovralMain->cZoomChange();
-    state.counters["scale"] = double(formTovralMain->FScale);
+    state.counters["scale"] = double(formTovralMain->View()->Scale());
 }
 
 // One frame of a drag at 1920 x 1080: a mouse move over the view and the repaint that
@@ -100,7 +100,7 @@ int main(int argc, char *argv[])
     TModalAnswers answers;
     answers.Add([](QWidget *picker) { static_cast<TformPickUF *>(picker)->bOK->click(); });
     formTovralMain->show();
-    while (!formTovralMain->FReady)
+    while (!formTovralMain->Ready())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 
     benchmark::Initialize(&argc, argv);
