@@ -22,6 +22,7 @@
 #include "app/messages.h"
 #include "app/view_image.h"
 #include "app/view_math.h"
+#include "app/viewer_data.h"
 #include "dialogs/tovral_leg.h"
 #include "dialogs/tovral_status.h"
 #include "dialogs/tovral_uf.h"
@@ -128,7 +129,7 @@ QToolButton *MakePanButton(QWidget *parent, const QString &glyph, QPoint topLeft
 }
 } // namespace
 
-TformTovralMain::TformTovralMain(QWidget *parent) : QWidget(parent)
+TformTovralMain::TformTovralMain(TViewerData &data, QWidget *parent) : QWidget(parent), FData(data)
 {
     ColorCountProbe = DisplayColorCount;
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -341,9 +342,7 @@ void TformTovralMain::FormCreate()
     lUF->clear();
     eCidade->clear();
     lCidades->clear();
-    CityRows = std::make_unique<TSortedStrings>();
-    StateCityNames = std::make_unique<TSortedStrings>(true);
-    CityRows->Assign(ReadCatalogueLines(DataPath(QStringLiteral("txt/cidades.txt"))));
+    FData.ReadCityCatalogue();
     FView = std::make_unique<TMapView>();
     FView->Resize(Image->size());
 }
@@ -367,8 +366,6 @@ void TformTovralMain::FormActivate()
 
 void TformTovralMain::FormDestroy()
 {
-    CityRows.reset();
-    StateCityNames.reset();
     FView.reset();
 }
 
@@ -452,13 +449,10 @@ void TformTovralMain::LoadUF(const QString &code)
 void TformTovralMain::FillStateCities()
 {
     lCidades->clear();
-    StateCityNames->Clear();
-    if (CityRows) {
-        const TCityBlock block = StateCityBlock(*CityRows, FUF, formPickUF->NextUFCode(FUF));
-        *StateCityNames = ::StateCityNames(*CityRows, block);
-    }
+    const TCityBlock block = StateCityBlock(FData.CityRows(), FUF, FData.NextUFCode(FUF));
+    StateCityNames = ::StateCityNames(FData.CityRows(), block);
     // Inserted in the names' own order, so that entry i of the list is entry i of the names.
-    for (const QString &name : StateCityNames->Items())
+    for (const QString &name : StateCityNames.Items())
         lCidades->addItem(CapitalizeName(name));
     const QSignalBlocker quietEdit(eCidade);
     const QSignalBlocker quietList(lCidades);
@@ -548,11 +542,11 @@ void TformTovralMain::lCidadesClick()
         eCidade->setText(lCidades->item(selected)->text());
     }
     bCidadeMapa->setEnabled(valid);
-    if (!valid || !CityRows) {
+    if (!valid) {
         FSelectedCityRow = -1;
         return;
     }
-    FSelectedCityRow = CityRows->Find(CityRowKey(FUF, lCidades->item(selected)->text()));
+    FSelectedCityRow = FData.CityRows().Find(CityRowKey(FUF, lCidades->item(selected)->text()));
 }
 
 // --- Legend window ------------------------------------------------------------------------

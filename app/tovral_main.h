@@ -21,11 +21,12 @@ class QToolButton;
 class TPanel;
 class TShapeCircle;
 class TViewImage;
+class TViewerData;
 class TOutputDialogs;
 
 // The map window: the banner, the left panel with the state name, the city locator and the
 // pan pad, the map view with its zoom box and quality switch, and the bottom bar of output
-// buttons. It owns the map view (the current state's two maps and reference points, and where
+// buttons. It reads the shared city catalogue and owns the map view (the current state's two maps and reference points, and where
 // the view looks at them) for its whole life; a change of state reloads it in place.
 //
 // Handlers carry the names of the events they serve and call each other directly as plain
@@ -37,7 +38,8 @@ class TformTovralMain : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TformTovralMain(QWidget *parent = nullptr);
+    // data: the shared catalogues, which outlive the window; FormCreate reads the cities.
+    explicit TformTovralMain(TViewerData &data, QWidget *parent = nullptr);
     ~TformTovralMain() override;
 
     // --- Controls, in their nesting order -------------------------------------------------
@@ -78,12 +80,6 @@ public:
     TPanel *Panel1 = nullptr;           //   quality bar
     QCheckBox *cbHQ = nullptr;          //     high-quality drawing switch
 
-    // Every line of img/txt/cidades.txt, sorted by the catalogue comparison (absent when the
-    // catalogue could not be read), and the upper-case names of the current state's cities.
-    // Entry i of lCidades is always the display form of entry i of StateCityNames.
-    std::unique_ptr<TSortedStrings> CityRows;
-    std::unique_ptr<TSortedStrings> StateCityNames;
-
     // The number of colours this window's display shows; DisplayColorCount unless a test
     // replaces it.
     std::function<double(const QScreen *)> ColorCountProbe;
@@ -95,6 +91,9 @@ public:
     const QString &CurrentUF() const { return FUF; }
     // CityRows index of the city selected in lCidades, -1: none.
     int SelectedCityRow() const { return FSelectedCityRow; }
+    // The upper-case names of the current state's cities; entry i of lCidades is always the
+    // display form of entry i.
+    const TSortedStrings &StateCities() const { return StateCityNames; }
     // The map view; absent when the city catalogue could not be read at start-up.
     TMapView *View() { return FView.get(); }
     const TMapView *View() const { return FView.get(); }
@@ -185,6 +184,9 @@ private:
 
     // The window's own input handler, which runs the zoom and pan handlers.
     friend class TMapNavigation;
+
+    TViewerData &FData; // the shared catalogues: the city rows, the states
+    TSortedStrings StateCityNames{true}; // upper-case names of the current state's cities
 
     int32_t FLastClientWidth = 0;  // window client width at the start of the last redraw
     int32_t FLastClientHeight = 0; // window client height at the start of the last redraw

@@ -114,7 +114,7 @@ private slots:
         QVERIFY(formTovralMain && formPickUF && formStatus && formArea && formLegendas);
         QVERIFY(!formTovralMain->isVisible() && !formPickUF->isVisible());
         // The picker read its catalogue after the map window read the cities.
-        QCOMPARE(formTovralMain->CityRows->Count(), 11);
+        QCOMPARE(FWindows->Data().CityRows().Count(), 11);
         QCOMPARE(formPickUF->cUF->count(), 4);
         QCOMPARE(formTovralMain->windowTitle(), QStringLiteral("Tovral"));
         QVERIFY(formTovralMain->lUF->text().isEmpty() && formTovralMain->lCidades->count() == 0);
@@ -148,7 +148,7 @@ private slots:
         QVERIFY(formTovralMain->eCidade->text().isEmpty());
         QCOMPARE(QApplication::focusWidget(), formTovralMain->eCidade);
         QVERIFY(formTovralMain->bCidadeMapa->isEnabled());
-        const QString row = (*formTovralMain->CityRows)[formTovralMain->SelectedCityRow()];
+        const QString row = FWindows->Data().CityRows()[formTovralMain->SelectedCityRow()];
         QCOMPARE(UpperCase(RowCityName(row)), UpperCase(formTovralMain->lCidades->item(0)->text()));
 
         // Later activations do not bring the picker back.
@@ -170,10 +170,10 @@ private slots:
                                       QStringLiteral("São Bento do Sapucaí"),
                                       QStringLiteral("São Paulo"), QStringLiteral("Zacarias")};
         QCOMPARE(ListEntries(formTovralMain->lCidades), expected);
-        for (int i = 0; i < formTovralMain->StateCityNames->Count(); ++i)
-            QCOMPARE((*formTovralMain->StateCityNames)[i], UpperCase(expected[i]));
+        for (int i = 0; i < formTovralMain->StateCities().Count(); ++i)
+            QCOMPARE(formTovralMain->StateCities()[i], UpperCase(expected[i]));
         // sp sorts last among the picker's codes: its block runs to the catalogue's end.
-        QVERIFY(formPickUF->NextUFCode(QStringLiteral("SP")).isEmpty());
+        QVERIFY(FWindows->Data().NextUFCode(QStringLiteral("SP")).isEmpty());
     }
 
     // Guards against a cancelled first choice that leaves a window without a state, or that

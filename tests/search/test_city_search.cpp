@@ -48,10 +48,10 @@ QString SelectedEntry(const QListWidget *list)
 }
 
 // The full-map point of a catalogue row, through the loaded reference points.
-QPoint RowPoint(int row)
+QPoint RowPoint(const QString &row)
 {
     QString latitude, longitude;
-    ReadRowCoordinates((*formTovralMain->CityRows)[row], latitude, longitude);
+    ReadRowCoordinates(row, latitude, longitude);
     long double lat = 0, lon = 0;
     if (!ParseDMS(latitude, lat) || !ParseDMS(longitude, lon))
         return QPoint(-2, -2);
@@ -59,9 +59,9 @@ QPoint RowPoint(int row)
 }
 
 // The row's city name in display case, for comparing with the selected entry.
-QString RowDisplayName(int row)
+QString RowDisplayName(const QString &row)
 {
-    return row < 0 ? QString() : CapitalizeName(UpperCase(RowCityName((*formTovralMain->CityRows)[row])));
+    return CapitalizeName(UpperCase(RowCityName(row)));
 }
 
 // Lets the modal answerer notice that the last message box has gone, so that a next box
@@ -87,6 +87,12 @@ class TestCitySearch : public QObject {
 private:
     QTemporaryDir FFolder;
     std::unique_ptr<TViewerWindows> FWindows;
+
+    // Row row of the shared city catalogue; "" for -1 (no city).
+    QString CityRow(int row) const
+    {
+        return row < 0 ? QString() : FWindows->Data().CityRows()[row];
+    }
 
     // Starts the viewer on a state and waits until its map is shown.
     bool StartWithState(TModalAnswers &answers, const QString &displayName)
@@ -152,9 +158,9 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         auto *main = formTovralMain;
-        const auto expectSelected = [main](const QString &entry) {
+        const auto expectSelected = [this, main](const QString &entry) {
             QCOMPARE(SelectedEntry(main->lCidades), entry);
-            QCOMPARE(RowDisplayName(main->SelectedCityRow()), entry);
+            QCOMPARE(RowDisplayName(CityRow(main->SelectedCityRow())), entry);
             QVERIFY(main->bCidadeMapa->isEnabled());
         };
 
@@ -195,11 +201,11 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         auto *main = formTovralMain;
-        const auto expectCentredOn = [main](const QString &entry) {
+        const auto expectCentredOn = [this, main](const QString &entry) {
             QCOMPARE(SelectedEntry(main->lCidades), entry);
             QCOMPARE(main->cZoom->currentIndex(), 5);
             QCOMPARE(double(main->View()->Scale()), 1.0);
-            QCOMPARE(main->View()->Center(), RowPoint(main->SelectedCityRow()));
+            QCOMPARE(main->View()->Center(), RowPoint(CityRow(main->SelectedCityRow())));
         };
 
         Type(main->eCidade, QStringLiteral("sao p"));
@@ -244,7 +250,7 @@ private slots:
         QTest::keyClick(main->eCidade, Qt::Key_Return);
         QCOMPARE(main->eCidade->text(), QStringLiteral("Fernando de Noronha"));
         QCOMPARE(main->View()->Center(), main->View()->Coordinates().GeoToPixel(-35.2L, -10.6L));
-        QVERIFY(main->View()->Center() != RowPoint(main->SelectedCityRow()));
+        QVERIFY(main->View()->Center() != RowPoint(CityRow(main->SelectedCityRow())));
         QCOMPARE(main->cZoom->currentIndex(), 5);
     }
 
@@ -383,7 +389,7 @@ private slots:
             for (auto *side : {&in, &out})
                 reopened << side->cbUF->currentText() << side->FUF << side->eCidade->text()
                          << QString::number(side->lCidades->currentRow()) << SelectedEntry(side->lCidades)
-                         << RowDisplayName(side->FCityRow);
+                         << RowDisplayName(CityRow(side->FCityRow));
             formDistancias->Button2->click();
         });
         formTovralMain->bCalcDist->click();
