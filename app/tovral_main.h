@@ -42,9 +42,9 @@ public:
     explicit TformTovralMain(TViewerData &data, QWidget *parent = nullptr);
     ~TformTovralMain() override;
 
-    // --- Controls, in their nesting order -------------------------------------------------
-    TPanel *pTop = nullptr;             // banner bar, aligned to the top
-    QLabel *Image1 = nullptr;           //   the 800 x 100 banner
+    // --- Controls that the legend window and the tests drive, in their nesting order -----
+    // (the legend window switches bLegendas' caption; the tests click, type and measure as a
+    // user would)
     TPanel *pBottom = nullptr;          // button bar, aligned to the bottom
     QPushButton *bCalcDist = nullptr;   //   "Calculadora de Distâncias"
     QPushButton *bCopiar = nullptr;     //   "Copiar"
@@ -52,32 +52,17 @@ public:
     QPushButton *bPrint = nullptr;      //   "Imprimir"
     QPushButton *bSair = nullptr;       //   "Sair", kept at the right end by FormResize
     TPanel *pLeft = nullptr;            // left panel
-    TPanel *Bevel1 = nullptr;           //   frame around the state name
     QLabel *lUF = nullptr;              //   display name of the current state
-    QLabel *Label1 = nullptr;           //   "Localizador de Cidades"
     QLineEdit *eCidade = nullptr;       //   typed city name
     QListWidget *lCidades = nullptr;    //   the state's cities, display case, sorted
     QPushButton *bCidadeMapa = nullptr; //   "Localizar cidade no mapa"
     QPushButton *bChangeUF = nullptr;   //   "Escolher outro estado"
     TPanel *pNav = nullptr;             //   the pan pad
     QToolButton *bTL = nullptr;         //     up-left
-    QToolButton *bT = nullptr;          //     up
-    QToolButton *bTR = nullptr;         //     up-right
-    QToolButton *SpeedButton2 = nullptr; //    left
-    QToolButton *SpeedButton1 = nullptr; //    right
-    QToolButton *SpeedButton3 = nullptr; //    down-left
-    QToolButton *SpeedButton5 = nullptr; //    down
-    QToolButton *SpeedButton4 = nullptr; //    down-right
-    TShapeCircle *Shape1 = nullptr;     //     gray centre mark
-    TPanel *pRight = nullptr;           // right margin
     TPanel *pImage = nullptr;           // the map area, filling the rest
-    TPanel *pTituloWork = nullptr;      //   zoom bar
-    QLabel *Label6 = nullptr;           //     "Zoom:"
     QComboBox *cZoom = nullptr;         //     zoom levels, "Mapa Inteiro" .. "120%"
     QPushButton *bLegendas = nullptr;   //     "Exibir Legendas" / "Ocultar Legendas"
-    TPanel *Panel2 = nullptr;           //     credits block
     TViewImage *Image = nullptr;        //   the view bitmap, unstretched
-    TPanel *Panel1 = nullptr;           //   quality bar
     QCheckBox *cbHQ = nullptr;          //     high-quality drawing switch
 
     // The number of colours this window's display shows; DisplayColorCount unless a test
@@ -98,27 +83,18 @@ public:
     TMapView *View() { return FView.get(); }
     const TMapView *View() const { return FView.get(); }
 
-    // --- Start-up and shutdown ------------------------------------------------------------
-    void FormCreate();
-    void FormActivate();
-    void FormDestroy();
-    void bSairClick();
-    void bChangeUFClick();
+    // Asks the area, file and printer questions of saving and printing: the real dialogs
+    // unless a test answers them. Not owned.
+    TOutputDialogs *OutputDialogs = nullptr;
 
-    // --- Choosing and loading a state -----------------------------------------------------
-    // Shows the state picker; after OK makes the chosen state current. Returns the chosen
-    // code, or "" when the picker was cancelled. A failed load is reported and ends the
-    // program.
-    QString ChooseUF();
+    // --- Handlers that the tests and the benchmark run as the controls would ----------------
     // Makes the state with this code (the picker's current choice) the current one: its
     // cities, its maps and reference points, the whole map drawn. A failed load is reported
     // and ends the program.
     void LoadUF(const QString &code);
-
-    // --- Map view -------------------------------------------------------------------------
+    void bChangeUFClick();
+    // Redraws the view at the zoom entry of cZoom.
     void cZoomChange();
-    void cbHQClick();
-    void FormResize();
     void bTLClick();
     void bTClick();
     void bTRClick();
@@ -127,12 +103,28 @@ public:
     void SpeedButton3Click();
     void SpeedButton5Click();
     void SpeedButton4Click();
+    void bLegendasClick();
+    void SaveMapImage(bool visibleAreaOnly);
+
+private:
+    // --- Start-up and shutdown ------------------------------------------------------------
+    void FormCreate();
+    void FormActivate();
+    void FormDestroy();
+    void bSairClick();
+
+    // --- Choosing and loading a state -----------------------------------------------------
+    // Shows the state picker; after OK makes the chosen state current. Returns the chosen
+    // code, or "" when the picker was cancelled. A failed load is reported and ends the
+    // program.
+    QString ChooseUF();
+
+    // --- Map view -------------------------------------------------------------------------
+    void cbHQClick();
+    void FormResize();
 
     // --- City locator: the selection follow-up that state loading runs ---------------------
     void lCidadesClick();
-
-    // --- Legend window --------------------------------------------------------------------
-    void bLegendasClick();
 
     // === City locator (search/city_locator.cpp) and map output (output/map_output.cpp) =====
     void eCidadeChange();
@@ -142,15 +134,10 @@ public:
     void bCidadeMapaClick();
     void bCopiarClick();
     void bSaveIMGClick();
-    void SaveMapImage(bool visibleAreaOnly);
     void bPrintClick();
     void PrintMap(bool visibleAreaOnly);
     void bCalcDistClick();
-    // Asks the area, file and printer questions of saving and printing: the real dialogs
-    // unless a test answers them. Not owned.
-    TOutputDialogs *OutputDialogs = nullptr;
 
-private:
     void ConnectLocatorHandlers();
     void ConnectOutputHandlers();
     // === End of city locator and map output ==================================================
@@ -184,6 +171,25 @@ private:
 
     // The window's own input handler, which runs the zoom and pan handlers.
     friend class TMapNavigation;
+
+    // --- The other controls, in their nesting order ------------------------------------
+    TPanel *pTop = nullptr;             // banner bar, aligned to the top
+    QLabel *Image1 = nullptr;           //   the 800 x 100 banner
+    TPanel *Bevel1 = nullptr;           //   frame around the state name
+    QLabel *Label1 = nullptr;           //   "Localizador de Cidades"
+    QToolButton *bT = nullptr;          //     up
+    QToolButton *bTR = nullptr;         //     up-right
+    QToolButton *SpeedButton2 = nullptr; //    left
+    QToolButton *SpeedButton1 = nullptr; //    right
+    QToolButton *SpeedButton3 = nullptr; //    down-left
+    QToolButton *SpeedButton5 = nullptr; //    down
+    QToolButton *SpeedButton4 = nullptr; //    down-right
+    TShapeCircle *Shape1 = nullptr;     //     gray centre mark
+    TPanel *pRight = nullptr;           // right margin
+    TPanel *pTituloWork = nullptr;      //   zoom bar
+    QLabel *Label6 = nullptr;           //     "Zoom:"
+    TPanel *Panel2 = nullptr;           //     credits block
+    TPanel *Panel1 = nullptr;           //   quality bar
 
     TViewerData &FData; // the shared catalogues: the city rows, the states
     TSortedStrings StateCityNames{true}; // upper-case names of the current state's cities
