@@ -13,11 +13,6 @@
 namespace {
 // One notch of a mouse wheel, in eighths of a degree.
 constexpr int kWheelNotch = 120;
-
-QSize FullMapSize(const TformTovralMain &window)
-{
-    return QSize(window.FFullMap->Width(), window.FFullMap->Height());
-}
 } // namespace
 
 TMapNavigation::TMapNavigation(TformTovralMain &window, TViewImage &view)
@@ -30,8 +25,7 @@ TMapNavigation::TMapNavigation(TformTovralMain &window, TViewImage &view)
 
 bool TMapNavigation::Accepting() const
 {
-    return FWindow.FReady && FWindow.isEnabled() && FWindow.FFullMap &&
-           FWindow.FFullMap->Width() > 0 && FWindow.FFullMap->Height() > 0 && FWindow.FScale > 0;
+    return FWindow.Ready() && FWindow.isEnabled() && FWindow.View() && FWindow.View()->Shown();
 }
 
 bool TMapNavigation::eventFilter(QObject *watched, QEvent *event)
@@ -100,18 +94,11 @@ void TMapNavigation::WheelTurned(const QWheelEvent &event)
 
 void TMapNavigation::ZoomAround(int notches, QPoint viewPoint)
 {
-    const QSize viewSize = FView.size();
-    const QSize fullSize = FullMapSize(FWindow);
-    const long double fit = FitScale(viewSize, fullSize);
-    const int current = FWindow.cZoom->currentIndex();
-    int zoom = current;
-    for (int step = 0; step < qAbs(notches); ++step)
-        zoom = notches > 0 ? ZoomInIndex(zoom, fit) : ZoomOutIndex(zoom, fit);
-    if (zoom == current)
+    TMapView &view = *FWindow.View();
+    const int zoom = view.SteppedZoomIndex(notches);
+    if (zoom == view.ZoomIndex())
         return;
-    const long double scale = ZoomScale(zoom, viewSize, fullSize);
-    FWindow.FCenter = CentreKeepingViewPoint(FWindow.FCenter, viewPoint, viewSize, FWindow.FScale,
-                                             scale, fullSize);
+    view.KeepPointForZoom(zoom, viewPoint);
     SelectZoom(zoom);
 }
 
@@ -158,18 +145,17 @@ void TMapNavigation::StartDrag(QPoint pointer)
 {
     FDragging = true;
     FDragStartPointer = pointer;
-    FDragStartCenter = FWindow.FCenter;
-    FDragCenter = FWindow.FCenter;
+    FDragStartCenter = FWindow.View()->Center();
+    FDragCenter = FDragStartCenter;
     FView.setFocus(Qt::MouseFocusReason);
     FView.setCursor(ClosedHandCursor());
 }
 
 void TMapNavigation::MoveDrag(QPoint pointer)
 {
-    FDragCenter = DraggedCentre(FDragStartCenter, pointer - FDragStartPointer, FView.size(),
-                                FWindow.FScale, FWindow.cZoom->currentIndex(),
-                                FullMapSize(FWindow));
-    FView.ShowShifted(PictureShift(FDragStartCenter, FDragCenter, FWindow.FScale));
+    const TMapView &view = *FWindow.View();
+    FDragCenter = view.DraggedCentre(FDragStartCenter, pointer - FDragStartPointer);
+    FView.ShowShifted(view.PictureShift(FDragStartCenter, FDragCenter));
 }
 
 void TMapNavigation::EndDrag(bool apply)
@@ -177,8 +163,8 @@ void TMapNavigation::EndDrag(bool apply)
     FDragging = false;
     FView.setCursor(HandCursor());
     FView.ShowShifted(QPoint(0, 0));
-    if (!apply || FDragCenter == FWindow.FCenter)
+    if (!apply || FDragCenter == FWindow.View()->Center())
         return;
-    FWindow.FCenter = FDragCenter;
+    FWindow.View()->CentreOn(FDragCenter);
     FWindow.cZoomChange();
 }

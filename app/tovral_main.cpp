@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShortcut>
@@ -23,6 +22,7 @@
 #include "app/messages.h"
 #include "app/view_image.h"
 #include "app/view_math.h"
+#include "app/viewer_data.h"
 #include "dialogs/tovral_leg.h"
 #include "dialogs/tovral_status.h"
 #include "dialogs/tovral_uf.h"
@@ -127,14 +127,9 @@ QToolButton *MakePanButton(QWidget *parent, const QString &glyph, QPoint topLeft
     button->setCursor(HandCursor());
     return button;
 }
-
-QSize MapSize(const TMapImage &map)
-{
-    return QSize(map.Width(), map.Height());
-}
 } // namespace
 
-TformTovralMain::TformTovralMain(QWidget *parent) : QWidget(parent)
+TformTovralMain::TformTovralMain(TViewerData &data, QWidget *parent) : QWidget(parent), FData(data)
 {
     ColorCountProbe = DisplayColorCount;
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -347,12 +342,9 @@ void TformTovralMain::FormCreate()
     lUF->clear();
     eCidade->clear();
     lCidades->clear();
-    CityRows = std::make_unique<TSortedStrings>();
-    StateCityNames = std::make_unique<TSortedStrings>(true);
-    CityRows->Assign(ReadCatalogueLines(DataPath(QStringLiteral("txt/cidades.txt"))));
-    FFullMap = std::make_unique<TMapImage>();
-    FLightMap = std::make_unique<TMapImage>();
-    FCoordinates = std::make_unique<TCoordinates>();
+    FData.ReadCityCatalogue();
+    FView = std::make_unique<TMapView>();
+    FView->Resize(Image->size());
 }
 
 void TformTovralMain::FormActivate()
@@ -374,11 +366,7 @@ void TformTovralMain::FormActivate()
 
 void TformTovralMain::FormDestroy()
 {
-    CityRows.reset();
-    StateCityNames.reset();
-    FFullMap.reset();
-    FLightMap.reset();
-    FCoordinates.reset();
+    FView.reset();
 }
 
 void TformTovralMain::bSairClick()
@@ -461,13 +449,10 @@ void TformTovralMain::LoadUF(const QString &code)
 void TformTovralMain::FillStateCities()
 {
     lCidades->clear();
-    StateCityNames->Clear();
-    if (CityRows) {
-        const TCityBlock block = StateCityBlock(*CityRows, FUF, formPickUF->NextUFCode(FUF));
-        *StateCityNames = ::StateCityNames(*CityRows, block);
-    }
+    const TCityBlock block = StateCityBlock(FData.CityRows(), FUF, FData.NextUFCode(FUF));
+    StateCityNames = ::StateCityNames(FData.CityRows(), block);
     // Inserted in the names' own order, so that entry i of the list is entry i of the names.
-    for (const QString &name : StateCityNames->Items())
+    for (const QString &name : StateCityNames.Items())
         lCidades->addItem(CapitalizeName(name));
     const QSignalBlocker quietEdit(eCidade);
     const QSignalBlocker quietList(lCidades);
@@ -478,15 +463,11 @@ void TformTovralMain::FillStateCities()
 
 void TformTovralMain::LoadStateFiles(const QString &code)
 {
-    if (!FLightMap || !FFullMap || !FCoordinates)
-        throw TovralError(QStringLiteral("The city catalogue could not be read; no map objects"));
+    if (!FView)
+        throw TovralError(QStringLiteral("The city catalogue could not be read; no map view"));
     const QString stem = LowerCase(code);
-    FLightMap->LoadFromFile(DataPath(stem + QStringLiteral("_light.map")));
-    FFullMap->LoadFromFile(DataPath(stem + QStringLiteral("_full.map")));
-    if (FFullMap->Width() == 0)
-        throw TovralError(QStringLiteral("The full map %1 has width 0").arg(stem));
-    FLightRatio = (long double)FLightMap->Width() / FFullMap->Width();
-    FCoordinates->LoadFromFile(DataPath(stem + QStringLiteral(".pts")));
+    FView->Load(DataPath(stem + QStringLiteral("_light.map")),
+                DataPath(stem + QStringLiteral("_full.map")), DataPath(stem + QStringLiteral(".pts")));
 }
 
 // --- Map view -----------------------------------------------------------------------------
@@ -498,24 +479,8 @@ void TformTovralMain::cZoomChange()
     const TDisabledWindow drawing(this);
     FLastClientWidth = width();
     FLastClientHeight = height();
-
-    const QSize viewSize = Image->size();
-    const QSize fullSize = MapSize(*FFullMap);
-    const int zoom = cZoom->currentIndex();
-    FScale = ZoomScale(zoom, viewSize, fullSize);
-    FCenter = RecentredView(FCenter, viewSize, fullSize, FScale, zoom);
-    const TMapChoice choice =
-        ChooseMap(FCenter, FScale, fullSize, MapSize(*FLightMap), FLightRatio);
-
-    QImage &bitmap = Image->Bitmap();
-    bitmap = QImage(viewSize, QImage::Format_RGB32);
-    if (!bitmap.isNull()) {
-        QPainter canvas(&bitmap);
-        canvas.setBrush(Qt::white);
-        canvas.setClipRect(bitmap.rect());
-        const TMapImage &map = choice.UseLightMap ? *FLightMap : *FFullMap;
-        map.Draw(cbHQ->isChecked(), choice.Center, bitmap.rect(), choice.Scale, canvas);
-    }
+    FView->ZoomTo(cZoom->currentIndex());
+    FView->Render(Image->Bitmap(), cbHQ->isChecked());
     Image->update();
 }
 
@@ -545,29 +510,15 @@ void TformTovralMain::FormResize()
     bChangeUF->move(bChangeUF->x(), pNav->y() - bChangeUF->height() - kChangeStateGap);
     bCidadeMapa->move(bCidadeMapa->x(), bChangeUF->y() - bCidadeMapa->height() - kLocateGap);
     lCidades->resize(lCidades->width(), bCidadeMapa->y() - kLocateGap - lCidades->y());
+    if (FView)
+        FView->Resize(Image->size());
     if (width() != FLastClientWidth && height() != FLastClientHeight)
         cZoomChange();
 }
 
 void TformTovralMain::Pan(int directionX, int directionY)
 {
-    if (!FFullMap)
-        return;
-    const QSize viewSize = Image->size();
-    const QSize fullSize = MapSize(*FFullMap);
-    const int zoom = cZoom->currentIndex();
-    bool moved = false;
-    if (directionX != 0 && AxisMovable(viewSize.width(), fullSize.width(), FScale, zoom)) {
-        FCenter.setX(PanCoordinate(FCenter.x(), directionX, PanStep(viewSize.width(), FScale),
-                                   fullSize.width()));
-        moved = true;
-    }
-    if (directionY != 0 && AxisMovable(viewSize.height(), fullSize.height(), FScale, zoom)) {
-        FCenter.setY(PanCoordinate(FCenter.y(), directionY, PanStep(viewSize.height(), FScale),
-                                   fullSize.height()));
-        moved = true;
-    }
-    if (moved)
+    if (FView && FView->Pan(directionX, directionY))
         cZoomChange();
 }
 
@@ -591,11 +542,11 @@ void TformTovralMain::lCidadesClick()
         eCidade->setText(lCidades->item(selected)->text());
     }
     bCidadeMapa->setEnabled(valid);
-    if (!valid || !CityRows) {
+    if (!valid) {
         FSelectedCityRow = -1;
         return;
     }
-    FSelectedCityRow = CityRows->Find(CityRowKey(FUF, lCidades->item(selected)->text()));
+    FSelectedCityRow = FData.CityRows().Find(CityRowKey(FUF, lCidades->item(selected)->text()));
 }
 
 // --- Legend window ------------------------------------------------------------------------

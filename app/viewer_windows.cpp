@@ -7,12 +7,15 @@
 #include "dialogs/tovral_uf.h"
 #include "search/tovral_distancias.h"
 
+#include <utility>
+
 namespace {
-// Creates one window and publishes it in its global variable before the next is created.
-template <typename Window>
-std::unique_ptr<Window> Create(Window *&global)
+// Creates one window with the shared catalogues it uses, and publishes it in its global
+// variable before the next is created.
+template <typename Window, typename... Data>
+std::unique_ptr<Window> Create(Window *&global, Data &...data)
 {
-    auto window = std::make_unique<Window>();
+    auto window = std::make_unique<Window>(data...);
     global = window.get();
     return window;
 }
@@ -27,12 +30,12 @@ void Destroy(std::unique_ptr<Window> &window, Window *&global)
 } // namespace
 
 TViewerWindows::TViewerWindows()
-    : FMain(Create(formTovralMain)),
-      FPickUF(Create(formPickUF)),
+    : FMain(Create(formTovralMain, FData)),
+      FPickUF(Create(formPickUF, FData)),
       FStatus(Create(formStatus)),
       FArea(Create(formArea)),
       FLegendas(Create(formLegendas)),
-      FDistancias(Create(formDistancias))
+      FDistancias(Create(formDistancias, std::as_const(FData)))
 {
 }
 

@@ -6,7 +6,7 @@
 
 #include "app/error_report.h"
 #include "app/form_style.h"
-#include "mapdata/app_path.h"
+#include "app/viewer_data.h"
 
 TformPickUF *formPickUF = nullptr;
 
@@ -15,8 +15,8 @@ constexpr QSize kClientSize(352, 164);
 constexpr int kListItemHeight = 18;
 } // namespace
 
-TformPickUF::TformPickUF(QWidget *parent)
-    : QDialog(parent, kDialogWindowFlags)
+TformPickUF::TformPickUF(TViewerData &data, QWidget *parent)
+    : QDialog(parent, kDialogWindowFlags), FData(data)
 {
     setFixedSize(kClientSize);
     setModal(true);
@@ -53,11 +53,11 @@ TformPickUF::TformPickUF(QWidget *parent)
 void TformPickUF::FormCreate()
 {
     setWindowTitle(ApplicationTitle());
-    FUFCatalogue.Load(ReadCatalogueLines(DataPath(QStringLiteral("txt/ufs.txt"))));
+    FData.ReadStateCatalogue();
     const QSignalBlocker quiet(cUF);
     cUF->clear();
-    for (int line = 0; line < FUFLines().size(); ++line)
-        cUF->addItem(FUFCatalogue.DisplayName(line));
+    for (int line = 0; line < FData.FUFLines().size(); ++line)
+        cUF->addItem(FData.States().DisplayName(line));
     if (cUF->count() > 0)
         cUF->setCurrentIndex(0);
     cUFChange();
@@ -66,8 +66,8 @@ void TformPickUF::FormCreate()
 void TformPickUF::cUFChange()
 {
     const int selected = cUF->currentIndex();
-    if (selected >= 0 && selected < FUFLines().size())
-        FSelectedUF = FUFCatalogue.CodeOf(selected);
+    if (selected >= 0 && selected < FData.FUFLines().size())
+        FSelectedUF = FData.States().CodeOf(selected);
 }
 
 void TformPickUF::FormShow()

@@ -4,21 +4,20 @@
 #include <QString>
 #include <QStringList>
 
-#include "mapdata/catalogue.h"
-
 class QComboBox;
 class QLabel;
 class QPushButton;
+class TViewerData;
 
-// The state picker, shown modally by the map window's ChooseUF, and the program's in-memory
-// state catalogue (img/txt/ufs.txt), read once when the window is created. Its entries follow
-// the file's order; the distance calculator copies them and asks NextUFCode where a state's
-// block of city rows ends.
+// The state picker, shown modally by the map window's ChooseUF. It reads the shared state
+// catalogue (img/txt/ufs.txt) once, when the window is created, and lists its entries in the
+// file's order; the map window and the distance calculator start from its choice.
 class TformPickUF : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TformPickUF(QWidget *parent = nullptr);
+    // data: the shared catalogues, which outlive the window; FormCreate reads the states.
+    explicit TformPickUF(TViewerData &data, QWidget *parent = nullptr);
 
     QLabel *Image1 = nullptr;      // the 350 x 58 title banner
     QLabel *Label1 = nullptr;      // "Escolha um estado:"
@@ -26,16 +25,9 @@ public:
     QPushButton *bOK = nullptr;    // default button, result Accepted
     QPushButton *bCancel = nullptr; // cancel button, result Rejected
 
-    // The file's lines in file order (FUFLines) and the sorted, duplicate-free list of their
-    // first two characters in the file's letter case (FUFCodes); entry i of cUF comes from
-    // line i.
-    TUFCatalogue FUFCatalogue;
-    // Code of the entry selected in cUF, upper case; "" until a selection was made.
+    // Code of the entry selected in cUF, upper case; "" until a selection was made. Entry i
+    // of cUF comes from line i of the state catalogue.
     QString FSelectedUF;
-
-    const QStringList &FUFLines() const { return FUFCatalogue.Lines(); }
-    // The code that follows code in the sorted code list, "" when code sorts last.
-    QString NextUFCode(const QString &code) const { return FUFCatalogue.NextUFCode(code); }
 
     void FormCreate();
     void FormShow();
@@ -43,6 +35,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+
+private:
+    TViewerData &FData;
 };
 
 extern TformPickUF *formPickUF;

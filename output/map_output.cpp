@@ -1,7 +1,6 @@
 // The map window's output buttons: copy the view to the clipboard, save the whole map or the
 // visible part as a JPEG file, print it on one page; and the distance calculator button.
 #include <QClipboard>
-#include <QComboBox>
 #include <QGuiApplication>
 #include <QPushButton>
 
@@ -29,9 +28,7 @@ constexpr int kJpegQuality = 70;
 bool ChooseOutputArea(TformTovralMain &window, const QString &question, bool &visibleAreaOnly)
 {
     visibleAreaOnly = false;
-    const QSize mapSize(window.FFullMap->Width(), window.FFullMap->Height());
-    return MapFitsView(window.Image->size(), mapSize, window.FScale,
-                       window.cZoom->currentIndex()) ||
+    return window.View()->WholeMapFits() ||
            window.OutputDialogs->ChooseArea(&window, question, visibleAreaOnly);
 }
 } // namespace
@@ -77,9 +74,7 @@ void TformTovralMain::SaveMapImage(bool visibleAreaOnly)
         return;
     RunReported(this, [&] {
         const TStatusScope saving(this, kSavingStatus, false);
-        const QImage picture = visibleAreaOnly
-                                   ? RenderVisiblePart(*FFullMap, FCenter, Image->size(), FScale)
-                                   : RenderWholeMap(*FLightMap);
+        const QImage picture = visibleAreaOnly ? RenderVisiblePart(*FView) : RenderWholeMap(*FView);
         // Written to a temporary file that replaces the target only when complete.
         SaveJpegFile(picture, fileName, kJpegQuality);
     });
@@ -101,8 +96,8 @@ void TformTovralMain::PrintMap(bool visibleAreaOnly)
 {
     RunReported(this, [&] {
         const TStatusScope printing(this, kPrintingStatus, true);
-        FFullMap->Print(visibleAreaOnly, FCenter, Image->Bitmap().rect(), FScale,
-                        OutputDialogs->Printer());
+        FView->FullMap().Print(visibleAreaOnly, FView->Center(), Image->Bitmap().rect(),
+                               FView->Scale(), OutputDialogs->Printer());
     });
 }
 

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <cmath>
 
-#include "app/view_math.h"
+#include "app/map_view.h"
 #include "mapdata/errors.h"
 #include "mapdata/map_image.h"
 
@@ -28,12 +28,6 @@ QImage RenderAtFullSize(const TMapImage &map, QPoint center, QSize size)
 }
 } // namespace
 
-bool MapFitsView(QSize viewSize, QSize fullMapSize, long double scale, int zoomIndex)
-{
-    return !AxisMovable(viewSize.width(), fullMapSize.width(), scale, zoomIndex) &&
-           !AxisMovable(viewSize.height(), fullMapSize.height(), scale, zoomIndex);
-}
-
 QSize VisiblePartSize(QSize viewSize, long double scale)
 {
     if (!(scale > 0))
@@ -51,4 +45,14 @@ QImage RenderVisiblePart(const TMapImage &fullMap, QPoint center, QSize viewSize
                          long double scale)
 {
     return RenderAtFullSize(fullMap, center, VisiblePartSize(viewSize, scale));
+}
+
+QImage RenderVisiblePart(const TMapView &view)
+{
+    return RenderVisiblePart(view.FullMap(), view.Center(), view.ViewSize(), view.Scale());
+}
+
+QImage RenderWholeMap(const TMapView &view)
+{
+    return RenderWholeMap(view.LightMap());
 }

@@ -5,15 +5,11 @@
 #include <QSize>
 
 class TMapImage;
+class TMapView;
 
 // The pictures that saving writes, rendered at one picture pixel per map pixel. Units: the
 // view size is in view (screen) pixels, scale in view pixels per full-map pixel, centre in
 // full-map pixels.
-
-// Whether the whole full map drawn at scale fits in the view on both axes at the zoom entry
-// zoomIndex ("Mapa Inteiro" always fits); only then do saving and printing skip the area
-// question.
-bool MapFitsView(QSize viewSize, QSize fullMapSize, long double scale, int zoomIndex);
 
 // Size of the full-map region a view shows: view size / scale on each axis, rounded to the
 // nearest, halves to even.
@@ -26,3 +22,7 @@ QImage RenderWholeMap(const TMapImage &map);
 // where the region reaches beyond the map the picture is white.
 QImage RenderVisiblePart(const TMapImage &fullMap, QPoint center, QSize viewSize,
                          long double scale);
+
+// What saving takes of a view: the part it shows, or the whole map from its light map.
+QImage RenderVisiblePart(const TMapView &view);
+QImage RenderWholeMap(const TMapView &view);

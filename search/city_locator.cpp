@@ -10,6 +10,7 @@
 #include "app/messages.h"
 #include "app/tovral_main.h"
 #include "app/view_math.h"
+#include "app/viewer_data.h"
 #include "mapdata/names.h"
 #include "search/city_search.h"
 
@@ -49,9 +50,7 @@ void TformTovralMain::ConnectLocatorHandlers()
 
 void TformTovralMain::eCidadeChange()
 {
-    if (!StateCityNames)
-        return;
-    const int position = IncrementalSearchPosition(*StateCityNames, eCidade->text());
+    const int position = IncrementalSearchPosition(StateCityNames, eCidade->text());
     if (position < 0)
         return;
     SelectCityEntry(*lCidades, position);
@@ -78,11 +77,11 @@ void TformTovralMain::lCidadesDblClick()
 
 void TformTovralMain::bCidadeMapaClick()
 {
-    if (FSelectedCityRow < 0 || !bCidadeMapa->isEnabled() || !CityRows || !FCoordinates ||
-        FSelectedCityRow >= CityRows->Count())
+    if (FSelectedCityRow < 0 || !bCidadeMapa->isEnabled() || !FView ||
+        FSelectedCityRow >= FData.CityRows().Count())
         return;
     long double latitude = 0, longitude = 0;
-    if (!RowPosition((*CityRows)[FSelectedCityRow], latitude, longitude)) {
+    if (!RowPosition(FData.CityRows()[FSelectedCityRow], latitude, longitude)) {
         ShowErrorMessage(this, kCityNotLocatedMessage);
         return;
     }
@@ -90,12 +89,12 @@ void TformTovralMain::bCidadeMapaClick()
         latitude = kFixedPositionLatitude;
         longitude = kFixedPositionLongitude;
     }
-    const QPoint point = FCoordinates->GeoToPixel(longitude, latitude);
+    const QPoint point = FView->Coordinates().GeoToPixel(longitude, latitude);
     if (point.x() == -1) {
         ShowErrorMessage(this, kCityNotLocatedMessage);
         return;
     }
-    FCenter = point;
+    FView->CentreOn(point);
     {
         const QSignalBlocker quiet(cZoom);
         cZoom->setCurrentIndex(kFullSizeZoomIndex);

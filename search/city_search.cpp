@@ -40,21 +40,19 @@ void SetTextQuietly(QLineEdit &edit, const QString &text)
     edit.setText(text);
 }
 
-int32_t SelectedCityRow(const QListWidget &list, const TSortedStrings *cityRows, const QString &code)
+int32_t SelectedCityRow(const QListWidget &list, const TSortedStrings &cityRows, const QString &code)
 {
-    if (!HasSelectedCity(list) || !cityRows)
+    if (!HasSelectedCity(list))
         return -1;
-    return cityRows->Find(CityRowKey(code, SelectedCityText(list)));
+    return cityRows.Find(CityRowKey(code, SelectedCityText(list)));
 }
 
-void FillCityList(QListWidget &list, TSortedStrings &names, const TSortedStrings *cityRows,
+void FillCityList(QListWidget &list, TSortedStrings &names, const TSortedStrings &cityRows,
                   const QString &code, const QString &nextCode)
 {
     const QSignalBlocker quiet(list);
     list.clear();
-    names.Clear();
-    if (cityRows)
-        names = StateCityNames(*cityRows, StateCityBlock(*cityRows, code, nextCode));
+    names = StateCityNames(cityRows, StateCityBlock(cityRows, code, nextCode));
     for (const QString &name : names.Items())
         list.addItem(CapitalizeName(name));
 }

@@ -31,11 +31,11 @@ bool HasSelectedCity(const QListWidget &list);
 void SetTextQuietly(QLineEdit &edit, const QString &text);
 
 // The row of CityRows that starts with code TAB name TAB for the selected entry, or -1 when
-// no entry is selected or there is no catalogue.
-int32_t SelectedCityRow(const QListWidget &list, const TSortedStrings *cityRows, const QString &code);
+// no entry is selected or the catalogue has no such row.
+int32_t SelectedCityRow(const QListWidget &list, const TSortedStrings &cityRows, const QString &code);
 
 // The upper-case names of a state's cities and their display forms, in the same order.
-void FillCityList(QListWidget &list, TSortedStrings &names, const TSortedStrings *cityRows,
+void FillCityList(QListWidget &list, TSortedStrings &names, const TSortedStrings &cityRows,
                   const QString &code, const QString &nextCode);
 
 // Hands every character typed into an edit box to a key-press handler before the box sees

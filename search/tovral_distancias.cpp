@@ -14,7 +14,7 @@
 #include "app/error_report.h"
 #include "app/form_style.h"
 #include "app/messages.h"
-#include "app/tovral_main.h"
+#include "app/viewer_data.h"
 #include "dialogs/tovral_uf.h"
 #include "search/city_search.h"
 #include "search/great_circle.h"
@@ -29,19 +29,13 @@ const QString kCityNotLocatedMessage = QStringLiteral("Coordenadas da cidade nã
 constexpr int kOriginLeft = 10;
 constexpr int kDestinationLeft = 178;
 
-// The city rows of the map window's catalogue; absent when it could not be read.
-const TSortedStrings *CityRows()
-{
-    return formTovralMain ? formTovralMain->CityRows.get() : nullptr;
-}
-
 // The latitude and longitude texts of a side's selected city; "" when none is selected.
-void SideCoordinates(int32_t cityRow, QString &latitude, QString &longitude)
+void SideCoordinates(const TSortedStrings &rows, int32_t cityRow, QString &latitude,
+                     QString &longitude)
 {
-    const TSortedStrings *rows = CityRows();
-    if (!rows || cityRow < 0 || cityRow >= rows->Count())
+    if (cityRow < 0 || cityRow >= rows.Count())
         return;
-    ReadRowCoordinates((*rows)[cityRow], latitude, longitude);
+    ReadRowCoordinates(rows[cityRow], latitude, longitude);
 }
 } // namespace
 
@@ -55,9 +49,10 @@ QString DistanceMessage(long double kilometres, const QString &decimalSeparator)
     return QStringLiteral("Distância aproximada: %1Km").arg(number);
 }
 
-TformDistancias::TformDistancias(QWidget *parent)
+TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
     : QDialog(parent, kDialogWindowFlags),
-      FDecimalSeparator(QLocale::system().decimalPoint())
+      FDecimalSeparator(QLocale::system().decimalPoint()),
+      FData(data)
 {
     setFixedSize(kClientSize);
     setModal(true);
@@ -142,8 +137,8 @@ void TformDistancias::FormCreate()
     for (TCitySide *side : {&In, &Out}) {
         const QSignalBlocker quiet(side->cbUF);
         side->cbUF->clear();
-        for (int entry = 0; entry < formPickUF->cUF->count(); ++entry)
-            side->cbUF->addItem(formPickUF->cUF->itemText(entry));
+        for (int line = 0; line < FData.FUFLines().size(); ++line)
+            side->cbUF->addItem(FData.States().DisplayName(line));
     }
 }
 
@@ -173,12 +168,12 @@ void TformDistancias::showEvent(QShowEvent *event)
 void TformDistancias::cbUFChange(TCitySide &side)
 {
     const int selected = side.cbUF->currentIndex();
-    if (selected >= 0 && selected < formPickUF->FUFLines().size())
-        side.FUF = formPickUF->FUFCatalogue.CodeOf(selected);
+    if (selected >= 0 && selected < FData.FUFLines().size())
+        side.FUF = FData.States().CodeOf(selected);
     // Pending painting and input run before the list is filled; they may change the state.
     QCoreApplication::processEvents();
-    FillCityList(*side.lCidades, side.FCityNames, CityRows(), side.FUF,
-                 formPickUF->NextUFCode(side.FUF));
+    FillCityList(*side.lCidades, side.FCityNames, FData.CityRows(), side.FUF,
+                 FData.NextUFCode(side.FUF));
     SetTextQuietly(*side.eCidade, QString());
     SelectCityEntry(*side.lCidades, 0);
     lCidadesClick(side);
@@ -197,7 +192,7 @@ void TformDistancias::lCidadesClick(TCitySide &side)
 {
     if (side.lCidades->hasFocus() && HasSelectedCity(*side.lCidades))
         SetTextQuietly(*side.eCidade, SelectedCityText(*side.lCidades));
-    side.FCityRow = SelectedCityRow(*side.lCidades, CityRows(), side.FUF);
+    side.FCityRow = SelectedCityRow(*side.lCidades, FData.CityRows(), side.FUF);
 }
 
 void TformDistancias::eCidadeKeyPress(TCitySide &side, QChar &key)
@@ -215,8 +210,8 @@ void TformDistancias::eCidadeKeyPress(TCitySide &side, QChar &key)
 void TformDistancias::Button1Click()
 {
     QString latitudeIn, longitudeIn, latitudeOut, longitudeOut;
-    SideCoordinates(In.FCityRow, latitudeIn, longitudeIn);
-    SideCoordinates(Out.FCityRow, latitudeOut, longitudeOut);
+    SideCoordinates(FData.CityRows(), In.FCityRow, latitudeIn, longitudeIn);
+    SideCoordinates(FData.CityRows(), Out.FCityRow, latitudeOut, longitudeOut);
     long double kilometres = 0;
     // A side without a selected city has no coordinate texts and fails like a bad row.
     if (!GreatCircleKm(latitudeIn, longitudeIn, latitudeOut, longitudeOut, kilometres)) {

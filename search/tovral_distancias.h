@@ -11,17 +11,19 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class TViewerData;
 
 // The distance calculator: the user picks an origin city (left column: state, then city)
 // and a destination city (right column) and "Calcular" shows the approximate great-circle
 // distance between them. Positions come from the city catalogue rows alone; no map or
-// reference-point file is read. States come from the state picker, rows from the map
-// window's CityRows.
+// reference-point file is read. States and rows come from the shared catalogues; both
+// columns open on the state picker's choice.
 class TformDistancias : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TformDistancias(QWidget *parent = nullptr);
+    // data: the shared catalogues, which outlive the window.
+    explicit TformDistancias(const TViewerData &data, QWidget *parent = nullptr);
 
     // One column of the window: its controls and what it has chosen. The twin handlers of
     // the two columns run the same code on their side.
@@ -70,6 +72,8 @@ private:
     void eCidadeChange(TCitySide &side);
     void eCidadeKeyPress(TCitySide &side, QChar &key);
     void lCidadesClick(TCitySide &side);
+
+    const TViewerData &FData;
 };
 
 // The distance message, "Distância aproximada: %0.2fKm": fixed, two decimals, no thousands

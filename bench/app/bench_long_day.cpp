@@ -56,7 +56,7 @@ double ResidentMiB()
 }
 
 // One day's worth of moves on the shown state, each a real input the window answers with a
-// redraw: the eight pan buttons, the arrow and zoom keys over the map, the wheel and the zoom box.
+// redraw: the eight pan buttons' handlers, the arrow and zoom keys over the map, the wheel and the zoom box.
 class TDay {
 public:
     explicit TDay(TModalAnswers &answers) : FAnswers(answers) {}
@@ -65,7 +65,7 @@ public:
     {
         FAnswers.Add(PickState(displayName));
         QTest::mouseClick(formTovralMain->bChangeUF, Qt::LeftButton);
-        return QTest::qWaitFor([&] { return formTovralMain->FReady && formTovralMain->isEnabled()
+        return QTest::qWaitFor([&] { return formTovralMain->Ready() && formTovralMain->isEnabled()
                                             && formTovralMain->lUF->text() == displayName; },
                                kViewerWaitMs);
     }
@@ -74,12 +74,15 @@ public:
     {
         TformTovralMain &w = *formTovralMain;
         TViewImage *view = w.Image;
-        QToolButton *const pad[] = {w.bTL, w.bT, w.bTR, w.SpeedButton2, w.SpeedButton1, w.SpeedButton3,
-                                    w.SpeedButton5, w.SpeedButton4};
+        void (TformTovralMain::*const pad[])() = {
+            &TformTovralMain::bTLClick,         &TformTovralMain::bTClick,
+            &TformTovralMain::bTRClick,         &TformTovralMain::SpeedButton2Click,
+            &TformTovralMain::SpeedButton1Click, &TformTovralMain::SpeedButton3Click,
+            &TformTovralMain::SpeedButton5Click, &TformTovralMain::SpeedButton4Click};
         const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Plus, Qt::Key_Minus};
         switch (step % 4) {
         case 0:
-            Timed([&] { QTest::mouseClick(pad[(step / 4) % 8], Qt::LeftButton); });
+            Timed([&] { (w.*pad[(step / 4) % 8])(); });
             break;
         case 1:
             Timed([&] { QTest::keyClick(view, keys[(step / 4) % 6]); });

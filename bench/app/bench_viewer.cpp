@@ -31,7 +31,7 @@ void LoadAndShow(benchmark::State &state)
 {
     for (auto _ : state)
         formTovralMain->LoadUF(gCode);
-    state.counters["full_width"] = formTovralMain->FFullMap->Width();
+    state.counters["full_width"] = formTovralMain->View()->FullMap().Width();
 }
 
 // The window sizes of the redraw cases: the designed client, full HD and 4K.
@@ -53,7 +53,7 @@ void Redraw(benchmark::State &state)
     ShowView(state.range(1), state.range(0), state.range(2) != 0);
     for (auto _ : state)
         formTovralMain->cZoomChange();
-    state.counters["scale"] = double(formTovralMain->FScale);
+    state.counters["scale"] = double(formTovralMain->View()->Scale());
     state.counters["view_width"] = formTovralMain->Image->width();
 }
 
@@ -68,7 +68,7 @@ void RedrawUncached(benchmark::State &state)
         state.ResumeTiming();
         formTovralMain->cZoomChange();
     }
-    state.counters["scale"] = double(formTovralMain->FScale);
+    state.counters["scale"] = double(formTovralMain->View()->Scale());
 }
 
 // One press of a diagonal pan button with high quality, from a view just drawn whole: the view
@@ -80,9 +80,9 @@ void PanStep(benchmark::State &state)
     ShowView(state.range(1), state.range(0), true);
     formTovralMain->cZoomChange();
     const auto press = [](int direction) {
-        const QPoint before = formTovralMain->FCenter;
+        const QPoint before = formTovralMain->View()->Center();
         direction > 0 ? formTovralMain->SpeedButton4Click() : formTovralMain->bTLClick();
-        return formTovralMain->FCenter != before;
+        return formTovralMain->View()->Center() != before;
     };
     if (!press(1) && !press(-1)) {
         state.SkipWithError("the whole map fits the view at this zoom: the pan buttons do not move it");
@@ -99,7 +99,7 @@ void PanStep(benchmark::State &state)
             press(direction);
         }
     }
-    state.counters["scale"] = double(formTovralMain->FScale);
+    state.counters["scale"] = double(formTovralMain->View()->Scale());
 }
 
 // One frame of a drag at 1920 x 1080: a mouse move over the view and the repaint that
@@ -171,7 +171,7 @@ int main(int argc, char *argv[])
     TModalAnswers answers;
     answers.Add([](QWidget *picker) { static_cast<TformPickUF *>(picker)->bOK->click(); });
     formTovralMain->show();
-    while (!formTovralMain->FReady)
+    while (!formTovralMain->Ready())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     formTovralMain->LoadUF(gCode); // the views are measured on the benchmark's state
 

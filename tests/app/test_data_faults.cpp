@@ -111,10 +111,10 @@ private slots:
         if (catalogue == QStringLiteral("ufs.txt")) {
             QCOMPARE(formPickUF->cUF->count(), 0);
             QVERIFY(formPickUF->FSelectedUF.isEmpty());
-            QVERIFY(formTovralMain->FFullMap && formTovralMain->FCoordinates);
+            QVERIFY(formTovralMain->View());
         } else {
             QCOMPARE(formPickUF->cUF->count(), 4);
-            QVERIFY(!formTovralMain->FFullMap && !formTovralMain->FLightMap && !formTovralMain->FCoordinates);
+            QVERIFY(!formTovralMain->View());
         }
 
         // OK in the picker: São Paulo where the picker has states, no state at all otherwise.
@@ -123,7 +123,7 @@ private slots:
         formTovralMain->show();
         QCOMPARE(RunUntilTerminated(), 0);
         QCOMPARE(answers.Messages().value(1), kLoadFailed);
-        QVERIFY(!formTovralMain->FReady);
+        QVERIFY(!formTovralMain->Ready());
         QVERIFY(formTovralMain->isEnabled() && !formStatus->isVisible());
     }
 
@@ -153,7 +153,7 @@ private slots:
         formTovralMain->show();
         QCOMPARE(RunUntilTerminated(), 0);
         QCOMPARE(answers.Messages(), QStringList{kLoadFailed});
-        QVERIFY(!formTovralMain->FReady);
+        QVERIFY(!formTovralMain->Ready());
         QVERIFY(formTovralMain->isEnabled() && !formStatus->isVisible());
     }
 

@@ -69,9 +69,9 @@ void Drag(QPoint from, QPoint to)
 QPointF MapPointUnder(QPoint viewPoint)
 {
     const QPoint offset = viewPoint - QPoint(View().width() / 2, View().height() / 2);
-    const long double scale = formTovralMain->FScale;
-    return QPointF(double(formTovralMain->FCenter.x() + offset.x() / scale),
-                   double(formTovralMain->FCenter.y() + offset.y() / scale));
+    const long double scale = formTovralMain->View()->Scale();
+    return QPointF(double(formTovralMain->View()->Center().x() + offset.x() / scale),
+                   double(formTovralMain->View()->Center().y() + offset.y() / scale));
 }
 
 bool SameCursor(const QCursor &shown, const QCursor &expected)
@@ -90,7 +90,7 @@ struct TViewState {
 
 TViewState CurrentView()
 {
-    return {formTovralMain->cZoom->currentIndex(), formTovralMain->FCenter, Drawn()};
+    return {formTovralMain->cZoom->currentIndex(), formTovralMain->View()->Center(), Drawn()};
 }
 } // namespace
 
@@ -134,7 +134,7 @@ private slots:
             const QPointF before = MapPointUnder(pointer);
             Wheel(pointer, kNotch);
             QCOMPARE(formTovralMain->cZoom->currentIndex(), entry);
-            QCOMPARE(formTovralMain->FScale, entry * 0.2L);
+            QCOMPARE(formTovralMain->View()->Scale(), entry * 0.2L);
             const QPointF after = MapPointUnder(pointer);
             QVERIFY2(qAbs(after.x() - before.x()) <= 1 && qAbs(after.y() - before.y()) <= 1,
                      qPrintable(QStringLiteral("entry %1").arg(entry)));
@@ -158,7 +158,7 @@ private slots:
             QCOMPARE(formTovralMain->cZoom->currentIndex(), entry);
         }
         QCOMPARE(formTovralMain->cZoom->currentText(), QStringLiteral("Mapa Inteiro"));
-        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
         const qint64 whole = Drawn();
         Wheel(pointer, -kNotch);
         QCOMPARE(Drawn(), whole);
@@ -193,7 +193,7 @@ private slots:
         QVERIFY(SameCursor(View().cursor(), HandCursor()));
         SelectZoom(kFullSizeZoomIndex);
         int piecesDrawn = 0;
-        formTovralMain->FFullMap->ProcessMessages = [&] { ++piecesDrawn; };
+        formTovralMain->View()->OnEachPiece([&] { ++piecesDrawn; });
         const qint64 picture = Drawn();
 
         Press({200, 100});
@@ -204,14 +204,14 @@ private slots:
         QCOMPARE(View().Shift(), QPoint(50, 30));
         QCOMPARE(Drawn(), picture);
         QCOMPARE(piecesDrawn, 0);
-        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
         QImage frame(View().size(), QImage::Format_RGB32);
         View().render(&frame);
         QCOMPARE(frame.pixel(60, 40), View().Bitmap().pixel(10, 10));
         QCOMPARE(QColor(frame.pixel(10, 10)), QColor(Qt::white));
 
         Release({250, 130});
-        QCOMPARE(formTovralMain->FCenter, QPoint(1150, 570));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1150, 570));
         QCOMPARE(View().Shift(), QPoint(0, 0));
         QVERIFY(Drawn() != picture);
         QVERIFY(piecesDrawn > 0);
@@ -227,7 +227,7 @@ private slots:
         MoveHeld({300, 200});
         QTest::keyClick(&View(), Qt::Key_Escape);
         Release({300, 200});
-        QCOMPARE(formTovralMain->FCenter, QPoint(1150, 570));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1150, 570));
         QCOMPARE(View().Shift(), QPoint(0, 0));
         QCOMPARE(Drawn(), dragged);
     }
@@ -243,10 +243,10 @@ private slots:
         // The centre stops at (0, 0): the picture moved by 1200 x 0.2 and 600 x 0.2 at most.
         QCOMPARE(View().Shift(), QPoint(240, 120));
         Release({440, 210});
-        QCOMPARE(formTovralMain->FCenter, QPoint(0, 0));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(0, 0));
         Drag({440, 210}, {0, 0});
         Drag({440, 210}, {0, 0});
-        QCOMPARE(formTovralMain->FCenter, QPoint(2399, 1199));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(2399, 1199));
 
         // The whole map: nothing moves, nothing is drawn.
         SelectZoom(kWholeMapZoomIndex);
@@ -258,12 +258,12 @@ private slots:
         FAnswers->Add(PickState(QStringLiteral("Minas Gerais")));
         formTovralMain->bChangeUFClick();
         SelectZoom(kFullSizeZoomIndex);
-        const QPoint start = formTovralMain->FCenter;
+        const QPoint start = formTovralMain->View()->Center();
         Press({100, 100});
         MoveHeld({180, 60});
         QCOMPARE(View().Shift(), QPoint(0, -40));
         Release({180, 60});
-        QCOMPARE(formTovralMain->FCenter, QPoint(start.x(), start.y() + 40));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(start.x(), start.y() + 40));
     }
 
     // Guards against arrow keys that differ from the matching pan buttons, + and - that do
@@ -286,27 +286,27 @@ private slots:
             {Qt::Key_Down, &TformTovralMain::SpeedButton5Click},
         };
         for (const auto &pair : pairs) {
-            formTovralMain->FCenter = start;
+            formTovralMain->View()->CentreOn(start);
             (formTovralMain->*pair.Button)();
-            const QPoint byButton = formTovralMain->FCenter;
-            formTovralMain->FCenter = start;
+            const QPoint byButton = formTovralMain->View()->Center();
+            formTovralMain->View()->CentreOn(start);
             KeyToFocus(pair.Key);
-            QCOMPARE(formTovralMain->FCenter, byButton);
+            QCOMPARE(formTovralMain->View()->Center(), byButton);
             QVERIFY(byButton != start);
         }
 
-        formTovralMain->FCenter = start;
+        formTovralMain->View()->CentreOn(start);
         SelectZoom(2);
         KeyToFocus(Qt::Key_Plus);
         QCOMPARE(formTovralMain->cZoom->currentIndex(), 3);
-        QCOMPARE(formTovralMain->FCenter, start);
+        QCOMPARE(formTovralMain->View()->Center(), start);
         KeyToFocus(Qt::Key_Minus);
         KeyToFocus(Qt::Key_Minus);
         QCOMPARE(formTovralMain->cZoom->currentIndex(), 1);
-        QCOMPARE(formTovralMain->FCenter, start);
+        QCOMPARE(formTovralMain->View()->Center(), start);
         KeyToFocus(Qt::Key_Home);
         QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
-        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
     }
 
     // Guards against input that starts a redraw or moves the view while the window is
@@ -318,7 +318,7 @@ private slots:
         Drag({100, 100}, {200, 200});
         QTest::keyClick(&View(), Qt::Key_Plus);
         QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
-        QCOMPARE(formTovralMain->FCenter, QPoint());
+        QCOMPARE(formTovralMain->View()->Center(), QPoint());
         FWindows.reset();
 
         QVERIFY(StartWithState(QStringLiteral("São Paulo")));

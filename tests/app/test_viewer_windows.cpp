@@ -114,7 +114,7 @@ private slots:
         QVERIFY(formTovralMain && formPickUF && formStatus && formArea && formLegendas);
         QVERIFY(!formTovralMain->isVisible() && !formPickUF->isVisible());
         // The picker read its catalogue after the map window read the cities.
-        QCOMPARE(formTovralMain->CityRows->Count(), 11);
+        QCOMPARE(FWindows->Data().CityRows().Count(), 11);
         QCOMPARE(formPickUF->cUF->count(), 4);
         QCOMPARE(formTovralMain->windowTitle(), QStringLiteral("Tovral"));
         QVERIFY(formTovralMain->lUF->text().isEmpty() && formTovralMain->lCidades->count() == 0);
@@ -122,7 +122,7 @@ private slots:
         answers.Add(PickState(QStringLiteral("São Paulo")));
         TStatusWatcher status;
         formTovralMain->show();
-        QTRY_VERIFY_WITH_TIMEOUT(formTovralMain->FReady, kViewerWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(formTovralMain->Ready(), kViewerWaitMs);
         QCOMPARE(answers.ModalsSeen(), 1);
         QCOMPARE(status.Texts, QStringList{QStringLiteral("Aguarde. Carregando mapa...")});
         QVERIFY(status.MapWindowDisabled);
@@ -140,7 +140,7 @@ private slots:
         SaveScreenshot(formPickUF, QStringLiteral("state_picker"));
 
         // The state is shown: name, whole map, first city selected, empty search box.
-        QCOMPARE(formTovralMain->FUF, QStringLiteral("SP"));
+        QCOMPARE(formTovralMain->CurrentUF(), QStringLiteral("SP"));
         QCOMPARE(formTovralMain->lUF->text(), QStringLiteral("São Paulo"));
         QCOMPARE(formTovralMain->cZoom->currentText(), QStringLiteral("Mapa Inteiro"));
         QCOMPARE(formTovralMain->Image->Bitmap().size(), QSize(443, 213));
@@ -148,7 +148,7 @@ private slots:
         QVERIFY(formTovralMain->eCidade->text().isEmpty());
         QCOMPARE(QApplication::focusWidget(), formTovralMain->eCidade);
         QVERIFY(formTovralMain->bCidadeMapa->isEnabled());
-        const QString row = (*formTovralMain->CityRows)[formTovralMain->FSelectedCityRow];
+        const QString row = FWindows->Data().CityRows()[formTovralMain->SelectedCityRow()];
         QCOMPARE(UpperCase(RowCityName(row)), UpperCase(formTovralMain->lCidades->item(0)->text()));
 
         // Later activations do not bring the picker back.
@@ -170,10 +170,10 @@ private slots:
                                       QStringLiteral("São Bento do Sapucaí"),
                                       QStringLiteral("São Paulo"), QStringLiteral("Zacarias")};
         QCOMPARE(ListEntries(formTovralMain->lCidades), expected);
-        for (int i = 0; i < formTovralMain->StateCityNames->Count(); ++i)
-            QCOMPARE((*formTovralMain->StateCityNames)[i], UpperCase(expected[i]));
+        for (int i = 0; i < formTovralMain->StateCities().Count(); ++i)
+            QCOMPARE(formTovralMain->StateCities()[i], UpperCase(expected[i]));
         // sp sorts last among the picker's codes: its block runs to the catalogue's end.
-        QVERIFY(formPickUF->NextUFCode(QStringLiteral("SP")).isEmpty());
+        QVERIFY(FWindows->Data().NextUFCode(QStringLiteral("SP")).isEmpty());
     }
 
     // Guards against a cancelled first choice that leaves a window without a state, or that
@@ -186,7 +186,7 @@ private slots:
         formTovralMain->show();
         QCOMPARE(RunUntilTerminated(), 0);
         QVERIFY(answers.Messages().isEmpty());
-        QVERIFY(!formTovralMain->FReady);
+        QVERIFY(!formTovralMain->Ready());
     }
 
     // Guards against a missing .pts file being ignored, the message coming before the
@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(answers.Messages(), QStringList{QStringLiteral("Erro ao carregar mapas")});
         QVERIFY(formTovralMain->isEnabled());
         QVERIFY(!formStatus->isVisible());
-        QVERIFY(!formTovralMain->FReady);
+        QVERIFY(!formTovralMain->Ready());
         // The new state's name and cities were in place before the maps were read; a row of a
         // code that is no state (RR) belongs to the state before it.
         QCOMPARE(formTovralMain->lUF->text(), QStringLiteral("Rio de Janeiro"));
@@ -233,7 +233,7 @@ private slots:
         const qint64 before = formTovralMain->Image->Bitmap().cacheKey();
         answers.Add(PickState(QStringLiteral("Minas Gerais"), false));
         formTovralMain->bChangeUF->click();
-        QCOMPARE(formTovralMain->FUF, QStringLiteral("SP"));
+        QCOMPARE(formTovralMain->CurrentUF(), QStringLiteral("SP"));
         QCOMPARE(formTovralMain->lCidades->count(), 5);
         QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), before);
         // The picker keeps the entry moved to, although it was cancelled.
@@ -243,10 +243,10 @@ private slots:
         answers.Add(PickState(QStringLiteral("Minas Gerais")));
         formTovralMain->bChangeUF->setFocus();
         QTest::keyClick(formTovralMain->bChangeUF, Qt::Key_Return);
-        QCOMPARE(formTovralMain->FUF, QStringLiteral("MG"));
+        QCOMPARE(formTovralMain->CurrentUF(), QStringLiteral("MG"));
         QCOMPARE(formTovralMain->focusWidget(), formTovralMain->eCidade);
         QCOMPARE(ListEntries(formTovralMain->lCidades), QStringList{QStringLiteral("Belo Horizonte")});
-        QCOMPARE(formTovralMain->FFullMap->Width(), 300);
+        QCOMPARE(formTovralMain->View()->FullMap().Width(), 300);
         // Tall map at "Mapa Inteiro": white bands left and right, the map in the middle.
         QCOMPARE(ViewPixel(2, 100), QColor(Qt::white));
         QVERIFY(ViewCentrePixel() != QColor(Qt::white));
@@ -259,15 +259,15 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         // Fit: 213 / 1200 is below 443 / 2400; the 426-pixel-wide map leaves white bands.
-        QCOMPARE(formTovralMain->FScale, 213.0L / 1200.0L);
-        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(formTovralMain->View()->Scale(), 213.0L / 1200.0L);
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
         QCOMPARE(ViewPixel(2, 106), QColor(Qt::white));
         QVERIFY(DrawnFromLightMap());
 
         const bool usesLight[] = {true, true, true, false, false, false, false};
         for (int index = 1; index <= 6; ++index) {
             SelectZoom(index);
-            QCOMPARE(formTovralMain->FScale, index * 0.2L);
+            QCOMPARE(formTovralMain->View()->Scale(), index * 0.2L);
             QCOMPARE(DrawnFromLightMap(), usesLight[index]);
         }
 
@@ -275,21 +275,21 @@ private slots:
         SelectZoom(5);
         formTovralMain->SpeedButton1Click();
         formTovralMain->SpeedButton5Click();
-        const QPoint panned = formTovralMain->FCenter;
+        const QPoint panned = formTovralMain->View()->Center();
         SelectZoom(3);
-        QCOMPARE(formTovralMain->FCenter, panned);
+        QCOMPARE(formTovralMain->View()->Center(), panned);
         // The middle of the view shows the centre's map point (ramp colours, JPEG tolerance).
         const QColor expected = RampColour(panned, {2400, 1200}, kFullMapBlue);
         QVERIFY(qAbs(ViewCentrePixel().red() - expected.red()) <= 6);
         QVERIFY(qAbs(ViewCentrePixel().green() - expected.green()) <= 6);
         SelectZoom(0);
-        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
 
         // Toggling the quality switch redraws the same view.
         const qint64 before = formTovralMain->Image->Bitmap().cacheKey();
         formTovralMain->cbHQ->click();
         QVERIFY(formTovralMain->Image->Bitmap().cacheKey() != before);
-        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
     }
 
     // Guards against pan steps that are not a quarter of the view, a centre pushed off the
@@ -301,23 +301,23 @@ private slots:
         const qint64 wholeMap = formTovralMain->Image->Bitmap().cacheKey();
         formTovralMain->bTLClick();
         formTovralMain->SpeedButton4Click();
-        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 600));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
         QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), wholeMap);
 
         SelectZoom(5); // 100%: steps round(443 / 4) = 111 and round(213 / 4) = 53
         formTovralMain->SpeedButton1Click();
-        QCOMPARE(formTovralMain->FCenter, QPoint(1311, 600));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1311, 600));
         formTovralMain->bTLClick();
-        QCOMPARE(formTovralMain->FCenter, QPoint(1200, 547));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 547));
         SelectZoom(1); // 20%: steps round(553.75) = 554 and round(266.25) = 266
         formTovralMain->SpeedButton3Click();
-        QCOMPARE(formTovralMain->FCenter, QPoint(646, 813));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(646, 813));
         for (int click = 0; click < 10; ++click)
             formTovralMain->SpeedButton4Click();
-        QCOMPARE(formTovralMain->FCenter, QPoint(2399, 1199));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(2399, 1199));
         for (int click = 0; click < 10; ++click)
             formTovralMain->bTLClick();
-        QCOMPARE(formTovralMain->FCenter, QPoint(0, 0));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(0, 0));
         // The map's corner at the middle of the view, white beyond it.
         QCOMPARE(ViewPixel(5, 5), QColor(Qt::white));
 
@@ -325,12 +325,12 @@ private slots:
         answers.Add(PickState(QStringLiteral("Minas Gerais")));
         formTovralMain->bChangeUFClick();
         SelectZoom(5);
-        const QPoint start = formTovralMain->FCenter;
+        const QPoint start = formTovralMain->View()->Center();
         const qint64 drawn = formTovralMain->Image->Bitmap().cacheKey();
         formTovralMain->SpeedButton2Click();
         QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), drawn);
         formTovralMain->bTLClick();
-        QCOMPARE(formTovralMain->FCenter, QPoint(start.x(), start.y() - 53));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(start.x(), start.y() - 53));
     }
 
     // Guards against nested redraws while the renderer lets events run, and a redraw that
@@ -347,8 +347,7 @@ private slots:
             if (pieces < 100)
                 formTovralMain->cZoomChange();
         };
-        formTovralMain->FFullMap->ProcessMessages = during;
-        formTovralMain->FLightMap->ProcessMessages = during;
+        formTovralMain->View()->OnEachPiece(during);
         SelectZoom(5);
         QVERIFY(pieces > 0 && pieces < 100);
         QVERIFY(alwaysDisabled);
@@ -367,7 +366,7 @@ private slots:
     {
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
-        const long double designedScale = formTovralMain->FScale;
+        const long double designedScale = formTovralMain->View()->Scale();
         formTovralMain->showMaximized();
         QTRY_VERIFY(formTovralMain->size() != QSize(610, 406));
         const QSize client = formTovralMain->size();
@@ -380,14 +379,13 @@ private slots:
         const QSize view(client.width() - 155 - 10 - 2, client.height() - 103 - 39 - 2 - 30 - 19);
         QCOMPARE(w.Image->size(), view);
         QCOMPARE(w.Image->Bitmap().size(), view);
-        QVERIFY(w.FScale > designedScale);
-        QCOMPARE(w.FLastClientWidth, client.width());
+        QVERIFY(w.View()->Scale() > designedScale);
         SaveScreenshot(&w, QStringLiteral("map_window_maximised"));
 
         w.showNormal();
         QTRY_COMPARE(w.size(), QSize(610, 406));
         QCOMPARE(w.Image->Bitmap().size(), QSize(443, 213));
-        QCOMPARE(w.FScale, designedScale);
+        QCOMPARE(w.View()->Scale(), designedScale);
     }
 
     // Guards against a legend button whose caption disagrees with the legend window, and

@@ -22,7 +22,7 @@ bool ShowWithState(TModalAnswers &answers, const QString &displayName)
 {
     answers.Add(PickState(displayName));
     formTovralMain->show();
-    return QTest::qWaitFor([] { return formTovralMain->FReady && formTovralMain->isEnabled(); },
+    return QTest::qWaitFor([] { return formTovralMain->Ready() && formTovralMain->isEnabled(); },
                            kViewerWaitMs);
 }
 

@@ -329,13 +329,13 @@ private slots:
         const bool started = StartWithState(answers, QStringLiteral("São Paulo"));
         AppPath = savedAppPath;
         QVERIFY(started);
-        QVERIFY(800 * formTovralMain->FScale > formTovralMain->Image->height());
+        QVERIFY(800 * formTovralMain->View()->Scale() > formTovralMain->Image->height());
 
         const qint64 drawn = formTovralMain->Image->Bitmap().cacheKey();
         formTovralMain->bTClick();
         formTovralMain->SpeedButton5Click();
         QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), drawn);
-        QCOMPARE(formTovralMain->FCenter, QPoint(800, 400));
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(800, 400));
 
         FDialogs->FileName = OutPath(QStringLiteral("rounded.jpg"));
         formTovralMain->bSaveIMG->click();
@@ -366,7 +366,7 @@ private slots:
         const QImage visible(FDialogs->FileName);
         QCOMPARE(visible.size(), QSize(443, 213));
         // Centred on FCenter at full-map resolution: the middle shows the full map's centre.
-        const QColor expected = RampColour(formTovralMain->FCenter, QSize(2400, 1200), kFullMapBlue);
+        const QColor expected = RampColour(formTovralMain->View()->Center(), QSize(2400, 1200), kFullMapBlue);
         const QColor middle = visible.pixelColor(221, 106);
         QVERIFY(std::abs(middle.red() - expected.red()) < 12 && std::abs(middle.blue() - kFullMapBlue) < 12);
 
@@ -375,11 +375,11 @@ private slots:
         formTovralMain->bSaveIMG->click();
         QCOMPARE(QImageReader(FDialogs->FileName).size(), kSaoPauloLight);
 
-        // Round(443 / 0.5) x Round(213 / 0.5).
-        formTovralMain->FScale = 0.5L;
-        FDialogs->FileName = OutPath(QStringLiteral("half.jpg"));
+        // Round(443 / 0.4) x Round(213 / 0.4), the half 532.5 to even.
+        SelectZoom(2);
+        FDialogs->FileName = OutPath(QStringLiteral("forty.jpg"));
         formTovralMain->SaveMapImage(true);
-        QCOMPARE(QImageReader(FDialogs->FileName).size(), QSize(886, 426));
+        QCOMPARE(QImageReader(FDialogs->FileName).size(), QSize(1108, 532));
         QCOMPARE(answers.ModalsSeen(), 1);
     }
 
@@ -403,7 +403,7 @@ private slots:
         WriteFile(target.filePath(QStringLiteral("old.jpg")), old);
 
         // A tile that cannot be decoded: the visible part at 20 % reaches the first tile.
-        formTovralMain->FScale = 0.2L;
+        SelectZoom(1);
         FDialogs->FileName = target.filePath(QStringLiteral("old.jpg"));
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));

@@ -48,20 +48,20 @@ QString SelectedEntry(const QListWidget *list)
 }
 
 // The full-map point of a catalogue row, through the loaded reference points.
-QPoint RowPoint(int row)
+QPoint RowPoint(const QString &row)
 {
     QString latitude, longitude;
-    ReadRowCoordinates((*formTovralMain->CityRows)[row], latitude, longitude);
+    ReadRowCoordinates(row, latitude, longitude);
     long double lat = 0, lon = 0;
     if (!ParseDMS(latitude, lat) || !ParseDMS(longitude, lon))
         return QPoint(-2, -2);
-    return formTovralMain->FCoordinates->GeoToPixel(lon, lat);
+    return formTovralMain->View()->Coordinates().GeoToPixel(lon, lat);
 }
 
 // The row's city name in display case, for comparing with the selected entry.
-QString RowDisplayName(int row)
+QString RowDisplayName(const QString &row)
 {
-    return row < 0 ? QString() : CapitalizeName(UpperCase(RowCityName((*formTovralMain->CityRows)[row])));
+    return CapitalizeName(UpperCase(RowCityName(row)));
 }
 
 // Lets the modal answerer notice that the last message box has gone, so that a next box
@@ -87,6 +87,12 @@ class TestCitySearch : public QObject {
 private:
     QTemporaryDir FFolder;
     std::unique_ptr<TViewerWindows> FWindows;
+
+    // Row row of the shared city catalogue; "" for -1 (no city).
+    QString CityRow(int row) const
+    {
+        return row < 0 ? QString() : FWindows->Data().CityRows()[row];
+    }
 
     // Starts the viewer on a state and waits until its map is shown.
     bool StartWithState(TModalAnswers &answers, const QString &displayName)
@@ -152,9 +158,9 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         auto *main = formTovralMain;
-        const auto expectSelected = [main](const QString &entry) {
+        const auto expectSelected = [this, main](const QString &entry) {
             QCOMPARE(SelectedEntry(main->lCidades), entry);
-            QCOMPARE(RowDisplayName(main->FSelectedCityRow), entry);
+            QCOMPARE(RowDisplayName(CityRow(main->SelectedCityRow())), entry);
             QVERIFY(main->bCidadeMapa->isEnabled());
         };
 
@@ -172,10 +178,10 @@ private slots:
         // The typed text is left as typed.
         QCOMPARE(main->eCidade->text(), QStringLiteral("sao p"));
 
-        const int row = main->FSelectedCityRow;
+        const int row = main->SelectedCityRow();
         Type(main->eCidade, QStringLiteral("ZZZ"));
         expectSelected(QStringLiteral("São Paulo"));
-        QCOMPARE(main->FSelectedCityRow, row);
+        QCOMPARE(main->SelectedCityRow(), row);
         main->eCidade->clear();
         expectSelected(QStringLiteral("São Paulo"));
 
@@ -195,11 +201,11 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         auto *main = formTovralMain;
-        const auto expectCentredOn = [main](const QString &entry) {
+        const auto expectCentredOn = [this, main](const QString &entry) {
             QCOMPARE(SelectedEntry(main->lCidades), entry);
             QCOMPARE(main->cZoom->currentIndex(), 5);
-            QCOMPARE(double(main->FScale), 1.0);
-            QCOMPARE(main->FCenter, RowPoint(main->FSelectedCityRow));
+            QCOMPARE(double(main->View()->Scale()), 1.0);
+            QCOMPARE(main->View()->Center(), RowPoint(CityRow(main->SelectedCityRow())));
         };
 
         Type(main->eCidade, QStringLiteral("sao p"));
@@ -207,7 +213,7 @@ private slots:
         QCOMPARE(main->eCidade->text(), QStringLiteral("São Paulo"));
         QVERIFY(main->eCidade->hasFocus()); // the next name can be typed at once
         expectCentredOn(QStringLiteral("São Paulo"));
-        QVERIFY(main->FCenter.x() > 0 && main->FCenter.y() > 0);
+        QVERIFY(main->View()->Center().x() > 0 && main->View()->Center().y() > 0);
 
         // A text past every name keeps the selection, and Enter locates that entry.
         Type(main->eCidade, QStringLiteral("sant"));
@@ -243,8 +249,8 @@ private slots:
         Type(main->eCidade, QStringLiteral("fernando"));
         QTest::keyClick(main->eCidade, Qt::Key_Return);
         QCOMPARE(main->eCidade->text(), QStringLiteral("Fernando de Noronha"));
-        QCOMPARE(main->FCenter, main->FCoordinates->GeoToPixel(-35.2L, -10.6L));
-        QVERIFY(main->FCenter != RowPoint(main->FSelectedCityRow));
+        QCOMPARE(main->View()->Center(), main->View()->Coordinates().GeoToPixel(-35.2L, -10.6L));
+        QVERIFY(main->View()->Center() != RowPoint(CityRow(main->SelectedCityRow())));
         QCOMPARE(main->cZoom->currentIndex(), 5);
     }
 
@@ -256,24 +262,24 @@ private slots:
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         auto *main = formTovralMain;
         for (const QString &city : {QStringLiteral("coordenada curta"), QStringLiteral("coordenada vazia")}) {
-            const QPoint centre = main->FCenter;
-            const long double scale = main->FScale;
+            const QPoint centre = main->View()->Center();
+            const long double scale = main->View()->Scale();
             Type(main->eCidade, city);
             answers.AddMessageBoxOk();
             QTest::keyClick(main->eCidade, Qt::Key_Return);
             SettleModals();
             QCOMPARE(answers.Messages().last(), kNotLocated);
-            QCOMPARE(main->FCenter, centre);
-            QCOMPARE(double(main->FScale), double(scale));
+            QCOMPARE(main->View()->Center(), centre);
+            QCOMPARE(double(main->View()->Scale()), double(scale));
             QCOMPARE(main->cZoom->currentIndex(), 0);
         }
 
         QVERIFY(ChangeState(answers, QStringLiteral("Sem Pontos")));
-        const QPoint centre = main->FCenter;
+        const QPoint centre = main->View()->Center();
         answers.AddMessageBoxOk();
         main->bCidadeMapa->click();
         QCOMPARE(answers.Messages().last(), kNotLocated);
-        QCOMPARE(main->FCenter, centre);
+        QCOMPARE(main->View()->Center(), centre);
         QCOMPARE(main->cZoom->currentIndex(), 0);
         QCOMPARE(answers.Messages().size(), 3);
     }
@@ -286,7 +292,7 @@ private slots:
         auto *main = formTovralMain;
         QCOMPARE(main->lCidades->count(), 0);
         QVERIFY(!main->bCidadeMapa->isEnabled());
-        QCOMPARE(main->FSelectedCityRow, -1);
+        QCOMPARE(main->SelectedCityRow(), -1);
         Type(main->eCidade, QStringLiteral("abc"));
         QTest::keyClick(main->eCidade, Qt::Key_Return);
         QCOMPARE(main->eCidade->text(), QStringLiteral("abc"));
@@ -383,7 +389,7 @@ private slots:
             for (auto *side : {&in, &out})
                 reopened << side->cbUF->currentText() << side->FUF << side->eCidade->text()
                          << QString::number(side->lCidades->currentRow()) << SelectedEntry(side->lCidades)
-                         << RowDisplayName(side->FCityRow);
+                         << RowDisplayName(CityRow(side->FCityRow));
             formDistancias->Button2->click();
         });
         formTovralMain->bCalcDist->click();

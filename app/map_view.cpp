@@ -1,0 +1,116 @@
+#include "app/map_view.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QtGlobal>
+
+#include "app/view_math.h"
+#include "mapdata/errors.h"
+
+void TMapView::Load(const QString &lightMapPath, const QString &fullMapPath,
+                    const QString &pointsPath)
+{
+    FLightMap.LoadFromFile(lightMapPath);
+    FFullMap.LoadFromFile(fullMapPath);
+    if (FFullMap.Width() == 0)
+        throw TovralError(QStringLiteral("The full map %1 has width 0").arg(fullMapPath));
+    FLightRatio = (long double)FLightMap.Width() / FFullMap.Width();
+    FCoordinates.LoadFromFile(pointsPath);
+}
+
+QSize TMapView::FullMapSize() const
+{
+    return QSize(FFullMap.Width(), FFullMap.Height());
+}
+
+bool TMapView::Shown() const
+{
+    return FFullMap.Width() > 0 && FFullMap.Height() > 0 && FScale > 0;
+}
+
+void TMapView::Resize(QSize viewSize)
+{
+    FViewSize = viewSize;
+}
+
+void TMapView::ZoomTo(int zoomIndex)
+{
+    FZoomIndex = zoomIndex;
+    FScale = ZoomScale(zoomIndex, FViewSize, FullMapSize());
+    FCenter = RecentredView(FCenter, FViewSize, FullMapSize(), FScale, zoomIndex);
+}
+
+void TMapView::CentreOn(QPoint center)
+{
+    FCenter = center;
+}
+
+bool TMapView::Pan(int directionX, int directionY)
+{
+    const QSize fullSize = FullMapSize();
+    bool moved = false;
+    if (directionX != 0 && AxisMovable(FViewSize.width(), fullSize.width(), FScale, FZoomIndex)) {
+        FCenter.setX(PanCoordinate(FCenter.x(), directionX, PanStep(FViewSize.width(), FScale),
+                                   fullSize.width()));
+        moved = true;
+    }
+    if (directionY != 0 && AxisMovable(FViewSize.height(), fullSize.height(), FScale, FZoomIndex)) {
+        FCenter.setY(PanCoordinate(FCenter.y(), directionY, PanStep(FViewSize.height(), FScale),
+                                   fullSize.height()));
+        moved = true;
+    }
+    return moved;
+}
+
+int TMapView::SteppedZoomIndex(int notches) const
+{
+    const long double fit = FitScale(FViewSize, FullMapSize());
+    int zoom = FZoomIndex;
+    for (int step = 0; step < qAbs(notches); ++step)
+        zoom = notches > 0 ? ZoomInIndex(zoom, fit) : ZoomOutIndex(zoom, fit);
+    return zoom;
+}
+
+void TMapView::KeepPointForZoom(int zoomIndex, QPoint viewPoint)
+{
+    const long double scale = ZoomScale(zoomIndex, FViewSize, FullMapSize());
+    FCenter = CentreKeepingViewPoint(FCenter, viewPoint, FViewSize, FScale, scale, FullMapSize());
+}
+
+QPoint TMapView::DraggedCentre(QPoint startCenter, QPoint drag) const
+{
+    return ::DraggedCentre(startCenter, drag, FViewSize, FScale, FZoomIndex, FullMapSize());
+}
+
+QPoint TMapView::PictureShift(QPoint startCenter, QPoint center) const
+{
+    return ::PictureShift(startCenter, center, FScale);
+}
+
+void TMapView::Render(QImage &bitmap, bool highQuality) const
+{
+    const TMapChoice choice =
+        ChooseMap(FCenter, FScale, FullMapSize(), QSize(FLightMap.Width(), FLightMap.Height()),
+                  FLightRatio);
+    bitmap = QImage(FViewSize, QImage::Format_RGB32);
+    if (bitmap.isNull())
+        return;
+    QPainter canvas(&bitmap);
+    canvas.setBrush(Qt::white);
+    canvas.setClipRect(bitmap.rect());
+    const TMapImage &map = choice.UseLightMap ? FLightMap : FFullMap;
+    map.Draw(highQuality, choice.Center, bitmap.rect(), choice.Scale, canvas);
+}
+
+bool TMapView::WholeMapFits() const
+{
+    const QSize fullSize = FullMapSize();
+    return !AxisMovable(FViewSize.width(), fullSize.width(), FScale, FZoomIndex) &&
+           !AxisMovable(FViewSize.height(), fullSize.height(), FScale, FZoomIndex);
+}
+
+void TMapView::OnEachPiece(const std::function<void()> &callback)
+{
+    FFullMap.ProcessMessages = callback;
+    FLightMap.ProcessMessages = callback;
+}

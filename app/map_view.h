@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <functional>
+
+#include "mapdata/coordinates.h"
+#include "mapdata/map_image.h"
+
+class QImage;
+
+// The map view of the current state, without widgets: the state's two maps and reference
+// points, and where and how closely the view looks at them. The map window's handlers call
+// its verbs and paint the bitmap it renders; navigation, the locator and output ask it what
+// the view shows. The arithmetic is app/view_math.h's; the units are its own: view pixels
+// (the view bitmap), full-map pixels, scales in view pixels per full-map pixel.
+class TMapView {
+public:
+    // Replaces the maps and points with the files' content: the light map, the full map, the
+    // reference points. A file that cannot be read, or a full map of width 0, throws
+    // TovralError; the view is then only fit to be loaded again.
+    void Load(const QString &lightMapPath, const QString &fullMapPath, const QString &pointsPath);
+
+    const TMapImage &FullMap() const { return FFullMap; }
+    const TMapImage &LightMap() const { return FLightMap; }
+    const TCoordinates &Coordinates() const { return FCoordinates; }
+    QSize FullMapSize() const;
+
+    QPoint Center() const { return FCenter; }
+    long double Scale() const { return FScale; }
+    int ZoomIndex() const { return FZoomIndex; }
+    QSize ViewSize() const { return FViewSize; }
+    // A map is loaded and the view has a scale: input may move it.
+    bool Shown() const;
+
+    // The view bitmap is now viewSize view pixels; nothing is redrawn.
+    void Resize(QSize viewSize);
+    // Takes the zoom entry zoomIndex: its scale for the current view size, the centre of
+    // every axis on which the whole map fits moved to the map's middle.
+    void ZoomTo(int zoomIndex);
+    // Moves the centre to a full-map pixel.
+    void CentreOn(QPoint center);
+    // Moves the centre by a pan step on each axis whose direction is not 0 (-1 towards the
+    // origin, +1 away from it) where that axis can move; false when none could.
+    bool Pan(int directionX, int directionY);
+    // The zoom entry notches steps in (positive) or out (negative) of the current one.
+    int SteppedZoomIndex(int notches) const;
+    // Moves the centre so that the full-map point under viewPoint (view pixels) stays there
+    // once the view is redrawn at the zoom entry zoomIndex.
+    void KeepPointForZoom(int zoomIndex, QPoint viewPoint);
+    // Where a drag by drag view pixels that started with the view centred on startCenter
+    // takes the centre, and how far the picture drawn for startCenter then moves.
+    QPoint DraggedCentre(QPoint startCenter, QPoint drag) const;
+    QPoint PictureShift(QPoint startCenter, QPoint center) const;
+
+    // Replaces bitmap with a picture of the view size and draws the view into it, from the
+    // light map where that has pixels enough; the bitmap is in place while the pieces are
+    // drawn, so that a repaint between them shows those already done.
+    void Render(QImage &bitmap, bool highQuality) const;
+    // Whether the whole map shows in the view on both axes, so that output need not ask which
+    // part to take.
+    bool WholeMapFits() const;
+    // Runs callback after every piece either map draws.
+    void OnEachPiece(const std::function<void()> &callback);
+
+private:
+    TMapImage FFullMap;         // <uf>_full.map
+    TMapImage FLightMap;        // <uf>_light.map
+    TCoordinates FCoordinates;  // <uf>.pts
+    long double FLightRatio = 0; // light map width / full map width
+    QPoint FCenter;             // view centre, full-map pixels
+    long double FScale = 0;     // view pixels per full-map pixel, set by ZoomTo
+    int FZoomIndex = 0;         // the zoom entry of the last ZoomTo
+    QSize FViewSize;            // view pixels
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "mapdata/catalogue.h"
+
+// The catalogues the viewer's windows share, owned for the program's life by the entry's
+// TViewerWindows and handed to the windows that use them: the city catalogue rows
+// (img/txt/cidades.txt) and the state catalogue (img/txt/ufs.txt). Each is read as the window
+// that shows it first is created (the map window the cities, the state picker the states),
+// so that a catalogue that cannot be read is reported by that window, in creation order.
+class TViewerData {
+public:
+    // Reads the city catalogue; on failure throws as ReadCatalogueLines does and the rows
+    // stay empty.
+    void ReadCityCatalogue();
+    // Reads the state catalogue; on failure throws as ReadCatalogueLines does and the
+    // catalogue stays empty.
+    void ReadStateCatalogue();
+
+    // Every line of the city catalogue, sorted by the catalogue comparison.
+    const TSortedStrings &CityRows() const { return FCityRows; }
+    // The state catalogue's lines in file order (FUFLines) and the sorted, duplicate-free
+    // list of their first two characters in the file's letter case (FUFCodes).
+    const TUFCatalogue &States() const { return FUFCatalogue; }
+    const QStringList &FUFLines() const { return FUFCatalogue.Lines(); }
+    // The code that follows code in the sorted code list, "" when code sorts last.
+    QString NextUFCode(const QString &code) const { return FUFCatalogue.NextUFCode(code); }
+
+private:
+    TSortedStrings FCityRows;
+    TUFCatalogue FUFCatalogue;
+};
