@@ -42,7 +42,7 @@ wait "$viewer_pid" 2>/dev/null || true
 code=0
 env -u QT_QPA_PLATFORM E2E_INSIDE_XVFB= timeout 60 xvfb-run -a -s "-screen 0 640x480x8" \
   "$work/tovral" 2>"$work/poor.txt" || code=$?
-[ "$code" -eq 0 ] || fail "on an 8-bit display the viewer ended with code $code"
+[ "$code" -eq 0 ] || { cat "$work/poor.txt" >&2; fail "on an 8-bit display the viewer ended with code $code"; }
 grep -q "exige vídeo configurado para exibir cores em 16 bits" "$work/poor.txt" \
   || fail "on an 8-bit display the refusal was not written"
 echo "8-bit display: refused with code 0"
