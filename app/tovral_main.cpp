@@ -21,12 +21,12 @@
 #include "app/messages.h"
 #include "app/view_image.h"
 #include "app/view_math.h"
+#include "base/errors.h"
 #include "dialogs/tovral_leg.h"
 #include "dialogs/tovral_status.h"
 #include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
 #include "mapdata/display_probe.h"
-#include "mapdata/errors.h"
 #include "mapdata/names.h"
 #include "resources/viewer_art/viewer_art.h"
 
@@ -316,6 +316,8 @@ void TformTovralMain::FormCreate()
     CityRows->Assign(ReadCatalogueLines(DataPath(QStringLiteral("txt/cidades.txt"))));
     FFullMap = std::make_unique<TMapImage>();
     FLightMap = std::make_unique<TMapImage>();
+    // Long renderings let pending events run after every piece, so the window stays responsive.
+    FFullMap->ProcessMessages = FLightMap->ProcessMessages = [] { QCoreApplication::processEvents(); };
     FCoordinates = std::make_unique<TCoordinates>();
 }
 
@@ -472,7 +474,8 @@ void TformTovralMain::cZoomChange()
         canvas.setBrush(Qt::white);
         canvas.setClipRect(bitmap.rect());
         const TMapImage &map = choice.UseLightMap ? *FLightMap : *FFullMap;
-        map.Draw(cbHQ->isChecked(), choice.Center, bitmap.rect(), choice.Scale, canvas);
+        const TRenderQuality quality = cbHQ->isChecked() ? TRenderQuality::High : TRenderQuality::Plain;
+        map.Draw(quality, choice.Center, bitmap.rect(), choice.Scale, canvas);
     }
     Image->update();
 }

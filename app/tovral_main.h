@@ -146,9 +146,9 @@ public:
     void bCidadeMapaClick();
     void bCopiarClick();
     void bSaveIMGClick();
-    void SaveMapImage(bool visibleAreaOnly);
+    void SaveMapImage(TOutputArea area);
     void bPrintClick();
-    void PrintMap(bool visibleAreaOnly);
+    void PrintMap(TOutputArea area);
     void bCalcDistClick();
     // Asks the area, file and printer questions of saving and printing: the real dialogs
     // unless a test answers them. Not owned.

@@ -7,8 +7,8 @@
 #include <memory>
 #include <unicode/ucol.h>
 
+#include "base/errors.h"
 #include "mapdata/data_file.h"
-#include "mapdata/errors.h"
 #include "mapdata/names.h"
 
 // ---------------------------------------------------------------------------------------

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <limits>
 
+#include "base/errors.h"
 #include "mapdata/data_file.h"
-#include "mapdata/errors.h"
 
 static_assert(LDBL_MANT_DIG == 64, "long double must be the x87 80-bit extended format");
 

@@ -1,21 +1,16 @@
 #include "mapdata/map_image.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QPrinter>
 #include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 
+#include "base/errors.h"
 #include "imaging/resample.h"
 #include "mapdata/data_file.h"
-#include "mapdata/errors.h"
 #include "mapdata/jpeg_codec.h"
-#include "mapdata/output_file.h"
 
 namespace {
 
@@ -50,11 +45,6 @@ long long RoundHalfUp(long double value)
 int32_t LittleEndianInt32(const char *bytes)
 {
     return qFromLittleEndian<int32_t>(bytes);
-}
-
-QString NativeName(const QString &fileName)
-{
-    return QDir::toNativeSeparators(fileName);
 }
 
 // Reads a .map file's parts from a device, never trusting a size before the device has
@@ -213,12 +203,6 @@ private:
     QPainter &FPainter;
 };
 
-// A printer told to write a PDF file rather than to send a job to a print queue.
-bool PrintsToFile(const QPrinter &printer)
-{
-    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
-}
-
 } // namespace
 
 void TMapImage::LoadFromFile(const QString &fileName)
@@ -275,15 +259,16 @@ void TMapImage::Clear()
     FData = QByteArray();
 }
 
-void TMapImage::Draw(bool highQuality, QPoint center, const QRect &destRect, long double scale,
+void TMapImage::Draw(TRenderQuality quality, QPoint center, const QRect &destRect, long double scale,
                      QPainter &canvas) const
 {
-    RenderRegion(false, highQuality, center, destRect, scale, canvas);
+    RenderRegion(TRenderTarget::Screen, quality, center, destRect, scale, canvas);
 }
 
-void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
+void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoint center,
                              const QRect &destRect, long double scale, QPainter &canvas) const
 {
+    const bool forPrinter = target == TRenderTarget::Printer;
     if (!(scale > 0 && scale <= kMaxScale))
         throw TovralError(QStringLiteral("Cannot draw map %1 at scale %2")
                               .arg(FFileName).arg(double(scale)));
@@ -298,7 +283,7 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
         canvas.setCompositionMode(QPainter::CompositionMode_Source); // pieces are opaque
 
     const TRegionPlacement region = PlaceRegion(center, destRect, scale, FWidth, FHeight);
-    const bool resample = !forPrinter && highQuality && scale != 1;
+    const bool resample = !forPrinter && quality == TRenderQuality::High && scale != 1;
     TJpegDecoder decoder;
     QImage tilePicture;
     TResampleScratch resampleScratch;
@@ -324,13 +309,13 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
         const QImage piece(tilePicture.constBits() + qsizetype(py - tile.Top) * tilePicture.bytesPerLine()
                                + qsizetype(px - tile.Left) * 4,
                            w, h, tilePicture.bytesPerLine(), QImage::Format_RGB32);
-        const QRect target = CanvasRect(dx, dy, sw, sh);
+        const QRect pieceRect = CanvasRect(dx, dy, sw, sh);
         if (resample && sw > 2 && sh > 2)
-            DrawResampled(canvas, target, piece, resampleScratch);
+            DrawResampled(canvas, pieceRect, piece, resampleScratch);
         else if (forPrinter)
-            StretchDraw(canvas, target, piece.copy()); // a device-independent copy of its own
+            StretchDraw(canvas, pieceRect, piece.copy()); // a device-independent copy of its own
         else
-            StretchDraw(canvas, target, piece);
+            StretchDraw(canvas, pieceRect, piece);
 
         px = tile.Right;
         dx += sw;
@@ -342,8 +327,6 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
         }
         if (ProcessMessages)
             ProcessMessages();
-        else if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
     }
 }
 
@@ -362,14 +345,14 @@ void TMapImage::DecodeTile(int index, TJpegDecoder &decoder, QImage &picture) co
     }
 }
 
-TMapImage::TPrintPlacement TMapImage::PrintPlacement(bool currentView, QPoint center,
+TMapImage::TPrintPlacement TMapImage::PrintPlacement(TOutputArea area, QPoint center,
                                                      const QRect &viewRect, long double scale,
                                                      int pageWidth, int pageHeight) const
 {
     if (pageWidth <= 0 || pageHeight <= 0)
         throw TovralError(QStringLiteral("The printer page has no printable area"));
     TPrintPlacement placement;
-    if (currentView) {
+    if (area == TOutputArea::VisibleArea) {
         const long long sourceWidth = scale > 0 ? RoundHalfEven(viewRect.width() / scale) : 0;
         if (viewRect.width() <= 0 || viewRect.height() <= 0 || sourceWidth <= 0)
             throw TovralError(QStringLiteral("Nothing to print: the view of map %1 is empty").arg(FFileName));
@@ -388,43 +371,13 @@ TMapImage::TPrintPlacement TMapImage::PrintPlacement(bool currentView, QPoint ce
     return placement;
 }
 
-void TMapImage::Print(bool currentView, QPoint center, const QRect &viewRect, long double scale,
-                      QPrinter &printer) const
+void TMapImage::RenderPage(TOutputArea area, QPoint center, const QRect &viewRect, long double scale,
+                           QPainter &page) const
 {
-    if (!PrintsToFile(printer)) {
-        PrintPage(currentView, center, viewRect, scale, printer, printer.printerName());
-        return;
-    }
-    // The printer's own PDF output writes straight into the file and reports no write error:
-    // on a full disk it would leave a cut-off document and claim success. The page goes through
-    // a PDF writer on a save file instead, which replaces the file only once it is complete.
-    TOutputFile file(printer.outputFileName());
-    QPdfWriter writer(&file.Device());
-    writer.setPdfVersion(printer.pdfVersion());
-    writer.setResolution(printer.resolution());
-    writer.setPageLayout(printer.pageLayout());
-    writer.setCreator(printer.creator());
-    writer.setTitle(printer.docName());
-    PrintPage(currentView, center, viewRect, scale, writer, NativeName(printer.outputFileName()));
-    file.Commit();
-}
-
-void TMapImage::PrintPage(bool currentView, QPoint center, const QRect &viewRect, long double scale,
-                          QPagedPaintDevice &page, const QString &deviceName) const
-{
-    QPainter painter;
-    if (!painter.begin(&page))
-        throw TovralError(QStringLiteral("Cannot start printing on %1").arg(deviceName));
-    try {
-        const TPrintPlacement placement =
-            PrintPlacement(currentView, center, viewRect, scale, page.width(), page.height());
-        RenderRegion(true, false, placement.Center, placement.PageRect, placement.Scale, painter);
-    } catch (...) {
-        painter.end();
-        throw;
-    }
-    if (!painter.end())
-        throw TovralError(QStringLiteral("Cannot finish printing on %1").arg(deviceName));
+    const TPrintPlacement placement =
+        PrintPlacement(area, center, viewRect, scale, page.device()->width(), page.device()->height());
+    RenderRegion(TRenderTarget::Printer, TRenderQuality::Plain, placement.Center, placement.PageRect,
+                 placement.Scale, page);
 }
 
 QRect PrintPageRect(long double aspect, int pageWidth, int pageHeight)

@@ -87,7 +87,6 @@ TBenchMaps &Maps()
         WriteMapFile(light, m->Dir.filePath("light.map"), 256, 80);
         m->Full.LoadFromFile(m->Dir.filePath("full.map"));
         m->Light.LoadFromFile(m->Dir.filePath("light.map"));
-        m->Full.ProcessMessages = m->Light.ProcessMessages = [] {};
         return m;
     }();
     return *maps;
@@ -157,7 +156,8 @@ void RenderView(const TViewChoice &choice, bool highQuality, QImage &view)
 {
     QPainter painter(&view);
     painter.setBrush(Qt::white);
-    choice.Map->Draw(highQuality, choice.Center, view.rect(), choice.Scale, painter);
+    const TRenderQuality quality = highQuality ? TRenderQuality::High : TRenderQuality::Plain;
+    choice.Map->Draw(quality, choice.Center, view.rect(), choice.Scale, painter);
 }
 
 // The viewer's redraw of a 1920 x 1080 view at zoom index state.range(0), high quality when

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "base/errors.h"
 #include "mapdata/app_path.h"
 #include "mapdata/catalogue.h"
-#include "mapdata/errors.h"
 #include "tools/catalogue_writer.h"
 
 namespace {
@@ -285,6 +285,6 @@ TEST(CityRow, NameAndCoordinateFields)
 TEST(AppPath, IsTheExecutablesFolder)
 {
     ASSERT_TRUE(AppPath.endsWith(QLatin1Char('/')));
-    EXPECT_TRUE(QFileInfo::exists(AppPath + QStringLiteral("tovral_utils_tests")));
+    EXPECT_TRUE(QFileInfo::exists(AppPath + QStringLiteral("tovral_mapdata_tests")));
     EXPECT_EQ(DataPath(QStringLiteral("txt/ufs.txt")), AppPath + QStringLiteral("img/txt/ufs.txt"));
 }

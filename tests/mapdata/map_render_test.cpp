@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "map_test_support.h"
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/jpeg_codec.h"
 #include "tools/map_writer.h"
 
@@ -15,7 +15,7 @@ namespace {
 // The whole map at scale 1: the decoded picture, pixel for pixel.
 QImage Decoded(const TMapImage &map)
 {
-    return DrawOnWhite(map, false, QPoint(map.Width() / 2, map.Height() / 2),
+    return DrawOnWhite(map, TRenderQuality::Plain, QPoint(map.Width() / 2, map.Height() / 2),
                        QSize(map.Width(), map.Height()), 1);
 }
 
@@ -37,7 +37,7 @@ QImage DecodeEntry(const TRawMap &raw, int tile)
 TEST(MapImageRender, WorkedCasePlacesThePictureCentred)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(1000, 800), 256, 256, 90));
-    const QImage canvas = DrawOnWhite(map, false, QPoint(500, 400), QSize(600, 400), 0.5L);
+    const QImage canvas = DrawOnWhite(map, TRenderQuality::Plain, QPoint(500, 400), QSize(600, 400), 0.5L);
     EXPECT_TRUE(AllWhite(canvas, QRect(0, 0, 50, 400)));
     EXPECT_TRUE(NoneWhite(canvas, QRect(50, 0, 500, 400)));
     EXPECT_TRUE(AllWhite(canvas, QRect(550, 0, 50, 400)));
@@ -55,7 +55,7 @@ TEST(MapImageRender, WholeMapAtScaleOneDrawsEveryPixel)
     EXPECT_TRUE(NoneWhite(canvas, canvas.rect()));
     EXPECT_LT(MeanDifference(canvas, picture), 2.0);
     // An odd-sized view whose edges end half-way into column 222 and row 150 draws both.
-    const QImage view = DrawOnWhite(map, false, QPoint(150, 101), QSize(145, 99), 1);
+    const QImage view = DrawOnWhite(map, TRenderQuality::Plain, QPoint(150, 101), QSize(145, 99), 1);
     EXPECT_TRUE(NoneWhite(view, view.rect()));
 }
 
@@ -64,12 +64,12 @@ TEST(MapImageRender, ClampsTheCentreIntoThePicture)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(200, 150), 64, 64));
     const QSize view(120, 80);
-    EXPECT_EQ(DrawOnWhite(map, false, QPoint(-500, 9000), view, 0.8L),
-              DrawOnWhite(map, false, QPoint(0, 149), view, 0.8L));
-    EXPECT_EQ(DrawOnWhite(map, false, QPoint(700, -3), view, 0.8L),
-              DrawOnWhite(map, false, QPoint(199, 0), view, 0.8L));
+    EXPECT_EQ(DrawOnWhite(map, TRenderQuality::Plain, QPoint(-500, 9000), view, 0.8L),
+              DrawOnWhite(map, TRenderQuality::Plain, QPoint(0, 149), view, 0.8L));
+    EXPECT_EQ(DrawOnWhite(map, TRenderQuality::Plain, QPoint(700, -3), view, 0.8L),
+              DrawOnWhite(map, TRenderQuality::Plain, QPoint(199, 0), view, 0.8L));
     // The centre pixel lands at the middle of the view; left and above it stays white.
-    const QImage corner = DrawOnWhite(map, false, QPoint(0, 0), view, 1);
+    const QImage corner = DrawOnWhite(map, TRenderQuality::Plain, QPoint(0, 0), view, 1);
     EXPECT_TRUE(AllWhite(corner, QRect(0, 0, 60, 80)));
     EXPECT_TRUE(AllWhite(corner, QRect(0, 0, 120, 40)));
     EXPECT_TRUE(NoneWhite(corner, QRect(60, 40, 60, 40)));
@@ -81,9 +81,9 @@ TEST(MapImageRender, RegionInsideOneTileDecodesOnlyThatTile)
 {
     const TRawMap raw = GridMap(TestPicture(300, 200), 100, 100, 90, {0, 1, 2, 3, 5});
     const TMapImage map = LoadRaw(raw);
-    const QImage canvas = DrawOnWhite(map, false, QPoint(150, 150), QSize(60, 40), 1);
+    const QImage canvas = DrawOnWhite(map, TRenderQuality::Plain, QPoint(150, 150), QSize(60, 40), 1);
     EXPECT_EQ(canvas, DecodeEntry(raw, 4).copy(20, 30, 60, 40));
-    EXPECT_THROW(DrawOnWhite(map, false, QPoint(150, 150), QSize(60, 120), 1), TovralError);
+    EXPECT_THROW(DrawOnWhite(map, TRenderQuality::Plain, QPoint(150, 150), QSize(60, 120), 1), TovralError);
 }
 
 // Guards against resampling at 100 % (which would blur): with high quality the pixels are
@@ -93,7 +93,7 @@ TEST(MapImageRender, ScaleOneCopiesPixelsEvenWithHighQuality)
     const QImage picture = TestPicture(250, 180);
     const TMapImage map = LoadRaw(GridMap(picture, 64, 64, 95));
     const QImage plain = Decoded(map);
-    const QImage hq = DrawOnWhite(map, true, QPoint(125, 90), QSize(250, 180), 1);
+    const QImage hq = DrawOnWhite(map, TRenderQuality::High, QPoint(125, 90), QSize(250, 180), 1);
     EXPECT_EQ(hq, plain);
     EXPECT_LT(MeanDifference(hq, picture), 2.0);
 }
@@ -104,8 +104,8 @@ TEST(MapImageRender, TinyPiecesArePlainlyStretched)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(104, 100), 100, 100, 95));
     const QSize view(52, 50);
-    const QImage plain = DrawOnWhite(map, false, QPoint(52, 50), view, 0.5L);
-    const QImage hq = DrawOnWhite(map, true, QPoint(52, 50), view, 0.5L);
+    const QImage plain = DrawOnWhite(map, TRenderQuality::Plain, QPoint(52, 50), view, 0.5L);
+    const QImage hq = DrawOnWhite(map, TRenderQuality::High, QPoint(52, 50), view, 0.5L);
     EXPECT_EQ(hq.copy(50, 0, 2, 50), plain.copy(50, 0, 2, 50));
     EXPECT_NE(hq.copy(0, 0, 50, 50), plain.copy(0, 0, 50, 50));
 }
@@ -135,7 +135,7 @@ TEST(MapImageRender, TileOfTheWrongSizeIsRefused)
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     try {
-        map.Draw(false, QPoint(100, 50), canvas.rect(), 1, painter);
+        map.Draw(TRenderQuality::Plain, QPoint(100, 50), canvas.rect(), 1, painter);
         FAIL() << "a 50 x 50 tile was drawn into a 100 x 100 rectangle";
     } catch (const TovralError &error) {
         EXPECT_TRUE(error.Message().contains("wrong.map")) << error.what();
@@ -153,7 +153,7 @@ TEST(MapImageRender, ProcessesMessagesAfterEveryPiece)
     map.ProcessMessages = [&calls] { ++calls; };
     QImage canvas(200, 150, QImage::Format_RGB32);
     QPainter painter(&canvas);
-    map.Draw(false, QPoint(100, 75), canvas.rect(), 1, painter);
+    map.Draw(TRenderQuality::Plain, QPoint(100, 75), canvas.rect(), 1, painter);
     EXPECT_EQ(calls, 4 * 3);
 }
 
@@ -168,9 +168,10 @@ TEST(MapImageRender, RoundTripMatchesThePictureAtEveryScale)
     TMapImage map;
     map.LoadFromFile(path);
     for (long double scale : {1.0L, 0.5L, 1.2L})
-        for (bool hq : {false, true}) {
+        for (TRenderQuality quality : {TRenderQuality::Plain, TRenderQuality::High}) {
+            const bool hq = quality == TRenderQuality::High;
             const QSize size(int(std::nearbyint(640 * scale)), int(std::nearbyint(480 * scale)));
-            const QImage canvas = DrawOnWhite(map, hq, QPoint(320, 240), size, scale);
+            const QImage canvas = DrawOnWhite(map, quality, QPoint(320, 240), size, scale);
             const QImage expected = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             const QRect inner = canvas.rect().adjusted(2, 2, -2, -2);
             EXPECT_TRUE(NoneWhite(canvas, inner)) << double(scale) << (hq ? " HQ" : "");
@@ -183,5 +184,5 @@ TEST(MapImageRender, RefusesInvalidScales)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(64, 64), 64, 64));
     for (long double scale : {0.0L, -1.0L, (long double)NAN, (long double)INFINITY})
-        EXPECT_THROW(DrawOnWhite(map, false, QPoint(32, 32), QSize(10, 10), scale), TovralError);
+        EXPECT_THROW(DrawOnWhite(map, TRenderQuality::Plain, QPoint(32, 32), QSize(10, 10), scale), TovralError);
 }

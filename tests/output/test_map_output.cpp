@@ -265,7 +265,7 @@ private slots:
         // Round(443 / 0.5) x Round(213 / 0.5).
         formTovralMain->FScale = 0.5L;
         FDialogs->FileName = OutPath(QStringLiteral("half.jpg"));
-        formTovralMain->SaveMapImage(true);
+        formTovralMain->SaveMapImage(TOutputArea::VisibleArea);
         QCOMPARE(QImageReader(FDialogs->FileName).size(), QSize(886, 426));
         QCOMPARE(answers.ModalsSeen(), 1);
     }
@@ -294,7 +294,7 @@ private slots:
         FDialogs->FileName = target.filePath(QStringLiteral("old.jpg"));
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));
-        formTovralMain->SaveMapImage(true);
+        formTovralMain->SaveMapImage(TOutputArea::VisibleArea);
         QCOMPARE(answers.Messages().size(), 1);
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
         QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);
@@ -304,7 +304,7 @@ private slots:
         QTest::qWait(30);
         FDialogs->FileName = target.filePath(QStringLiteral("old.jpg/new.jpg"));
         answers.AddMessageBoxOk();
-        formTovralMain->SaveMapImage(false);
+        formTovralMain->SaveMapImage(TOutputArea::WholeMap);
         QCOMPARE(answers.Messages().size(), 2);
         QVERIFY(answers.Messages().last().contains(QStringLiteral("new.jpg")));
         QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);

@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "mapdata/catalogue.h"
 #include "mapdata/coordinates.h"
-#include "mapdata/errors.h"
 #include "mapdata/map_image.h"
 #include "mapdata/names.h"
 #include "mkdata_test_support.h"
@@ -97,7 +97,7 @@ TEST(SyntheticFolder, EngineLoadsRendersAndLocatesEveryTown)
         for (const TMapImage *map : {&light, &full}) {
             QImage whole(map->Width(), map->Height(), QImage::Format_RGB32);
             QPainter wholePainter(&whole);
-            map->Draw(false, QPoint(map->Width() / 2, map->Height() / 2), whole.rect(), 1, wholePainter);
+            map->Draw(TRenderQuality::Plain, QPoint(map->Width() / 2, map->Height() / 2), whole.rect(), 1, wholePainter);
             wholePainter.end();
             EXPECT_GT(ShareOfColour(whole, whole.rect(), MapStyle::StateLand(), 12), 0.1);
             if (map == &full) {
@@ -116,7 +116,7 @@ TEST(SyntheticFolder, EngineLoadsRendersAndLocatesEveryTown)
             // Town symbols are rings or dots: ink (or the capital's yellow) around the centre.
             QImage view(15, 15, QImage::Format_RGB32);
             QPainter painter(&view);
-            full.Draw(false, pixel, view.rect(), 1, painter);
+            full.Draw(TRenderQuality::Plain, pixel, view.rect(), 1, painter);
             painter.end();
             const QColor mark = town.Capital ? MapStyle::CapitalArea() : MapStyle::Ink();
             EXPECT_GE(ShareOfColour(view, QRect(3, 3, 9, 9), mark, 200), 0.04) << town.Name.toStdString();

@@ -146,7 +146,7 @@ TEST_F(RealGeodataTest, SergipeBuiltWholeLoadsAndShowsItsCapital)
     const QPoint aracaju = points.GeoToPixel(longitude, latitude);
     QImage view(21, 21, QImage::Format_RGB32);
     QPainter painter(&view);
-    full.Draw(false, aracaju, view.rect(), 1, painter);
+    full.Draw(TRenderQuality::Plain, aracaju, view.rect(), 1, painter);
     painter.end();
     EXPECT_GT(ShareOfColour(view, QRect(6, 6, 9, 9), MapStyle::CapitalArea(), 60), 0.3);
 }

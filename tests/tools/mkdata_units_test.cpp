@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/names.h"
 #include "mkdata_test_support.h"
 #include "resources/symbols/map_symbols.h"

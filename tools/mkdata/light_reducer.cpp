@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 
 TAreaReducer::TAreaReducer(int fullWidth, int fullHeight, int bandHeight, std::function<void(const QImage &)> onBand)
     : FFullWidth(fullWidth), FReducedWidth(Reduced(fullWidth)),
