@@ -267,9 +267,8 @@ TEST(CityRow, NameAndCoordinateFields)
     EXPECT_EQ(RowCityName(QStringLiteral("SANTOS")), QString());
 
     const auto coordinates = [](const QString &row) {
-        QString latitude = QStringLiteral("old"), longitude = QStringLiteral("old");
-        ReadRowCoordinates(row, latitude, longitude);
-        return QStringList{latitude, longitude};
+        const TRowCoordinates texts = ReadRowCoordinates(row);
+        return QStringList{texts.Latitude, texts.Longitude};
     };
     EXPECT_EQ(coordinates(QStringLiteral("SP SANTOS")), (QStringList{QString(), QString()}));
     EXPECT_EQ(coordinates(QStringLiteral("SP\tSANTOS")), (QStringList{QString(), QStringLiteral("SANTOS")}));

@@ -50,12 +50,12 @@ QString SelectedEntry(const QListWidget *list)
 // The full-map point of a catalogue row, through the loaded reference points.
 QPoint RowPoint(int row)
 {
-    QString latitude, longitude;
-    ReadRowCoordinates((*formTovralMain->CityRows)[row], latitude, longitude);
-    long double lat = 0, lon = 0;
-    if (!ParseDMS(latitude, lat) || !ParseDMS(longitude, lon))
+    const TRowCoordinates texts = ReadRowCoordinates((*formTovralMain->CityRows)[row]);
+    const std::optional<long double> lat = ParseDMS(texts.Latitude);
+    const std::optional<long double> lon = ParseDMS(texts.Longitude);
+    if (!lat || !lon)
         return QPoint(-2, -2);
-    return formTovralMain->FCoordinates->GeoToPixel(lon, lat);
+    return formTovralMain->FCoordinates->GeoToPixel(*lon, *lat);
 }
 
 // The row's city name in display case, for comparing with the selected entry.

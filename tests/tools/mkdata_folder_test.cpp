@@ -52,12 +52,12 @@ void ExpectCatalogueRoundTrip(const TGeodata &data, const QString &folder)
             EXPECT_GE(at, block.First);
             EXPECT_LT(at, block.End);
             EXPECT_EQ(RowCityName(rows[at]), town.Name);
-            QString latitude, longitude;
-            ReadRowCoordinates(rows[at], latitude, longitude);
-            long double lat = 0, lon = 0;
-            ASSERT_TRUE(ParseDMS(latitude, lat) && ParseDMS(longitude, lon));
-            EXPECT_NEAR(double(lat), town.Latitude, 0.5 / 3600 + 1e-9);
-            EXPECT_NEAR(double(lon), town.Longitude, 0.5 / 3600 + 1e-9);
+            const TRowCoordinates texts = ReadRowCoordinates(rows[at]);
+            const std::optional<long double> lat = ParseDMS(texts.Latitude);
+            const std::optional<long double> lon = ParseDMS(texts.Longitude);
+            ASSERT_TRUE(lat && lon);
+            EXPECT_NEAR(double(*lat), town.Latitude, 0.5 / 3600 + 1e-9);
+            EXPECT_NEAR(double(*lon), town.Longitude, 0.5 / 3600 + 1e-9);
         }
         EXPECT_LE(names.Count(), towns);
         EXPECT_GE(block.End - block.First, towns);
@@ -108,9 +108,8 @@ TEST(SyntheticFolder, EngineLoadsRendersAndLocatesEveryTown)
         for (const TMunicipality &town : data.Municipalities) {
             if (town.UF != uf.Code)
                 continue;
-            long double lat = 0, lon = 0;
-            ParseDMS(FormatDMS(town.Latitude), lat);
-            ParseDMS(FormatDMS(town.Longitude), lon);
+            const long double lat = ParseDMS(FormatDMS(town.Latitude)).value_or(0);
+            const long double lon = ParseDMS(FormatDMS(town.Longitude)).value_or(0);
             const QPoint pixel = points.GeoToPixel(lon, lat);
             ASSERT_GE(pixel.x(), 0);
             // Town symbols are rings or dots: ink (or the capital's yellow) around the centre.
