@@ -2,13 +2,13 @@
 
 #include <QFile>
 #include <QPainter>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 
 #include "base/errors.h"
 #include "imaging/resample.h"
+#include "mapdata/binary_reader.h"
 #include "mapdata/data_file.h"
 #include "mapdata/jpeg_codec.h"
 
@@ -22,9 +22,6 @@ constexpr long double kMaxScale = 1.0e6L;
 // The high-quality path resamples a whole piece; a scaled piece larger than this (only at
 // scales far above any zoom level) is drawn by the plain stretch instead.
 constexpr long long kMaxResampledPixels = 16ll * 1024 * 1024;
-// A stream that cannot tell its size is read in chunks of this size, so that memory grows
-// only with the bytes that really arrive.
-constexpr qint64 kSequentialChunk = 1 << 20;
 
 // Nearest integer, halves to even (the default rounding mode), for values that may be far
 // outside the int range.
@@ -42,16 +39,11 @@ long long RoundHalfUp(long double value)
     return RoundHalfEven(std::floor(value + 0.5L));
 }
 
-int32_t LittleEndianInt32(const char *bytes)
-{
-    return qFromLittleEndian<int32_t>(bytes);
-}
-
 // Reads a .map file's parts from a device, never trusting a size before the device has
 // shown that it holds that many bytes.
 class TMapFileReader {
 public:
-    TMapFileReader(QIODevice &device, const QString &name) : FDevice(device), FName(name) {}
+    TMapFileReader(QIODevice &device, const QString &name) : FReader(device), FName(name) {}
 
     [[noreturn]] void Refuse(const QString &reason) const
     {
@@ -65,26 +57,19 @@ public:
 
     QByteArray ReadBytes(qint64 count, const char *what)
     {
-        if (!FDevice.isSequential()) {
-            const qint64 available = FDevice.size() - FDevice.pos();
-            if (count > available)
-                Refuse(QStringLiteral("the file ends inside its %1 (%2 bytes needed, %3 left)")
-                           .arg(QLatin1String(what)).arg(count).arg(std::max<qint64>(available, 0)));
-        }
-        QByteArray bytes;
-        while (bytes.size() < count) {
-            const qint64 chunk = std::min(count - bytes.size(), kSequentialChunk);
-            const QByteArray part = FDevice.read(chunk);
-            if (part.isEmpty())
-                Refuse(QStringLiteral("the file ends inside its %1 (%2 bytes needed, %3 read)")
-                           .arg(QLatin1String(what)).arg(count).arg(bytes.size()));
-            bytes += part;
-        }
+        const qint64 available = FReader.BytesLeft();
+        if (available >= 0 && count > available)
+            Refuse(QStringLiteral("the file ends inside its %1 (%2 bytes needed, %3 left)")
+                       .arg(QLatin1String(what)).arg(count).arg(available));
+        QByteArray bytes = FReader.Read(count);
+        if (bytes.size() < count)
+            Refuse(QStringLiteral("the file ends inside its %1 (%2 bytes needed, %3 read)")
+                       .arg(QLatin1String(what)).arg(count).arg(bytes.size()));
         return bytes;
     }
 
 private:
-    QIODevice &FDevice;
+    TBinaryReader FReader;
     QString FName;
 };
 
