@@ -1,7 +1,7 @@
 #include "app/error_report.h"
 
 #include "app/messages.h"
-#include "mapdata/errors.h"
+#include "base/errors.h"
 
 namespace {
 QString ErrorText(std::exception_ptr error)

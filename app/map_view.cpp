@@ -5,7 +5,7 @@
 #include <QtGlobal>
 
 #include "app/view_math.h"
-#include "mapdata/errors.h"
+#include "base/errors.h"
 
 void TMapView::Load(const QString &lightMapPath, const QString &fullMapPath,
                     const QString &pointsPath)
@@ -99,7 +99,7 @@ void TMapView::Render(QImage &bitmap, bool highQuality) const
     canvas.setBrush(Qt::white);
     canvas.setClipRect(bitmap.rect());
     const TMapImage &map = choice.UseLightMap ? FLightMap : FFullMap;
-    map.Draw(highQuality, choice.Center, bitmap.rect(), choice.Scale, canvas);
+    map.Draw(highQuality ? TRenderQuality::High : TRenderQuality::Plain, choice.Center, bitmap.rect(), choice.Scale, canvas);
 }
 
 bool TMapView::WholeMapFits() const

@@ -23,12 +23,12 @@
 #include "app/view_image.h"
 #include "app/view_math.h"
 #include "app/viewer_data.h"
+#include "base/errors.h"
 #include "dialogs/tovral_leg.h"
 #include "dialogs/tovral_status.h"
 #include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
 #include "mapdata/display_probe.h"
-#include "mapdata/errors.h"
 #include "mapdata/names.h"
 #include "resources/viewer_art/viewer_art.h"
 
@@ -345,6 +345,8 @@ void TformTovralMain::FormCreate()
     FData.ReadCityCatalogue();
     FView = std::make_unique<TMapView>();
     FView->Resize(Image->size());
+    // Long renderings let pending events run after every piece, so the window stays responsive.
+    FView->OnEachPiece([] { QCoreApplication::processEvents(); });
 }
 
 void TformTovralMain::FormActivate()

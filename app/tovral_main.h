@@ -104,7 +104,7 @@ public:
     void SpeedButton5Click();
     void SpeedButton4Click();
     void bLegendasClick();
-    void SaveMapImage(bool visibleAreaOnly);
+    void SaveMapImage(TOutputArea area);
 
 private:
     // --- Start-up and shutdown ------------------------------------------------------------
@@ -135,7 +135,7 @@ private:
     void bCopiarClick();
     void bSaveIMGClick();
     void bPrintClick();
-    void PrintMap(bool visibleAreaOnly);
+    void PrintMap(TOutputArea area);
     void bCalcDistClick();
 
     void ConnectLocatorHandlers();

@@ -9,9 +9,9 @@
 
 #include <cmath>
 
+#include "base/errors.h"
 #include "imaging/resample_passes.h"
 #include "imaging/resample_tap_cache.h"
-#include "mapdata/errors.h"
 
 namespace {
 

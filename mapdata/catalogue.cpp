@@ -7,8 +7,8 @@
 #include <memory>
 #include <unicode/ucol.h>
 
+#include "base/errors.h"
 #include "mapdata/data_file.h"
-#include "mapdata/errors.h"
 #include "mapdata/names.h"
 
 // ---------------------------------------------------------------------------------------
@@ -249,18 +249,20 @@ QString RowCityName(const QString &row)
     return row.mid(first + 1, second - first - 1);
 }
 
-void ReadRowCoordinates(const QString &row, QString &latitude, QString &longitude)
+const QString kCityNotLocatedMessage = QStringLiteral("Coordenadas da cidade não localizadas");
+
+TRowCoordinates ReadRowCoordinates(const QString &row)
 {
-    latitude.clear();
-    longitude.clear();
+    TRowCoordinates coordinates;
     const qsizetype last = row.lastIndexOf(QLatin1Char('\t'));
     if (last < 0)
-        return;
-    longitude = row.mid(last + 1);
+        return coordinates;
+    coordinates.Longitude = row.mid(last + 1);
     // lastIndexOf with a negative start would search from the end again: stop at the row's start.
     const qsizetype previous = last > 0 ? row.lastIndexOf(QLatin1Char('\t'), last - 1) : -1;
     if (previous >= 0)
-        latitude = row.mid(previous + 1, last - previous - 1);
+        coordinates.Latitude = row.mid(previous + 1, last - previous - 1);
+    return coordinates;
 }
 
 TSortedStrings StateCityNames(const TSortedStrings &cityRows, const TCityBlock &block)

@@ -84,9 +84,17 @@ TCityBlock StateCityBlock(const TSortedStrings &cityRows, const QString &code, c
 // Field 2 of a city row (between the first and second TAB); "" when a TAB is missing.
 QString RowCityName(const QString &row);
 
-// The latitude text (between the second-to-last and last TAB) and the longitude text
-// (after the last TAB) of a city row; a missing field is "".
-void ReadRowCoordinates(const QString &row, QString &latitude, QString &longitude);
+// The coordinate texts of a city row: the latitude between the second-to-last and last TAB,
+// the longitude after the last TAB; a missing field is "".
+struct TRowCoordinates {
+    QString Latitude;
+    QString Longitude;
+};
+TRowCoordinates ReadRowCoordinates(const QString &row);
+
+// What the locator, the distance calculator and tovral-tool say when a city's row holds no
+// usable position.
+extern const QString kCityNotLocatedMessage;
 
 // The upper-case city names of a block, sorted, without repeats.
 TSortedStrings StateCityNames(const TSortedStrings &cityRows, const TCityBlock &block);

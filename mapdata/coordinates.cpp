@@ -8,8 +8,9 @@
 #include <cstring>
 #include <limits>
 
+#include "base/errors.h"
+#include "mapdata/binary_reader.h"
 #include "mapdata/data_file.h"
-#include "mapdata/errors.h"
 
 static_assert(LDBL_MANT_DIG == 64, "long double must be the x87 80-bit extended format");
 
@@ -35,12 +36,6 @@ namespace {
     throw TovralError(QStringLiteral("Invalid reference-point file %1: %2").arg(StreamName(stream), reason));
 }
 
-int32_t ReadInt32(const unsigned char *bytes)
-{
-    return int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-                   uint32_t(bytes[3]) << 24);
-}
-
 // A finite, normal x87 value: not an infinity or NaN (exponent all ones) and not an
 // "unnormal" (non-zero exponent without the explicit integer bit), which the FPU refuses.
 bool IsUsableExtended80(const unsigned char bytes[10])
@@ -50,28 +45,16 @@ bool IsUsableExtended80(const unsigned char bytes[10])
     return exponent != 0x7FFF && (exponent == 0 || integerBit);
 }
 
-// The bytes a device still holds, or -1 when a sequential device cannot tell.
-qint64 BytesLeft(const QIODevice &stream)
+TCoordinateItem DecodeItem(const QIODevice &stream, const QByteArray &bytes, int index)
 {
-    if (stream.isSequential())
-        return -1;
-    return stream.size() - stream.pos();
-}
-
-bool ReadExactly(QIODevice &stream, char *buffer, qint64 size)
-{
-    return stream.read(buffer, size) == size;
-}
-
-TCoordinateItem DecodeItem(const QIODevice &stream, const unsigned char *record, int index)
-{
+    const auto *record = reinterpret_cast<const unsigned char *>(bytes.constData());
     if (!IsUsableExtended80(record) || !IsUsableExtended80(record + 10))
         ThrowInvalid(stream, QStringLiteral("point %1 holds an invalid number").arg(index + 1));
     TCoordinateItem item;
     item.Longitude = ReadExtended80(record);
     item.Latitude = ReadExtended80(record + 10);
-    item.X = ReadInt32(record + 20);
-    item.Y = ReadInt32(record + 24);
+    item.X = LittleEndianInt32(bytes.constData() + 20);
+    item.Y = LittleEndianInt32(bytes.constData() + 24);
     return item;
 }
 
@@ -155,15 +138,16 @@ void TCoordinates::LoadFromFile(const QString &fileName)
 void TCoordinates::LoadFromStream(QIODevice &stream)
 {
     Clear();
-    unsigned char header[4];
-    if (!ReadExactly(stream, reinterpret_cast<char *>(header), sizeof header))
+    TBinaryReader reader(stream);
+    const std::optional<int32_t> stated = reader.ReadInt32();
+    if (!stated)
         ThrowInvalid(stream, QStringLiteral("the file is too short to hold the byte count"));
-    const int32_t byteCount = ReadInt32(header);
+    const int32_t byteCount = *stated;
     if (byteCount < 0)
         ThrowInvalid(stream, QStringLiteral("negative byte count %1").arg(byteCount));
     if (byteCount % kCoordinateItemBytes != 0)
         ThrowInvalid(stream, QStringLiteral("byte count %1 is not a multiple of %2").arg(byteCount).arg(kCoordinateItemBytes));
-    const qint64 left = BytesLeft(stream);
+    const qint64 left = reader.BytesLeft();
     if (left >= 0 && byteCount > left)
         ThrowInvalid(stream, QStringLiteral("byte count %1 but only %2 bytes follow").arg(byteCount).arg(left));
 
@@ -173,9 +157,9 @@ void TCoordinates::LoadFromStream(QIODevice &stream)
     std::vector<TCoordinateItem> items;
     if (left >= 0)
         items.reserve(size_t(count));
-    unsigned char record[kCoordinateItemBytes];
     for (int i = 0; i < count; ++i) {
-        if (!ReadExactly(stream, reinterpret_cast<char *>(record), sizeof record))
+        const QByteArray record = reader.Read(kCoordinateItemBytes);
+        if (record.size() < kCoordinateItemBytes)
             ThrowInvalid(stream, QStringLiteral("the file ends after %1 of %2 points").arg(i).arg(count));
         items.push_back(DecodeItem(stream, record, i));
     }

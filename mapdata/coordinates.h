@@ -19,6 +19,11 @@ struct TCoordinateItem {
 
 constexpr int kCoordinateItemBytes = 28;
 
+// Fernando de Noronha lies far out at sea, so a state map draws it in an inset: the maps put
+// the municipality at this fixed position (decimal degrees), and the locator centres on it.
+constexpr long double kNoronhaFixedLongitude = -35.2L;
+constexpr long double kNoronhaFixedLatitude = -10.6L;
+
 // The reference points of one state (<uf>.pts) and the conversion of a geographic position
 // into a pixel of the full map.
 class TCoordinates {

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 
 namespace {
 [[noreturn]] void ThrowCannotOpen(const QString &path, const QString &reason = QString())

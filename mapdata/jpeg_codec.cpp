@@ -10,7 +10,7 @@
 
 #include <jpeglib.h>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/output_file.h"
 
 // libjpeg reports fatal errors through error_exit, which must not return: it jumps back to the

@@ -1,21 +1,16 @@
 #include "mapdata/map_image.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QPrinter>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 
+#include "base/errors.h"
 #include "imaging/resample.h"
+#include "mapdata/binary_reader.h"
 #include "mapdata/data_file.h"
-#include "mapdata/errors.h"
 #include "mapdata/jpeg_codec.h"
-#include "mapdata/output_file.h"
 #include "mapdata/render_pool.h"
 
 namespace {
@@ -28,9 +23,6 @@ constexpr long double kMaxScale = 1.0e6L;
 // The high-quality path resamples a whole piece; a scaled piece larger than this (only at
 // scales far above any zoom level) is drawn by the plain stretch instead.
 constexpr long long kMaxResampledPixels = 16ll * 1024 * 1024;
-// A stream that cannot tell its size is read in chunks of this size, so that memory grows
-// only with the bytes that really arrive.
-constexpr qint64 kSequentialChunk = 1 << 20;
 
 // Nearest integer, halves to even (the default rounding mode), for values that may be far
 // outside the int range.
@@ -48,21 +40,11 @@ long long RoundHalfUp(long double value)
     return RoundHalfEven(std::floor(value + 0.5L));
 }
 
-int32_t LittleEndianInt32(const char *bytes)
-{
-    return qFromLittleEndian<int32_t>(bytes);
-}
-
-QString NativeName(const QString &fileName)
-{
-    return QDir::toNativeSeparators(fileName);
-}
-
 // Reads a .map file's parts from a device, never trusting a size before the device has
 // shown that it holds that many bytes.
 class TMapFileReader {
 public:
-    TMapFileReader(QIODevice &device, const QString &name) : FDevice(device), FName(name) {}
+    TMapFileReader(QIODevice &device, const QString &name) : FReader(device), FName(name) {}
 
     [[noreturn]] void Refuse(const QString &reason) const
     {
@@ -76,26 +58,19 @@ public:
 
     QByteArray ReadBytes(qint64 count, const char *what)
     {
-        if (!FDevice.isSequential()) {
-            const qint64 available = FDevice.size() - FDevice.pos();
-            if (count > available)
-                Refuse(QStringLiteral("the file ends inside its %1 (%2 bytes needed, %3 left)")
-                           .arg(QLatin1String(what)).arg(count).arg(std::max<qint64>(available, 0)));
-        }
-        QByteArray bytes;
-        while (bytes.size() < count) {
-            const qint64 chunk = std::min(count - bytes.size(), kSequentialChunk);
-            const QByteArray part = FDevice.read(chunk);
-            if (part.isEmpty())
-                Refuse(QStringLiteral("the file ends inside its %1 (%2 bytes needed, %3 read)")
-                           .arg(QLatin1String(what)).arg(count).arg(bytes.size()));
-            bytes += part;
-        }
+        const qint64 available = FReader.BytesLeft();
+        if (available >= 0 && count > available)
+            Refuse(QStringLiteral("the file ends inside its %1 (%2 bytes needed, %3 left)")
+                       .arg(QLatin1String(what)).arg(count).arg(available));
+        QByteArray bytes = FReader.Read(count);
+        if (bytes.size() < count)
+            Refuse(QStringLiteral("the file ends inside its %1 (%2 bytes needed, %3 read)")
+                       .arg(QLatin1String(what)).arg(count).arg(bytes.size()));
         return bytes;
     }
 
 private:
-    QIODevice &FDevice;
+    TBinaryReader FReader;
     QString FName;
 };
 
@@ -264,12 +239,6 @@ private:
     QPainter &FPainter;
 };
 
-// A printer told to write a PDF file rather than to send a job to a print queue.
-bool PrintsToFile(const QPrinter &printer)
-{
-    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
-}
-
 } // namespace
 
 void TMapImage::LoadFromFile(const QString &fileName)
@@ -343,15 +312,16 @@ void TMapImage::Clear()
     FCacheIdentity.Renew();
 }
 
-void TMapImage::Draw(bool highQuality, QPoint center, const QRect &destRect, long double scale,
+void TMapImage::Draw(TRenderQuality quality, QPoint center, const QRect &destRect, long double scale,
                      QPainter &canvas) const
 {
-    RenderRegion(false, highQuality, center, destRect, scale, canvas);
+    RenderRegion(TRenderTarget::Screen, quality, center, destRect, scale, canvas);
 }
 
-void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
+void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoint center,
                              const QRect &destRect, long double scale, QPainter &canvas) const
 {
+    const bool forPrinter = target == TRenderTarget::Printer;
     if (!(scale > 0 && scale <= kMaxScale))
         throw TovralError(QStringLiteral("Cannot draw map %1 at scale %2")
                               .arg(FFileName).arg(double(scale)));
@@ -366,7 +336,7 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
         canvas.setCompositionMode(QPainter::CompositionMode_Source); // pieces are opaque
 
     const TRegionPlacement region = PlaceRegion(center, destRect, scale, FWidth, FHeight);
-    const bool resample = !forPrinter && highQuality && scale != 1;
+    const bool resample = !forPrinter && quality == TRenderQuality::High && scale != 1;
     const std::vector<TRenderPiece> pieces = PlanPieces(FTiles, region, scale, resample);
     std::vector<TPreparedPiece> prepared(pieces.size());
     // Workers decode and resample; this thread paints each piece in order, then lets the
@@ -405,8 +375,6 @@ void TMapImage::RenderRegion(bool forPrinter, bool highQuality, QPoint center,
 
         if (ProcessMessages)
             ProcessMessages();
-        else if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
     };
     SharedRenderPool().Run(pieces.size(), prepare, paint);
 }
@@ -438,14 +406,14 @@ void TMapImage::DecodeTile(int index, TJpegDecoder &decoder, QImage &picture) co
     }
 }
 
-TMapImage::TPrintPlacement TMapImage::PrintPlacement(bool currentView, QPoint center,
+TMapImage::TPrintPlacement TMapImage::PrintPlacement(TOutputArea area, QPoint center,
                                                      const QRect &viewRect, long double scale,
                                                      int pageWidth, int pageHeight) const
 {
     if (pageWidth <= 0 || pageHeight <= 0)
         throw TovralError(QStringLiteral("The printer page has no printable area"));
     TPrintPlacement placement;
-    if (currentView) {
+    if (area == TOutputArea::VisibleArea) {
         const long long sourceWidth = scale > 0 ? RoundHalfEven(viewRect.width() / scale) : 0;
         if (viewRect.width() <= 0 || viewRect.height() <= 0 || sourceWidth <= 0)
             throw TovralError(QStringLiteral("Nothing to print: the view of map %1 is empty").arg(FFileName));
@@ -464,43 +432,13 @@ TMapImage::TPrintPlacement TMapImage::PrintPlacement(bool currentView, QPoint ce
     return placement;
 }
 
-void TMapImage::Print(bool currentView, QPoint center, const QRect &viewRect, long double scale,
-                      QPrinter &printer) const
+void TMapImage::RenderPage(TOutputArea area, QPoint center, const QRect &viewRect, long double scale,
+                           QPainter &page) const
 {
-    if (!PrintsToFile(printer)) {
-        PrintPage(currentView, center, viewRect, scale, printer, printer.printerName());
-        return;
-    }
-    // The printer's own PDF output writes straight into the file and reports no write error:
-    // on a full disk it would leave a cut-off document and claim success. The page goes through
-    // a PDF writer on a save file instead, which replaces the file only once it is complete.
-    TOutputFile file(printer.outputFileName());
-    QPdfWriter writer(&file.Device());
-    writer.setPdfVersion(printer.pdfVersion());
-    writer.setResolution(printer.resolution());
-    writer.setPageLayout(printer.pageLayout());
-    writer.setCreator(printer.creator());
-    writer.setTitle(printer.docName());
-    PrintPage(currentView, center, viewRect, scale, writer, NativeName(printer.outputFileName()));
-    file.Commit();
-}
-
-void TMapImage::PrintPage(bool currentView, QPoint center, const QRect &viewRect, long double scale,
-                          QPagedPaintDevice &page, const QString &deviceName) const
-{
-    QPainter painter;
-    if (!painter.begin(&page))
-        throw TovralError(QStringLiteral("Cannot start printing on %1").arg(deviceName));
-    try {
-        const TPrintPlacement placement =
-            PrintPlacement(currentView, center, viewRect, scale, page.width(), page.height());
-        RenderRegion(true, false, placement.Center, placement.PageRect, placement.Scale, painter);
-    } catch (...) {
-        painter.end();
-        throw;
-    }
-    if (!painter.end())
-        throw TovralError(QStringLiteral("Cannot finish printing on %1").arg(deviceName));
+    const TPrintPlacement placement =
+        PrintPlacement(area, center, viewRect, scale, page.device()->width(), page.device()->height());
+    RenderRegion(TRenderTarget::Printer, TRenderQuality::Plain, placement.Center, placement.PageRect,
+                 placement.Scale, page);
 }
 
 QRect PrintPageRect(long double aspect, int pageWidth, int pageHeight)

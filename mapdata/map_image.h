@@ -12,9 +12,7 @@
 
 class QIODevice;
 class QImage;
-class QPagedPaintDevice;
 class QPainter;
-class QPrinter;
 class TJpegDecoder;
 
 // One tile of a .map file: the picture rectangle it covers (Right and Bottom exclusive) and
@@ -43,6 +41,14 @@ constexpr int kMaxMapTiles = 65536;
 // the decoding time of a tile grows with its stream as well as with its area.
 constexpr long long kMaxMapStreamBytes = 32ll * 1024 * 1024;
 
+// Whether a rendering goes to the screen (a bitmap of the window, a saved picture) or to a
+// printer page.
+enum class TRenderTarget { Screen, Printer };
+// Plain nearest-neighbour stretching, or the high-quality Lanczos3 resampler.
+enum class TRenderQuality { Plain, High };
+// What is saved or printed: the area visible in the window, or the whole map.
+enum class TOutputArea { VisibleArea, WholeMap };
+
 // One tiled map picture (<uf>_light.map or <uf>_full.map) held compressed in memory.
 // Rectangles passed to the renderer are QRects; their exclusive right and bottom edges are
 // x() + width() and y() + height().
@@ -66,30 +72,31 @@ public:
 
     // Fills the canvas's clip rectangle with its brush, then draws the map around center
     // (pixels of this map) at scale (canvas pixels per map pixel) into destRect, with the
-    // Lanczos3 resampler when highQuality is set and scale != 1.
-    void Draw(bool highQuality, QPoint center, const QRect &destRect, long double scale,
+    // Lanczos3 resampler when quality is High and scale != 1.
+    void Draw(TRenderQuality quality, QPoint center, const QRect &destRect, long double scale,
               QPainter &canvas) const;
-    // Prints the current view (centre, view rectangle and scale of the window) or the whole
-    // picture on one page of printer, fitted into the largest centred rectangle of its aspect.
-    // A printer writing a PDF file leaves the old file in place unless the new one is whole.
-    void Print(bool currentView, QPoint center, const QRect &viewRect, long double scale,
-               QPrinter &printer) const;
-    // The renderer behind Draw and Print.
-    void RenderRegion(bool forPrinter, bool highQuality, QPoint center, const QRect &destRect,
-                      long double scale, QPainter &canvas) const;
+    // Renders the visible area (centre, view rectangle and scale of the window) or the whole
+    // picture onto a page painter, fitted into the largest centred rectangle of its aspect on
+    // the painter's device. Printing onto a printer is the windows' business (output/).
+    void RenderPage(TOutputArea area, QPoint center, const QRect &viewRect, long double scale,
+                    QPainter &page) const;
+    // The renderer behind Draw and RenderPage. The printer path leaves the canvas around the
+    // picture untouched and always stretches plainly.
+    void RenderRegion(TRenderTarget target, TRenderQuality quality, QPoint center,
+                      const QRect &destRect, long double scale, QPainter &canvas) const;
 
-    // Where Print puts the picture on a page of pageWidth x pageHeight printer pixels: the page
-    // rectangle, and the centre (pixels of this map) and scale to render it with.
+    // Where RenderPage puts the picture on a page of pageWidth x pageHeight device pixels: the
+    // page rectangle, and the centre (pixels of this map) and scale to render it with.
     struct TPrintPlacement {
         QRect PageRect;
         QPoint Center;
         long double Scale = 0;
     };
-    TPrintPlacement PrintPlacement(bool currentView, QPoint center, const QRect &viewRect,
+    TPrintPlacement PrintPlacement(TOutputArea area, QPoint center, const QRect &viewRect,
                                    long double scale, int pageWidth, int pageHeight) const;
 
-    // Called after every piece drawn, so that a window can process pending events. By default
-    // it runs QCoreApplication::processEvents() when an application object exists.
+    // Called after every piece drawn, so that a window can let pending events run; nothing is
+    // called when it is empty.
     std::function<void()> ProcessMessages;
 
     // Decodes tile index into picture (Format_RGB32), refusing a tile whose JPEG stream is
@@ -99,9 +106,6 @@ public:
 private:
     // Tile index decoded, from the shared cache when it holds it; safe on any thread.
     TDecodedTile DecodedTile(int index) const;
-    // One page on a printer or PDF writer; deviceName names it in errors.
-    void PrintPage(bool currentView, QPoint center, const QRect &viewRect, long double scale,
-                   QPagedPaintDevice &page, const QString &deviceName) const;
 
     int32_t FWidth = 0;
     int32_t FHeight = 0;
@@ -113,6 +117,6 @@ private:
     TTileCacheIdentity FCacheIdentity;
 };
 
-// The page rectangle of Print: the largest rectangle of aspect (width / height) that fits a
-// page of pageWidth x pageHeight printer pixels, centred.
+// The page rectangle of RenderPage: the largest rectangle of aspect (width / height) that fits a
+// page of pageWidth x pageHeight device pixels, centred.
 QRect PrintPageRect(long double aspect, int pageWidth, int pageHeight);

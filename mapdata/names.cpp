@@ -78,7 +78,7 @@ QString CapitalizeName(const QString &name)
     return result;
 }
 
-bool ParseDMS(const QString &text, long double &value)
+std::optional<long double> ParseDMS(const QString &text)
 {
     static constexpr long double kOneSixtieth = 1.0L / 60.0L;
     static constexpr long double kOneThreeThousandSixHundredth = 1.0L / 3600.0L;
@@ -86,11 +86,10 @@ bool ParseDMS(const QString &text, long double &value)
     const QString trimmed = TrimBlanks(text);
     const qsizetype length = trimmed.size();
     if (length < 6)
-        return false;
+        return std::nullopt;
     const long double sign = trimmed[0] == QLatin1Char('-') ? -1.0L : 1.0L;
     const long double seconds = LenientInteger(trimmed.mid(length - 2, 2));
     const long double minutes = LenientInteger(trimmed.mid(length - 4, 2));
     const long double degrees = LenientInteger(trimmed.mid(length - 6, 2));
-    value = (degrees + minutes * kOneSixtieth + seconds * kOneThreeThousandSixHundredth) * sign;
-    return true;
+    return (degrees + minutes * kOneSixtieth + seconds * kOneThreeThousandSixHundredth) * sign;
 }

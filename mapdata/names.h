@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // Text helpers shared by the catalogue readers and the windows. Casing is per character:
 // a character never turns into two (the catalogues are single-byte text).
@@ -14,6 +15,5 @@ QString TrimBlanks(const QString &text);
 QString CapitalizeName(const QString &name);
 
 // Parses a catalogue coordinate "[sign]DDMMSS" (for example "-0464512") into decimal
-// degrees. Returns false, leaving value unchanged, when the trimmed text is shorter than
-// six characters.
-bool ParseDMS(const QString &text, long double &value);
+// degrees; nothing when the trimmed text is shorter than six characters.
+std::optional<long double> ParseDMS(const QString &text);

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QImageWriter>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 
 TOutputFile::TOutputFile(const QString &path) : FFile(path), FNativePath(QDir::toNativeSeparators(path))
 {

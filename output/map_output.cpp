@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <optional>
 
 #include "app/error_report.h"
 #include "app/messages.h"
@@ -10,6 +11,7 @@
 #include "app/view_image.h"
 #include "dialogs/tovral_status.h"
 #include "mapdata/jpeg_codec.h"
+#include "output/map_printing.h"
 #include "output/map_rendering.h"
 #include "output/output_dialogs.h"
 #include "search/tovral_distancias.h"
@@ -24,12 +26,15 @@ const QString kPrintQuestion = QStringLiteral("Escolha qual parte do mapa será 
 constexpr int kJpegQuality = 70;
 
 // Which part of the map an output takes: the whole map when it fits the view, else the
-// user's answer to question. False when the user cancelled.
-bool ChooseOutputArea(TformTovralMain &window, const QString &question, bool &visibleAreaOnly)
+// user's answer to question; nothing when the user cancelled.
+std::optional<TOutputArea> ChooseOutputArea(TformTovralMain &window, const QString &question)
 {
-    visibleAreaOnly = false;
-    return window.View()->WholeMapFits() ||
-           window.OutputDialogs->ChooseArea(&window, question, visibleAreaOnly);
+    if (window.View()->WholeMapFits())
+        return TOutputArea::WholeMap;
+    bool visibleAreaOnly = false;
+    if (!window.OutputDialogs->ChooseArea(&window, question, visibleAreaOnly))
+        return std::nullopt;
+    return visibleAreaOnly ? TOutputArea::VisibleArea : TOutputArea::WholeMap;
 }
 } // namespace
 
@@ -61,20 +66,21 @@ void TformTovralMain::bSaveIMGClick()
 {
     if (!FReady)
         return;
-    bool visibleAreaOnly = false;
-    if (!ChooseOutputArea(*this, kSaveQuestion, visibleAreaOnly))
+    const std::optional<TOutputArea> area = ChooseOutputArea(*this, kSaveQuestion);
+    if (!area)
         return;
-    SaveMapImage(visibleAreaOnly);
+    SaveMapImage(*area);
 }
 
-void TformTovralMain::SaveMapImage(bool visibleAreaOnly)
+void TformTovralMain::SaveMapImage(TOutputArea area)
 {
     const QString fileName = OutputDialogs->ChooseSaveFile(this);
     if (fileName.isEmpty())
         return;
     RunReported(this, [&] {
         const TStatusScope saving(this, kSavingStatus, false);
-        const QImage picture = visibleAreaOnly ? RenderVisiblePart(*FView) : RenderWholeMap(*FView);
+        const QImage picture = area == TOutputArea::VisibleArea ? RenderVisiblePart(*FView)
+                                                                : RenderWholeMap(*FView);
         // Written to a temporary file that replaces the target only when complete.
         SaveJpegFile(picture, fileName, kJpegQuality);
     });
@@ -84,20 +90,20 @@ void TformTovralMain::bPrintClick()
 {
     if (!FReady)
         return;
-    bool visibleAreaOnly = false;
-    if (!ChooseOutputArea(*this, kPrintQuestion, visibleAreaOnly))
+    const std::optional<TOutputArea> area = ChooseOutputArea(*this, kPrintQuestion);
+    if (!area)
         return;
     if (!OutputDialogs->ChoosePrinter(this))
         return;
-    PrintMap(visibleAreaOnly);
+    PrintMap(*area);
 }
 
-void TformTovralMain::PrintMap(bool visibleAreaOnly)
+void TformTovralMain::PrintMap(TOutputArea area)
 {
     RunReported(this, [&] {
         const TStatusScope printing(this, kPrintingStatus, true);
-        FView->FullMap().Print(visibleAreaOnly, FView->Center(), Image->Bitmap().rect(),
-                               FView->Scale(), OutputDialogs->Printer());
+        PrintMapPage(FView->FullMap(), area, FView->Center(), Image->Bitmap().rect(), FView->Scale(),
+                     OutputDialogs->Printer());
     });
 }
 

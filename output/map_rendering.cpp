@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "app/map_view.h"
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/map_image.h"
 
 namespace {
@@ -23,7 +23,7 @@ QImage RenderAtFullSize(const TMapImage &map, QPoint center, QSize size)
     QPainter canvas(&picture);
     canvas.setBrush(Qt::white);
     canvas.setClipRect(picture.rect());
-    map.Draw(true, center, picture.rect(), 1.0L, canvas);
+    map.Draw(TRenderQuality::High, center, picture.rect(), 1.0L, canvas);
     return picture;
 }
 } // namespace

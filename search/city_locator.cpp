@@ -6,32 +6,40 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <optional>
 
 #include "app/messages.h"
 #include "app/tovral_main.h"
 #include "app/view_math.h"
 #include "app/viewer_data.h"
+#include "mapdata/catalogue.h"
+#include "mapdata/coordinates.h"
 #include "mapdata/names.h"
 #include "search/city_search.h"
 
 namespace {
-const QString kCityNotLocatedMessage = QStringLiteral("Coordenadas da cidade não localizadas");
-
 // Fernando de Noronha is drawn far from the mainland on the state's map; its fixed position
-// (decimal degrees) replaces the catalogue's when it is located.
+// replaces the catalogue's when it is located.
 const QString kFixedPositionCity = QStringLiteral("FERNANDO DE NORONHA");
-constexpr long double kFixedPositionLatitude = -10.6L;
-constexpr long double kFixedPositionLongitude = -35.2L;
 
-// The catalogue position of a city row in decimal degrees; false when a coordinate text is
-// missing or not a coordinate.
-bool RowPosition(const QString &row, long double &latitude, long double &longitude)
+// A position in decimal degrees.
+struct TRowPosition {
+    long double Latitude = 0;
+    long double Longitude = 0;
+};
+
+// The catalogue position of a city row; nothing when a coordinate text is missing or not a
+// coordinate.
+std::optional<TRowPosition> RowPosition(const QString &row)
 {
-    QString latitudeText, longitudeText;
-    ReadRowCoordinates(row, latitudeText, longitudeText);
-    if (latitudeText.isEmpty() || longitudeText.isEmpty())
-        return false;
-    return ParseDMS(latitudeText, latitude) && ParseDMS(longitudeText, longitude);
+    const TRowCoordinates texts = ReadRowCoordinates(row);
+    if (texts.Latitude.isEmpty() || texts.Longitude.isEmpty())
+        return std::nullopt;
+    const std::optional<long double> latitude = ParseDMS(texts.Latitude);
+    const std::optional<long double> longitude = ParseDMS(texts.Longitude);
+    if (!latitude || !longitude)
+        return std::nullopt;
+    return TRowPosition{*latitude, *longitude};
 }
 } // namespace
 
@@ -80,16 +88,14 @@ void TformTovralMain::bCidadeMapaClick()
     if (FSelectedCityRow < 0 || !bCidadeMapa->isEnabled() || !FView ||
         FSelectedCityRow >= FData.CityRows().Count())
         return;
-    long double latitude = 0, longitude = 0;
-    if (!RowPosition(FData.CityRows()[FSelectedCityRow], latitude, longitude)) {
+    std::optional<TRowPosition> position = RowPosition(FData.CityRows()[FSelectedCityRow]);
+    if (!position) {
         ShowErrorMessage(this, kCityNotLocatedMessage);
         return;
     }
-    if (UpperCase(SelectedCityText(*lCidades)) == kFixedPositionCity) {
-        latitude = kFixedPositionLatitude;
-        longitude = kFixedPositionLongitude;
-    }
-    const QPoint point = FView->Coordinates().GeoToPixel(longitude, latitude);
+    if (UpperCase(SelectedCityText(*lCidades)) == kFixedPositionCity)
+        position = TRowPosition{kNoronhaFixedLatitude, kNoronhaFixedLongitude};
+    const QPoint point = FView->Coordinates().GeoToPixel(position->Longitude, position->Latitude);
     if (point.x() == -1) {
         ShowErrorMessage(this, kCityNotLocatedMessage);
         return;

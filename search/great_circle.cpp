@@ -1,6 +1,7 @@
 #include "search/great_circle.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 #include "mapdata/names.h"
@@ -23,19 +24,21 @@ long double Square(long double x)
 }
 } // namespace
 
-bool GreatCircleKm(const QString &latitude1, const QString &longitude1, const QString &latitude2,
-                   const QString &longitude2, long double &kilometres)
+std::optional<long double> GreatCircleKm(const QString &latitude1, const QString &longitude1,
+                                         const QString &latitude2, const QString &longitude2)
 {
     if (latitude1.isEmpty() || longitude1.isEmpty() || latitude2.isEmpty() || longitude2.isEmpty())
-        return false;
-    long double phi1 = 0, lambda1 = 0, lambda2 = 0, phi2 = 0;
-    if (!ParseDMS(latitude1, phi1) || !ParseDMS(longitude1, lambda1) || !ParseDMS(longitude2, lambda2) ||
-        !ParseDMS(latitude2, phi2))
-        return false;
-    phi1 = Radians(phi1);
-    lambda1 = Radians(lambda1);
-    lambda2 = Radians(lambda2);
-    phi2 = Radians(phi2);
+        return std::nullopt;
+    const std::optional<long double> latitudeDegrees1 = ParseDMS(latitude1);
+    const std::optional<long double> longitudeDegrees1 = ParseDMS(longitude1);
+    const std::optional<long double> longitudeDegrees2 = ParseDMS(longitude2);
+    const std::optional<long double> latitudeDegrees2 = ParseDMS(latitude2);
+    if (!latitudeDegrees1 || !longitudeDegrees1 || !longitudeDegrees2 || !latitudeDegrees2)
+        return std::nullopt;
+    const long double phi1 = Radians(*latitudeDegrees1);
+    const long double lambda1 = Radians(*longitudeDegrees1);
+    const long double lambda2 = Radians(*longitudeDegrees2);
+    const long double phi2 = Radians(*latitudeDegrees2);
 
     // Haversine of the central angle.
     const long double deltaLambda = lambda2 - lambda1;
@@ -48,6 +51,12 @@ bool GreatCircleKm(const QString &latitude1, const QString &longitude1, const QS
     // The radius term weighs the origin's latitude fully and the destination's by half, so
     // swapping the cities can change the last decimal.
     const long double radius = kEquatorRadiusKm - kFlatteningKm * std::sin(phi1 + phi2 * 0.5L);
-    kilometres = std::fabs(radius * angle);
-    return true;
+    return std::fabs(radius * angle);
+}
+
+QString KilometresText(long double kilometres)
+{
+    char digits[64];
+    const auto written = std::to_chars(digits, digits + sizeof digits, kilometres, std::chars_format::fixed, 2);
+    return QString::fromLatin1(digits, written.ptr - digits);
 }

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
-#include <charconv>
+#include <optional>
 
 #include "app/error_report.h"
 #include "app/form_style.h"
@@ -23,28 +23,23 @@ TformDistancias *formDistancias = nullptr;
 
 namespace {
 constexpr QSize kClientSize(353, 276);
-const QString kCityNotLocatedMessage = QStringLiteral("Coordenadas da cidade não localizadas");
 
 // Left edge of the origin and of the destination column.
 constexpr int kOriginLeft = 10;
 constexpr int kDestinationLeft = 178;
 
 // The latitude and longitude texts of a side's selected city; "" when none is selected.
-void SideCoordinates(const TSortedStrings &rows, int32_t cityRow, QString &latitude,
-                     QString &longitude)
+TRowCoordinates SideCoordinates(const TSortedStrings &rows, int32_t cityRow)
 {
     if (cityRow < 0 || cityRow >= rows.Count())
-        return;
-    ReadRowCoordinates(rows[cityRow], latitude, longitude);
+        return {};
+    return ReadRowCoordinates(rows[cityRow]);
 }
 } // namespace
 
 QString DistanceMessage(long double kilometres, const QString &decimalSeparator)
 {
-    char digits[64];
-    const auto written =
-        std::to_chars(digits, digits + sizeof digits, kilometres, std::chars_format::fixed, 2);
-    QString number = QString::fromLatin1(digits, written.ptr - digits);
+    QString number = KilometresText(kilometres);
     number.replace(QLatin1Char('.'), decimalSeparator);
     return QStringLiteral("Distância aproximada: %1Km").arg(number);
 }
@@ -209,16 +204,16 @@ void TformDistancias::eCidadeKeyPress(TCitySide &side, QChar &key)
 
 void TformDistancias::Button1Click()
 {
-    QString latitudeIn, longitudeIn, latitudeOut, longitudeOut;
-    SideCoordinates(FData.CityRows(), In.FCityRow, latitudeIn, longitudeIn);
-    SideCoordinates(FData.CityRows(), Out.FCityRow, latitudeOut, longitudeOut);
-    long double kilometres = 0;
+    const TRowCoordinates origin = SideCoordinates(FData.CityRows(), In.FCityRow);
+    const TRowCoordinates destination = SideCoordinates(FData.CityRows(), Out.FCityRow);
     // A side without a selected city has no coordinate texts and fails like a bad row.
-    if (!GreatCircleKm(latitudeIn, longitudeIn, latitudeOut, longitudeOut, kilometres)) {
+    const std::optional<long double> kilometres =
+        GreatCircleKm(origin.Latitude, origin.Longitude, destination.Latitude, destination.Longitude);
+    if (!kilometres) {
         ShowErrorMessage(this, kCityNotLocatedMessage);
         return;
     }
-    ShowInformationMessage(this, DistanceMessage(kilometres, FDecimalSeparator));
+    ShowInformationMessage(this, DistanceMessage(*kilometres, FDecimalSeparator));
 }
 
 void TformDistancias::Button2Click()

@@ -5,8 +5,8 @@
 #include <QtEndian>
 #include <QTextStream>
 
+#include "base/errors.h"
 #include "mapdata/coordinates.h"
-#include "mapdata/errors.h"
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/map_image.h"
 #include "tools/tool_arguments.h"

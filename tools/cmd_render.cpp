@@ -53,7 +53,6 @@ int RunRender(const QStringList &arguments)
 
     TMapImage map;
     map.LoadFromFile(args.Positional[0]);
-    map.ProcessMessages = [] {}; // no window to keep responsive
     QPoint center(map.Width() / 2, map.Height() / 2);
     if (const std::optional<QString> text = args.Value(QStringLiteral("--center"))) {
         const auto [x, y] = args.ParsePair(*text, QLatin1Char(','), QStringLiteral("--center"),
@@ -68,10 +67,10 @@ int RunRender(const QStringList &arguments)
     {
         QPainter painter(&canvas);
         painter.setBrush(Qt::white);
-        if (args.Flag(QStringLiteral("--printer")))
-            map.RenderRegion(true, args.Flag(QStringLiteral("--hq")), center, canvas.rect(), scale, painter);
-        else
-            map.Draw(args.Flag(QStringLiteral("--hq")), center, canvas.rect(), scale, painter);
+        const TRenderTarget target =
+            args.Flag(QStringLiteral("--printer")) ? TRenderTarget::Printer : TRenderTarget::Screen;
+        const TRenderQuality quality = args.Flag(QStringLiteral("--hq")) ? TRenderQuality::High : TRenderQuality::Plain;
+        map.RenderRegion(target, quality, center, canvas.rect(), scale, painter);
     }
     SaveCanvas(canvas, output);
     return 0;

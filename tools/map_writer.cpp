@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/output_file.h"
 

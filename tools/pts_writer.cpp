@@ -3,7 +3,7 @@
 #include <QDir>
 #include <limits>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/output_file.h"
 
 namespace {

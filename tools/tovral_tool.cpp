@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "tools/tool_command.h"
 
 static int Fail(const QString &line)

@@ -91,7 +91,6 @@ TBenchMaps &Maps()
         WriteMapFile(light, m->Dir.filePath("light.map"), 256, 80);
         m->Full.LoadFromFile(m->Dir.filePath("full.map"));
         m->Light.LoadFromFile(m->Dir.filePath("light.map"));
-        m->Full.ProcessMessages = m->Light.ProcessMessages = [] {};
         return m;
     }();
     return *maps;
@@ -161,7 +160,8 @@ void RenderView(const TViewChoice &choice, bool highQuality, QImage &view)
 {
     QPainter painter(&view);
     painter.setBrush(Qt::white);
-    choice.Map->Draw(highQuality, choice.Center, view.rect(), choice.Scale, painter);
+    const TRenderQuality quality = highQuality ? TRenderQuality::High : TRenderQuality::Plain;
+    choice.Map->Draw(quality, choice.Center, view.rect(), choice.Scale, painter);
 }
 
 // The viewer's redraw of a 1920 x 1080 view at zoom index state.range(0), high quality when
@@ -222,13 +222,12 @@ TMapImage LimitMap()
 void BM_RenderLimitMap(benchmark::State &state)
 {
     TMapImage map = LimitMap();
-    map.ProcessMessages = [] {};
     const long double scale = 1000.0L / map.Width();
     QImage view(1000, int(map.Height() * scale), QImage::Format_RGB32);
     for (auto _ : state) {
         QPainter painter(&view);
         painter.setBrush(Qt::white);
-        map.Draw(true, QPoint(map.Width() / 2, map.Height() / 2), view.rect(), scale, painter);
+        map.Draw(TRenderQuality::High, QPoint(map.Width() / 2, map.Height() / 2), view.rect(), scale, painter);
     }
     state.counters["megapixels"] = double(map.Width()) * map.Height() / 1.0e6;
     state.counters["stream_bytes"] = double(map.Data().size() - 4);

@@ -86,7 +86,6 @@ TFigures PanHighQuality(const QString &lightPath, const QString &fullPath)
     TMapImage light, full;
     light.LoadFromFile(lightPath);
     full.LoadFromFile(fullPath);
-    full.ProcessMessages = [] {};
     QImage view(kViewWidth, kViewHeight, QImage::Format_RGB32);
     const int stepX = int(kViewWidth / kPanScale / 2);
     const int stepY = int(kViewHeight / kPanScale / 2);
@@ -94,7 +93,7 @@ TFigures PanHighQuality(const QString &lightPath, const QString &fullPath)
         for (int x = 0; x < full.Width() + stepX; x += stepX) {
             QPainter painter(&view);
             painter.setBrush(Qt::white);
-            full.Draw(true, QPoint(x, y), view.rect(), kPanScale, painter);
+            full.Draw(TRenderQuality::High, QPoint(x, y), view.rect(), kPanScale, painter);
         }
     const long long scaledPiece = (long long)(LargestTileBytes(full) * kPanScale * kPanScale);
     const long long readyPieces = (long long)SharedRenderPool().MostPiecesReady();
@@ -112,12 +111,11 @@ TFigures SaveLightMap(const QString &lightPath)
     figures.StartBytes = StatusBytes("VmRSS");
     TMapImage light;
     light.LoadFromFile(lightPath);
-    light.ProcessMessages = [] {};
     QImage picture(light.Width(), light.Height(), QImage::Format_RGB32);
     {
         QPainter painter(&picture);
         painter.setBrush(Qt::white);
-        light.Draw(false, QPoint(light.Width() / 2, light.Height() / 2), picture.rect(), 1.0L, painter);
+        light.Draw(TRenderQuality::Plain, QPoint(light.Width() / 2, light.Height() / 2), picture.rect(), 1.0L, painter);
     }
     QTemporaryDir folder;
     const QString target = folder.filePath(QStringLiteral("saved.jpg"));

@@ -14,6 +14,7 @@
 
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/map_image.h"
+#include "output/map_printing.h"
 #include "output/map_rendering.h"
 #include "tools/map_writer.h"
 
@@ -91,7 +92,7 @@ void BM_SaveVisiblePart(benchmark::State &state)
 }
 BENCHMARK(BM_SaveVisiblePart)->Args({443, 213})->Args({1900, 900})->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
-void PrintToPdf(benchmark::State &state, bool currentView)
+void PrintToPdf(benchmark::State &state, TOutputArea area)
 {
     const QRect viewRect(0, 0, 1900, 900);
     const QPoint centre(kFullWidth / 2, kFullHeight / 2);
@@ -99,19 +100,19 @@ void PrintToPdf(benchmark::State &state, bool currentView)
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(OutputPath("page.pdf"));
-        Maps().Full.Print(currentView, centre, viewRect, 1.0L, printer);
+        PrintMapPage(Maps().Full, area, centre, viewRect, 1.0L, printer);
     }
 }
 
 void BM_PrintWholeMap(benchmark::State &state)
 {
-    PrintToPdf(state, false);
+    PrintToPdf(state, TOutputArea::WholeMap);
 }
 BENCHMARK(BM_PrintWholeMap)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_PrintVisiblePart(benchmark::State &state)
 {
-    PrintToPdf(state, true);
+    PrintToPdf(state, TOutputArea::VisibleArea);
 }
 BENCHMARK(BM_PrintVisiblePart)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 } // namespace

@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "tests/app/test_data_folder.h"
 
 int main(int argc, char *argv[])

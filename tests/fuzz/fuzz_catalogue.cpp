@@ -36,11 +36,9 @@ void LookUpCities(const TSortedStrings &cityRows, const QString &code, const TCi
         FuzzCheck(row >= 0 && row <= cityRows.Count(), "Find gives a position inside the list");
         if (row == cityRows.Count())
             continue;
-        QString latitude, longitude;
-        ReadRowCoordinates(cityRows[row], latitude, longitude);
-        long double value = 0;
-        ParseDMS(latitude, value);
-        ParseDMS(longitude, value);
+        const TRowCoordinates texts = ReadRowCoordinates(cityRows[row]);
+        ParseDMS(texts.Latitude);
+        ParseDMS(texts.Longitude);
     }
 }
 

@@ -6,17 +6,20 @@
 #include <array>
 
 #include "fuzz_input.h"
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/map_image.h"
 
 namespace {
 
 struct TView {
     long double Scale;
-    bool HighQuality;
+    TRenderQuality Quality;
 };
 
-constexpr std::array<TView, 4> kViews{{{1.0L, false}, {0.3L, true}, {1.2L, true}, {2.5L, false}}};
+constexpr std::array<TView, 4> kViews{{{1.0L, TRenderQuality::Plain},
+                                       {0.3L, TRenderQuality::High},
+                                       {1.2L, TRenderQuality::High},
+                                       {2.5L, TRenderQuality::Plain}}};
 
 // A point of the picture chosen by two bytes, or a point just outside it.
 QPoint CentreFrom(uint8_t a, uint8_t b, const TMapImage &map)
@@ -35,7 +38,7 @@ void RenderViews(const TMapImage &map, const QByteArray &file)
         painter.setBrush(Qt::white);
         const QPoint centre = CentreFrom(byteAt(4 + 2 * i), byteAt(5 + 2 * i), map);
         try {
-            map.RenderRegion(false, kViews[i].HighQuality, centre, canvas.rect(), kViews[i].Scale, painter);
+            map.RenderRegion(TRenderTarget::Screen, kViews[i].Quality, centre, canvas.rect(), kViews[i].Scale, painter);
         } catch (const TovralError &) {
             // A tile that does not decode ends the rendering with an error: that is its job.
         }
@@ -50,7 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QBuffer buffer(&file);
     buffer.open(QIODevice::ReadOnly);
     TMapImage map;
-    map.ProcessMessages = [] {};
     try {
         map.LoadFromStream(buffer);
     } catch (const TovralError &) {

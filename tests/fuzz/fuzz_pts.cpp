@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "fuzz_input.h"
+#include "base/errors.h"
 #include "mapdata/coordinates.h"
-#include "mapdata/errors.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "fuzz_input.h"
+#include "base/errors.h"
 #include "imaging/resample.h"
 #include "imaging/resample_passes.h"
-#include "mapdata/errors.h"
 
 namespace {
 

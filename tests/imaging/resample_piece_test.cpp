@@ -3,8 +3,8 @@
 
 #include <random>
 
+#include "base/errors.h"
 #include "imaging/resample.h"
-#include "mapdata/errors.h"
 #include "tests/imaging/resample_test_pictures.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "base/errors.h"
 #include "mapdata/app_path.h"
 #include "mapdata/catalogue.h"
-#include "mapdata/errors.h"
 #include "tools/catalogue_writer.h"
 
 namespace {
@@ -273,9 +273,8 @@ TEST(CityRow, NameAndCoordinateFields)
     EXPECT_EQ(RowCityName(QStringLiteral("SANTOS")), QString());
 
     const auto coordinates = [](const QString &row) {
-        QString latitude = QStringLiteral("old"), longitude = QStringLiteral("old");
-        ReadRowCoordinates(row, latitude, longitude);
-        return QStringList{latitude, longitude};
+        const TRowCoordinates texts = ReadRowCoordinates(row);
+        return QStringList{texts.Latitude, texts.Longitude};
     };
     EXPECT_EQ(coordinates(QStringLiteral("SP SANTOS")), (QStringList{QString(), QString()}));
     EXPECT_EQ(coordinates(QStringLiteral("SP\tSANTOS")), (QStringList{QString(), QStringLiteral("SANTOS")}));
@@ -291,6 +290,6 @@ TEST(CityRow, NameAndCoordinateFields)
 TEST(AppPath, IsTheExecutablesFolder)
 {
     ASSERT_TRUE(AppPath.endsWith(QLatin1Char('/')));
-    EXPECT_TRUE(QFileInfo::exists(AppPath + QStringLiteral("tovral_utils_tests")));
+    EXPECT_TRUE(QFileInfo::exists(AppPath + QStringLiteral("tovral_mapdata_tests")));
     EXPECT_EQ(DataPath(QStringLiteral("txt/ufs.txt")), AppPath + QStringLiteral("img/txt/ufs.txt"));
 }

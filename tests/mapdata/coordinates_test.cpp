@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
+#include "base/errors.h"
 #include "mapdata/coordinates.h"
-#include "mapdata/errors.h"
 #include "tools/pts_writer.h"
 
 namespace {

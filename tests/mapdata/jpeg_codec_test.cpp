@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "map_test_support.h"
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/jpeg_codec.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "map_test_support.h"
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "tools/map_writer.h"
 
 namespace {

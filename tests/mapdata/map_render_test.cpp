@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "map_test_support.h"
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/render_pool.h"
 #include "mapdata/tile_cache.h"
@@ -18,7 +18,7 @@ namespace {
 // The whole map at scale 1: the decoded picture, pixel for pixel.
 QImage Decoded(const TMapImage &map)
 {
-    return DrawOnWhite(map, false, QPoint(map.Width() / 2, map.Height() / 2),
+    return DrawOnWhite(map, TRenderQuality::Plain, QPoint(map.Width() / 2, map.Height() / 2),
                        QSize(map.Width(), map.Height()), 1);
 }
 
@@ -34,13 +34,13 @@ QImage DecodeEntry(const TRawMap &raw, int tile)
 
 // Draws on white as DrawOnWhite does, keeping the canvas when the rendering fails; the
 // message of the failure, or an empty text.
-QString DrawCatching(const TMapImage &map, bool highQuality, QPoint center, long double scale, QImage &canvas)
+QString DrawCatching(const TMapImage &map, TRenderQuality quality, QPoint center, long double scale, QImage &canvas)
 {
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     painter.setBrush(Qt::white);
     try {
-        map.Draw(highQuality, center, canvas.rect(), scale, painter);
+        map.Draw(quality, center, canvas.rect(), scale, painter);
     } catch (const TovralError &error) {
         return error.Message();
     }
@@ -63,21 +63,21 @@ TEST(MapImageRender, ParallelRenderingGivesTheSerialBytes)
     const TMapImage brokenMap = LoadRaw(broken);
     struct TCase {
         const TMapImage *Map;
-        bool HighQuality;
+        TRenderQuality Quality;
         QPoint Center;
         long double Scale;
     };
-    for (const TCase &view : {TCase{&map, true, QPoint(350, 260), 0.37L}, TCase{&map, true, QPoint(200, 300), 1.6L},
-                              TCase{&map, false, QPoint(350, 260), 0.83L}, TCase{&map, true, QPoint(350, 260), 1.0L},
-                              TCase{&brokenMap, true, QPoint(350, 260), 0.9L}}) {
+    for (const TCase &view : {TCase{&map, TRenderQuality::High, QPoint(350, 260), 0.37L}, TCase{&map, TRenderQuality::High, QPoint(200, 300), 1.6L},
+                              TCase{&map, TRenderQuality::Plain, QPoint(350, 260), 0.83L}, TCase{&map, TRenderQuality::High, QPoint(350, 260), 1.0L},
+                              TCase{&brokenMap, TRenderQuality::High, QPoint(350, 260), 0.9L}}) {
         QImage serial(640, 480, QImage::Format_RGB32), cold = serial, warm = serial;
         SetSharedRenderWorkers(0);
         SharedTileCache().Clear();
-        const QString serialError = DrawCatching(*view.Map, view.HighQuality, view.Center, view.Scale, serial);
+        const QString serialError = DrawCatching(*view.Map, view.Quality, view.Center, view.Scale, serial);
         SetSharedRenderWorkers(2);
         SharedTileCache().Clear();
-        EXPECT_EQ(DrawCatching(*view.Map, view.HighQuality, view.Center, view.Scale, cold), serialError);
-        EXPECT_EQ(DrawCatching(*view.Map, view.HighQuality, view.Center, view.Scale, warm), serialError);
+        EXPECT_EQ(DrawCatching(*view.Map, view.Quality, view.Center, view.Scale, cold), serialError);
+        EXPECT_EQ(DrawCatching(*view.Map, view.Quality, view.Center, view.Scale, warm), serialError);
         EXPECT_EQ(cold, serial) << double(view.Scale);
         EXPECT_EQ(warm, serial) << double(view.Scale);
         EXPECT_EQ(serialError.contains("tile 60"), view.Map == &brokenMap) << serialError.toStdString();
@@ -93,7 +93,7 @@ TEST(MapImageRender, CacheServesOnlyTheMapItWasFilledFrom)
     const TRawMap second = GridMap(NoisePicture(256, 192), 64, 64, 95);
     // Decoded tiles (scale 1) and resampled pieces (high quality at 0.75).
     const auto draw = [](const TMapImage &map) {
-        return std::pair(Decoded(map), DrawOnWhite(map, true, QPoint(128, 96), QSize(192, 144), 0.75L));
+        return std::pair(Decoded(map), DrawOnWhite(map, TRenderQuality::High, QPoint(128, 96), QSize(192, 144), 0.75L));
     };
     const TMapImage reference = LoadRaw(second);
     SharedTileCache().Clear();
@@ -148,7 +148,7 @@ TEST(TileCache, KeepsTheMostRecentlyUsedTilesWithinItsBudget)
 TEST(MapImageRender, WorkedCasePlacesThePictureCentred)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(1000, 800), 256, 256, 90));
-    const QImage canvas = DrawOnWhite(map, false, QPoint(500, 400), QSize(600, 400), 0.5L);
+    const QImage canvas = DrawOnWhite(map, TRenderQuality::Plain, QPoint(500, 400), QSize(600, 400), 0.5L);
     EXPECT_TRUE(AllWhite(canvas, QRect(0, 0, 50, 400)));
     EXPECT_TRUE(NoneWhite(canvas, QRect(50, 0, 500, 400)));
     EXPECT_TRUE(AllWhite(canvas, QRect(550, 0, 50, 400)));
@@ -166,7 +166,7 @@ TEST(MapImageRender, WholeMapAtScaleOneDrawsEveryPixel)
     EXPECT_TRUE(NoneWhite(canvas, canvas.rect()));
     EXPECT_LT(MeanDifference(canvas, picture), 2.0);
     // An odd-sized view whose edges end half-way into column 222 and row 150 draws both.
-    const QImage view = DrawOnWhite(map, false, QPoint(150, 101), QSize(145, 99), 1);
+    const QImage view = DrawOnWhite(map, TRenderQuality::Plain, QPoint(150, 101), QSize(145, 99), 1);
     EXPECT_TRUE(NoneWhite(view, view.rect()));
 }
 
@@ -175,12 +175,12 @@ TEST(MapImageRender, ClampsTheCentreIntoThePicture)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(200, 150), 64, 64));
     const QSize view(120, 80);
-    EXPECT_EQ(DrawOnWhite(map, false, QPoint(-500, 9000), view, 0.8L),
-              DrawOnWhite(map, false, QPoint(0, 149), view, 0.8L));
-    EXPECT_EQ(DrawOnWhite(map, false, QPoint(700, -3), view, 0.8L),
-              DrawOnWhite(map, false, QPoint(199, 0), view, 0.8L));
+    EXPECT_EQ(DrawOnWhite(map, TRenderQuality::Plain, QPoint(-500, 9000), view, 0.8L),
+              DrawOnWhite(map, TRenderQuality::Plain, QPoint(0, 149), view, 0.8L));
+    EXPECT_EQ(DrawOnWhite(map, TRenderQuality::Plain, QPoint(700, -3), view, 0.8L),
+              DrawOnWhite(map, TRenderQuality::Plain, QPoint(199, 0), view, 0.8L));
     // The centre pixel lands at the middle of the view; left and above it stays white.
-    const QImage corner = DrawOnWhite(map, false, QPoint(0, 0), view, 1);
+    const QImage corner = DrawOnWhite(map, TRenderQuality::Plain, QPoint(0, 0), view, 1);
     EXPECT_TRUE(AllWhite(corner, QRect(0, 0, 60, 80)));
     EXPECT_TRUE(AllWhite(corner, QRect(0, 0, 120, 40)));
     EXPECT_TRUE(NoneWhite(corner, QRect(60, 40, 60, 40)));
@@ -192,9 +192,9 @@ TEST(MapImageRender, RegionInsideOneTileDecodesOnlyThatTile)
 {
     const TRawMap raw = GridMap(TestPicture(300, 200), 100, 100, 90, {0, 1, 2, 3, 5});
     const TMapImage map = LoadRaw(raw);
-    const QImage canvas = DrawOnWhite(map, false, QPoint(150, 150), QSize(60, 40), 1);
+    const QImage canvas = DrawOnWhite(map, TRenderQuality::Plain, QPoint(150, 150), QSize(60, 40), 1);
     EXPECT_EQ(canvas, DecodeEntry(raw, 4).copy(20, 30, 60, 40));
-    EXPECT_THROW(DrawOnWhite(map, false, QPoint(150, 150), QSize(60, 120), 1), TovralError);
+    EXPECT_THROW(DrawOnWhite(map, TRenderQuality::Plain, QPoint(150, 150), QSize(60, 120), 1), TovralError);
 }
 
 // Guards against resampling at 100 % (which would blur): with high quality the pixels are
@@ -204,7 +204,7 @@ TEST(MapImageRender, ScaleOneCopiesPixelsEvenWithHighQuality)
     const QImage picture = TestPicture(250, 180);
     const TMapImage map = LoadRaw(GridMap(picture, 64, 64, 95));
     const QImage plain = Decoded(map);
-    const QImage hq = DrawOnWhite(map, true, QPoint(125, 90), QSize(250, 180), 1);
+    const QImage hq = DrawOnWhite(map, TRenderQuality::High, QPoint(125, 90), QSize(250, 180), 1);
     EXPECT_EQ(hq, plain);
     EXPECT_LT(MeanDifference(hq, picture), 2.0);
 }
@@ -215,8 +215,8 @@ TEST(MapImageRender, TinyPiecesArePlainlyStretched)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(104, 100), 100, 100, 95));
     const QSize view(52, 50);
-    const QImage plain = DrawOnWhite(map, false, QPoint(52, 50), view, 0.5L);
-    const QImage hq = DrawOnWhite(map, true, QPoint(52, 50), view, 0.5L);
+    const QImage plain = DrawOnWhite(map, TRenderQuality::Plain, QPoint(52, 50), view, 0.5L);
+    const QImage hq = DrawOnWhite(map, TRenderQuality::High, QPoint(52, 50), view, 0.5L);
     EXPECT_EQ(hq.copy(50, 0, 2, 50), plain.copy(50, 0, 2, 50));
     EXPECT_NE(hq.copy(0, 0, 50, 50), plain.copy(0, 0, 50, 50));
 }
@@ -246,7 +246,7 @@ TEST(MapImageRender, TileOfTheWrongSizeIsRefused)
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     try {
-        map.Draw(false, QPoint(100, 50), canvas.rect(), 1, painter);
+        map.Draw(TRenderQuality::Plain, QPoint(100, 50), canvas.rect(), 1, painter);
         FAIL() << "a 50 x 50 tile was drawn into a 100 x 100 rectangle";
     } catch (const TovralError &error) {
         EXPECT_TRUE(error.Message().contains("wrong.map")) << error.what();
@@ -264,7 +264,7 @@ TEST(MapImageRender, ProcessesMessagesAfterEveryPiece)
     map.ProcessMessages = [&calls] { ++calls; };
     QImage canvas(200, 150, QImage::Format_RGB32);
     QPainter painter(&canvas);
-    map.Draw(false, QPoint(100, 75), canvas.rect(), 1, painter);
+    map.Draw(TRenderQuality::Plain, QPoint(100, 75), canvas.rect(), 1, painter);
     EXPECT_EQ(calls, 4 * 3);
 }
 
@@ -279,9 +279,10 @@ TEST(MapImageRender, RoundTripMatchesThePictureAtEveryScale)
     TMapImage map;
     map.LoadFromFile(path);
     for (long double scale : {1.0L, 0.5L, 1.2L})
-        for (bool hq : {false, true}) {
+        for (TRenderQuality quality : {TRenderQuality::Plain, TRenderQuality::High}) {
+            const bool hq = quality == TRenderQuality::High;
             const QSize size(int(std::nearbyint(640 * scale)), int(std::nearbyint(480 * scale)));
-            const QImage canvas = DrawOnWhite(map, hq, QPoint(320, 240), size, scale);
+            const QImage canvas = DrawOnWhite(map, quality, QPoint(320, 240), size, scale);
             const QImage expected = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
             const QRect inner = canvas.rect().adjusted(2, 2, -2, -2);
             EXPECT_TRUE(NoneWhite(canvas, inner)) << double(scale) << (hq ? " HQ" : "");
@@ -294,5 +295,5 @@ TEST(MapImageRender, RefusesInvalidScales)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(64, 64), 64, 64));
     for (long double scale : {0.0L, -1.0L, (long double)NAN, (long double)INFINITY})
-        EXPECT_THROW(DrawOnWhite(map, false, QPoint(32, 32), QSize(10, 10), scale), TovralError);
+        EXPECT_THROW(DrawOnWhite(map, TRenderQuality::Plain, QPoint(32, 32), QSize(10, 10), scale), TovralError);
 }

@@ -107,13 +107,13 @@ QByteArray ReadAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QImage DrawOnWhite(const TMapImage &map, bool highQuality, QPoint center, QSize size, long double scale)
+QImage DrawOnWhite(const TMapImage &map, TRenderQuality quality, QPoint center, QSize size, long double scale)
 {
     QImage canvas(size, QImage::Format_RGB32);
     canvas.fill(Qt::white);
     QPainter painter(&canvas);
     painter.setBrush(Qt::white);
-    map.Draw(highQuality, center, canvas.rect(), scale, painter);
+    map.Draw(quality, center, canvas.rect(), scale, painter);
     return canvas;
 }
 

@@ -44,7 +44,7 @@ QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 QByteArray ReadAll(const QString &path);
 
 // A width x height RGB32 canvas filled white on which map.Draw has rendered.
-QImage DrawOnWhite(const TMapImage &map, bool highQuality, QPoint center, QSize size, long double scale);
+QImage DrawOnWhite(const TMapImage &map, TRenderQuality quality, QPoint center, QSize size, long double scale);
 
 // Mean absolute channel difference of two pictures of the same size, over rect.
 double MeanDifference(const QImage &a, const QImage &b, const QRect &rect);

@@ -55,20 +55,18 @@ long double Dms(int degrees, int minutes, int seconds)
 
 void ExpectParsed(const char *text, long double expected)
 {
-    long double value = 999;
-    ASSERT_TRUE(ParseDMS(QString::fromLatin1(text), value)) << text;
-    EXPECT_NEAR(double(value), double(expected), 1e-12) << text;
+    const std::optional<long double> value = ParseDMS(QString::fromLatin1(text));
+    ASSERT_TRUE(value) << text;
+    EXPECT_NEAR(double(*value), double(expected), 1e-12) << text;
 }
 } // namespace
 
-// Too-short texts are refused and leave the output untouched.
+// Too-short texts are refused.
 TEST(ParseDMS, ShortTextIsRejected)
 {
-    long double value = 7;
-    EXPECT_FALSE(ParseDMS(QStringLiteral("12345"), value));
-    EXPECT_FALSE(ParseDMS(QStringLiteral("  1234 \t"), value));
-    EXPECT_FALSE(ParseDMS(QString(), value));
-    EXPECT_EQ(value, 7);
+    EXPECT_FALSE(ParseDMS(QStringLiteral("12345")));
+    EXPECT_FALSE(ParseDMS(QStringLiteral("  1234 \t")));
+    EXPECT_FALSE(ParseDMS(QString()));
 }
 
 // Digits count from the end; sign from the first character; blanks around are ignored.
@@ -89,9 +87,7 @@ TEST(ParseDMS, ReadsDegreesMinutesSecondsFromTheEnd)
 // The 80-bit result: 30 minutes times the constant 1/60 is exactly one half.
 TEST(ParseDMS, ExactHalfDegree)
 {
-    long double value = 0;
-    ASSERT_TRUE(ParseDMS(QStringLiteral("-463000"), value));
-    EXPECT_EQ(value, -46.5L);
+    EXPECT_EQ(ParseDMS(QStringLiteral("-463000")), -46.5L);
 }
 
 // Depth to colour count; palette displays report 256 so the start-up check refuses them.

@@ -410,7 +410,7 @@ private slots:
         // Round(443 / 0.4) x Round(213 / 0.4), the half 532.5 to even.
         SelectZoom(2);
         FDialogs->FileName = OutPath(QStringLiteral("forty.jpg"));
-        formTovralMain->SaveMapImage(true);
+        formTovralMain->SaveMapImage(TOutputArea::VisibleArea);
         QCOMPARE(QImageReader(FDialogs->FileName).size(), QSize(1108, 532));
         QCOMPARE(answers.ModalsSeen(), 1);
     }
@@ -440,7 +440,7 @@ private slots:
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));
         formTovralMain->lCidades->setFocus();
-        formTovralMain->SaveMapImage(true);
+        formTovralMain->SaveMapImage(TOutputArea::VisibleArea);
         QCOMPARE(answers.Messages().size(), 1);
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
         QCOMPARE(atMessage.Focus, formTovralMain->lCidades);
@@ -451,7 +451,7 @@ private slots:
         QTest::qWait(30);
         FDialogs->FileName = target.filePath(QStringLiteral("old.jpg/new.jpg"));
         answers.AddMessageBoxOk();
-        formTovralMain->SaveMapImage(false);
+        formTovralMain->SaveMapImage(TOutputArea::WholeMap);
         QCOMPARE(answers.Messages().size(), 2);
         QVERIFY(answers.Messages().last().contains(QStringLiteral("new.jpg")));
         QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);

@@ -50,12 +50,12 @@ QString SelectedEntry(const QListWidget *list)
 // The full-map point of a catalogue row, through the loaded reference points.
 QPoint RowPoint(const QString &row)
 {
-    QString latitude, longitude;
-    ReadRowCoordinates(row, latitude, longitude);
-    long double lat = 0, lon = 0;
-    if (!ParseDMS(latitude, lat) || !ParseDMS(longitude, lon))
+    const TRowCoordinates texts = ReadRowCoordinates(row);
+    const std::optional<long double> lat = ParseDMS(texts.Latitude);
+    const std::optional<long double> lon = ParseDMS(texts.Longitude);
+    if (!lat || !lon)
         return QPoint(-2, -2);
-    return formTovralMain->View()->Coordinates().GeoToPixel(lon, lat);
+    return formTovralMain->View()->Coordinates().GeoToPixel(*lon, *lat);
 }
 
 // The row's city name in display case, for comparing with the selected entry.

@@ -63,7 +63,7 @@ TEST_F(MapTool, RenderMatchesDrawInEveryFormat)
     WriteMapFile(Picture, MapPath, 64, 90);
     TMapImage map;
     map.LoadFromFile(MapPath);
-    const QImage expected = DrawOnWhite(map, true, QPoint(100, 60), QSize(160, 90), 0.6L);
+    const QImage expected = DrawOnWhite(map, TRenderQuality::High, QPoint(100, 60), QSize(160, 90), 0.6L);
 
     const QStringList view = {"render", MapPath, "--center", "100,60", "--scale", "0.6", "--size", "160x90", "--hq"};
     ASSERT_EQ(RunTool(view + QStringList{"-o", Path("view.png")}).ExitCode, 0);
@@ -82,7 +82,7 @@ TEST_F(MapTool, RenderMatchesDrawInEveryFormat)
     const TToolRun printed = RunTool(view + QStringList{"--printer", "-o", Path("printed.png")});
     ASSERT_EQ(printed.ExitCode, 0);
     EXPECT_EQ(QImage(Path("printed.png")).convertToFormat(QImage::Format_RGB32),
-              DrawOnWhite(map, false, QPoint(100, 60), QSize(160, 90), 0.6L));
+              DrawOnWhite(map, TRenderQuality::Plain, QPoint(100, 60), QSize(160, 90), 0.6L));
 }
 
 // Guards against a failed render leaving a partial output file or destroying an old one.

@@ -6,9 +6,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "base/errors.h"
 #include "mapdata/catalogue.h"
 #include "mapdata/coordinates.h"
-#include "mapdata/errors.h"
 #include "mapdata/map_image.h"
 #include "mapdata/names.h"
 #include "mkdata_test_support.h"
@@ -52,12 +52,12 @@ void ExpectCatalogueRoundTrip(const TGeodata &data, const QString &folder)
             EXPECT_GE(at, block.First);
             EXPECT_LT(at, block.End);
             EXPECT_EQ(RowCityName(rows[at]), town.Name);
-            QString latitude, longitude;
-            ReadRowCoordinates(rows[at], latitude, longitude);
-            long double lat = 0, lon = 0;
-            ASSERT_TRUE(ParseDMS(latitude, lat) && ParseDMS(longitude, lon));
-            EXPECT_NEAR(double(lat), town.Latitude, 0.5 / 3600 + 1e-9);
-            EXPECT_NEAR(double(lon), town.Longitude, 0.5 / 3600 + 1e-9);
+            const TRowCoordinates texts = ReadRowCoordinates(rows[at]);
+            const std::optional<long double> lat = ParseDMS(texts.Latitude);
+            const std::optional<long double> lon = ParseDMS(texts.Longitude);
+            ASSERT_TRUE(lat && lon);
+            EXPECT_NEAR(double(*lat), town.Latitude, 0.5 / 3600 + 1e-9);
+            EXPECT_NEAR(double(*lon), town.Longitude, 0.5 / 3600 + 1e-9);
         }
         EXPECT_LE(names.Count(), towns);
         EXPECT_GE(block.End - block.First, towns);
@@ -97,7 +97,7 @@ TEST(SyntheticFolder, EngineLoadsRendersAndLocatesEveryTown)
         for (const TMapImage *map : {&light, &full}) {
             QImage whole(map->Width(), map->Height(), QImage::Format_RGB32);
             QPainter wholePainter(&whole);
-            map->Draw(false, QPoint(map->Width() / 2, map->Height() / 2), whole.rect(), 1, wholePainter);
+            map->Draw(TRenderQuality::Plain, QPoint(map->Width() / 2, map->Height() / 2), whole.rect(), 1, wholePainter);
             wholePainter.end();
             EXPECT_GT(ShareOfColour(whole, whole.rect(), MapStyle::StateLand(), 12), 0.1);
             if (map == &full) {
@@ -108,15 +108,14 @@ TEST(SyntheticFolder, EngineLoadsRendersAndLocatesEveryTown)
         for (const TMunicipality &town : data.Municipalities) {
             if (town.UF != uf.Code)
                 continue;
-            long double lat = 0, lon = 0;
-            ParseDMS(FormatDMS(town.Latitude), lat);
-            ParseDMS(FormatDMS(town.Longitude), lon);
+            const long double lat = ParseDMS(FormatDMS(town.Latitude)).value_or(0);
+            const long double lon = ParseDMS(FormatDMS(town.Longitude)).value_or(0);
             const QPoint pixel = points.GeoToPixel(lon, lat);
             ASSERT_GE(pixel.x(), 0);
             // Town symbols are rings or dots: ink (or the capital's yellow) around the centre.
             QImage view(15, 15, QImage::Format_RGB32);
             QPainter painter(&view);
-            full.Draw(false, pixel, view.rect(), 1, painter);
+            full.Draw(TRenderQuality::Plain, pixel, view.rect(), 1, painter);
             painter.end();
             const QColor mark = town.Capital ? MapStyle::CapitalArea() : MapStyle::Ink();
             EXPECT_GE(ShareOfColour(view, QRect(3, 3, 9, 9), mark, 200), 0.04) << town.Name.toStdString();

@@ -50,10 +50,11 @@ TEST_F(RealGeodataTest, EveryMunicipalityLandsOnItsSymbol)
         for (const QString &row : rows) {
             if (!row.startsWith(uf + QLatin1Char('\t')))
                 continue;
-            QString latitudeText, longitudeText;
-            ReadRowCoordinates(row, latitudeText, longitudeText);
-            long double latitude = 0, longitude = 0;
-            ASSERT_TRUE(ParseDMS(latitudeText, latitude) && ParseDMS(longitudeText, longitude));
+            const TRowCoordinates texts = ReadRowCoordinates(row);
+            const std::optional<long double> parsedLatitude = ParseDMS(texts.Latitude);
+            const std::optional<long double> parsedLongitude = ParseDMS(texts.Longitude);
+            ASSERT_TRUE(parsedLatitude && parsedLongitude);
+            long double latitude = *parsedLatitude, longitude = *parsedLongitude;
             QPointF symbol;
             if (RowCityName(row) == kNoronhaName) {
                 latitude = kNoronhaFixedLatitude;
@@ -189,13 +190,12 @@ TEST_F(RealGeodataTest, SergipeBuiltWholeLoadsAndShowsItsCapital)
         if (town.UF == QLatin1String("SE") && town.Capital)
             capital = &town;
     ASSERT_NE(capital, nullptr);
-    long double latitude = 0, longitude = 0;
-    ParseDMS(FormatDMS(capital->Latitude), latitude);
-    ParseDMS(FormatDMS(capital->Longitude), longitude);
+    const long double latitude = ParseDMS(FormatDMS(capital->Latitude)).value_or(0);
+    const long double longitude = ParseDMS(FormatDMS(capital->Longitude)).value_or(0);
     const QPoint aracaju = points.GeoToPixel(longitude, latitude);
     QImage view(21, 21, QImage::Format_RGB32);
     QPainter painter(&view);
-    full.Draw(false, aracaju, view.rect(), 1, painter);
+    full.Draw(TRenderQuality::Plain, aracaju, view.rect(), 1, painter);
     painter.end();
     EXPECT_GT(ShareOfColour(view, QRect(6, 6, 9, 9), MapStyle::CapitalArea(), 60), 0.3);
 }

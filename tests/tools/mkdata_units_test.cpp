@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/names.h"
 #include "mkdata_test_support.h"
 #include "resources/symbols/map_symbols.h"
@@ -49,9 +49,9 @@ TEST(FormatDMS, ParseDMSReadsBackTheNearestSecond)
     EXPECT_EQ(FormatDMS(-0.0001), QStringLiteral("0000000"));
     EXPECT_EQ(FormatDMS(-9.99999), QStringLiteral("-0100000"));
     for (double degrees = -73.9; degrees < 5.3; degrees += 0.0137) {
-        long double parsed = 999;
-        ASSERT_TRUE(ParseDMS(FormatDMS(degrees), parsed));
-        EXPECT_NEAR(double(parsed), degrees, 0.5 / 3600 + 1e-12) << FormatDMS(degrees).toStdString();
+        const std::optional<long double> parsed = ParseDMS(FormatDMS(degrees));
+        ASSERT_TRUE(parsed);
+        EXPECT_NEAR(double(*parsed), degrees, 0.5 / 3600 + 1e-12) << FormatDMS(degrees).toStdString();
     }
 }
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/errors.h"
 #include "mapdata/catalogue.h"
-#include "mapdata/errors.h"
 #include "tools/catalogue_writer.h"
 
 QString FormatDMS(double degrees)

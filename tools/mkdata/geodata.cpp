@@ -7,7 +7,7 @@
 #include <QJsonObject>
 #include <functional>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "mapdata/errors.h"
+#include "base/errors.h"
 #include "mapdata/names.h"
 #include "tools/map_writer.h"
 #include "tools/mkdata/boundaries.h"

@@ -89,9 +89,8 @@ qreal CapitalRadius(long long population)
 // The town's position as the catalogue gives it, read back the way the viewer reads it.
 QPointF CataloguePosition(const TMunicipality &town)
 {
-    long double latitude = 0, longitude = 0;
-    ParseDMS(FormatDMS(town.Latitude), latitude);
-    ParseDMS(FormatDMS(town.Longitude), longitude);
+    const long double latitude = ParseDMS(FormatDMS(town.Latitude)).value_or(0);
+    const long double longitude = ParseDMS(FormatDMS(town.Longitude)).value_or(0);
     return QPointF(double(longitude), double(latitude));
 }
 

@@ -12,6 +12,7 @@
 #include <QString>
 #include <vector>
 
+#include "mapdata/coordinates.h"
 #include "resources/symbols/map_symbols.h"
 #include "tools/mkdata/boundaries.h"
 #include "tools/mkdata/geodata.h"
@@ -19,11 +20,9 @@
 
 class TCollisionGrid;
 
-// The municipality the viewer's locator places at a fixed position instead of its own.
+// The municipality the viewer's locator places at a fixed position instead of its own
+// (kNoronhaFixedLongitude, kNoronhaFixedLatitude).
 extern const QString kNoronhaName;
-// That fixed position (longitude, latitude).
-constexpr long double kNoronhaFixedLongitude = -35.2L;
-constexpr long double kNoronhaFixedLatitude = -10.6L;
 
 struct TTownMark {
     QString Name;
