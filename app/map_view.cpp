@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QtGlobal>
+#include <QtMath>
 
 #include "app/view_math.h"
 #include "base/errors.h"
@@ -28,9 +29,10 @@ bool TMapView::Shown() const
     return FFullMap.Width() > 0 && FFullMap.Height() > 0 && FScale > 0;
 }
 
-void TMapView::Resize(QSize viewSize)
+void TMapView::Resize(QSize viewSize, qreal devicePixelRatio)
 {
     FViewSize = viewSize;
+    FDevicePixelRatio = devicePixelRatio;
 }
 
 void TMapView::ZoomTo(int zoomIndex)
@@ -87,19 +89,26 @@ QPoint TMapView::PictureShift(QPoint startCenter, QPoint center) const
     return ::PictureShift(startCenter, center, FScale);
 }
 
-void TMapView::Render(QImage &bitmap, bool highQuality) const
+void TMapView::Render(QImage &bitmap, TRenderQuality quality) const
 {
+    const long double deviceScale = FScale * (long double)FDevicePixelRatio;
     const TMapChoice choice =
-        ChooseMap(FCenter, FScale, FullMapSize(), QSize(FLightMap.Width(), FLightMap.Height()),
+        ChooseMap(FCenter, deviceScale, FullMapSize(), QSize(FLightMap.Width(), FLightMap.Height()),
                   FLightRatio);
-    bitmap = QImage(FViewSize, QImage::Format_RGB32);
+    bitmap = QImage(qCeil(FViewSize.width() * FDevicePixelRatio),
+                    qCeil(FViewSize.height() * FDevicePixelRatio), QImage::Format_RGB32);
     if (bitmap.isNull())
         return;
-    QPainter canvas(&bitmap);
+    bitmap.setDevicePixelRatio(FDevicePixelRatio);
+    // A painter on the bitmap would work in view pixels; the pieces are drawn in device
+    // pixels, through a picture that shares the bitmap's pixels without its ratio.
+    QImage devicePixels(bitmap.bits(), bitmap.width(), bitmap.height(), bitmap.bytesPerLine(),
+                        bitmap.format());
+    QPainter canvas(&devicePixels);
     canvas.setBrush(Qt::white);
-    canvas.setClipRect(bitmap.rect());
+    canvas.setClipRect(devicePixels.rect());
     const TMapImage &map = choice.UseLightMap ? FLightMap : FFullMap;
-    map.Draw(highQuality ? TRenderQuality::High : TRenderQuality::Plain, choice.Center, bitmap.rect(), choice.Scale, canvas);
+    map.Draw(quality, choice.Center, devicePixels.rect(), choice.Scale, canvas);
 }
 
 bool TMapView::WholeMapFits() const

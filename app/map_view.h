@@ -14,7 +14,10 @@ class QImage;
 // points, and where and how closely the view looks at them. The map window's handlers call
 // its verbs and paint the bitmap it renders; navigation, the locator and output ask it what
 // the view shows. The arithmetic is app/view_math.h's; the units are its own: view pixels
-// (the view bitmap), full-map pixels, scales in view pixels per full-map pixel.
+// (the screen's logical pixels), full-map pixels, scales in view pixels per full-map pixel.
+// Only the bitmap is in device pixels: on a high-density screen it holds devicePixelRatio
+// device pixels per view pixel, drawn at the scale times that ratio, so that it is shown
+// without enlargement.
 class TMapView {
 public:
     // Replaces the maps and points with the files' content: the light map, the full map, the
@@ -31,11 +34,13 @@ public:
     long double Scale() const { return FScale; }
     int ZoomIndex() const { return FZoomIndex; }
     QSize ViewSize() const { return FViewSize; }
+    qreal DevicePixelRatio() const { return FDevicePixelRatio; }
     // A map is loaded and the view has a scale: input may move it.
     bool Shown() const;
 
-    // The view bitmap is now viewSize view pixels; nothing is redrawn.
-    void Resize(QSize viewSize);
+    // The view is now viewSize view pixels on a screen of devicePixelRatio device pixels per
+    // view pixel (fractions included); nothing is redrawn.
+    void Resize(QSize viewSize, qreal devicePixelRatio = 1);
     // Takes the zoom entry zoomIndex: its scale for the current view size, the centre of
     // every axis on which the whole map fits moved to the map's middle.
     void ZoomTo(int zoomIndex);
@@ -54,10 +59,12 @@ public:
     QPoint DraggedCentre(QPoint startCenter, QPoint drag) const;
     QPoint PictureShift(QPoint startCenter, QPoint center) const;
 
-    // Replaces bitmap with a picture of the view size and draws the view into it, from the
-    // light map where that has pixels enough; the bitmap is in place while the pieces are
-    // drawn, so that a repaint between them shows those already done.
-    void Render(QImage &bitmap, bool highQuality) const;
+    // Replaces bitmap with a picture of the view size in device pixels (each length times
+    // the ratio, rounded up), marked with the ratio, and draws the view into it at the scale
+    // times the ratio, from the light map where that has pixels enough for that scale. The
+    // bitmap is in place while the pieces are drawn, so that a repaint between them shows
+    // those already done.
+    void Render(QImage &bitmap, TRenderQuality quality) const;
     // Whether the whole map shows in the view on both axes, so that output need not ask which
     // part to take.
     bool WholeMapFits() const;
@@ -73,4 +80,5 @@ private:
     long double FScale = 0;     // view pixels per full-map pixel, set by ZoomTo
     int FZoomIndex = 0;         // the zoom entry of the last ZoomTo
     QSize FViewSize;            // view pixels
+    qreal FDevicePixelRatio = 1; // device pixels per view pixel of the screen showing the view
 };

@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QToolButton>
+#include <QWindow>
 
 #include "app/bevel_panel.h"
 #include "app/error_report.h"
@@ -344,7 +345,7 @@ void TformTovralMain::FormCreate()
     lCidades->clear();
     FData.ReadCityCatalogue();
     FView = std::make_unique<TMapView>();
-    FView->Resize(Image->size());
+    ResizeView();
     // Long renderings let pending events run after every piece, so the window stays responsive.
     FView->OnEachPiece([] { QCoreApplication::processEvents(); });
 }
@@ -394,6 +395,12 @@ void TformTovralMain::changeEvent(QEvent *event)
 void TformTovralMain::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (!FWatchingScreen && windowHandle()) {
+        FWatchingScreen = true;
+        // Queued, so that the window's pixel ratio has followed the screen when it runs.
+        connect(windowHandle(), &QWindow::screenChanged, this, &TformTovralMain::ScreenChanged,
+                Qt::QueuedConnection);
+    }
     if (!FPlacedOnScreen && !isMaximized()) {
         FPlacedOnScreen = true;
         CentreOnScreen(*this);
@@ -481,8 +488,9 @@ void TformTovralMain::cZoomChange()
     const TDisabledWindow drawing(this);
     FLastClientWidth = width();
     FLastClientHeight = height();
+    ResizeView(); // drawn for the screen the window is on now
     FView->ZoomTo(cZoom->currentIndex());
-    FView->Render(Image->Bitmap(), cbHQ->isChecked());
+    FView->Render(Image->Bitmap(), cbHQ->isChecked() ? TRenderQuality::High : TRenderQuality::Plain);
     Image->update();
 }
 
@@ -513,8 +521,20 @@ void TformTovralMain::FormResize()
     bCidadeMapa->move(bCidadeMapa->x(), bChangeUF->y() - bCidadeMapa->height() - kLocateGap);
     lCidades->resize(lCidades->width(), bCidadeMapa->y() - kLocateGap - lCidades->y());
     if (FView)
-        FView->Resize(Image->size());
+        ResizeView();
     if (width() != FLastClientWidth && height() != FLastClientHeight)
+        cZoomChange();
+}
+
+void TformTovralMain::ResizeView()
+{
+    FView->Resize(Image->size(), Image->devicePixelRatioF());
+}
+
+void TformTovralMain::ScreenChanged()
+{
+    // A screen of another pixel density: the view is drawn again for its device pixels.
+    if (FView && Image->devicePixelRatioF() != FView->DevicePixelRatio())
         cZoomChange();
 }
 

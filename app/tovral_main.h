@@ -165,6 +165,11 @@ private:
 
     void FillStateCities();
     void LoadStateFiles(const QString &code);
+    // Gives the map view the picture control's size and the device pixels per view pixel of
+    // the screen it is on.
+    void ResizeView();
+    // The window has moved to another screen; redraws when that has another pixel density.
+    void ScreenChanged();
     // Pans the view by a pan step on each axis whose direction is not 0 (-1 towards the
     // origin, +1 away from it) and redraws when an axis could move.
     void Pan(int directionX, int directionY);
@@ -203,6 +208,7 @@ private:
 
     bool FActivated = false;      // the first activation has been handled
     bool FPlacedOnScreen = false; // the window has been centred on its first showing
+    bool FWatchingScreen = false; // ScreenChanged follows the window's screen
 };
 
 // The one map window, created first by the program's entry.

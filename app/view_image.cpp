@@ -14,7 +14,9 @@ void TViewImage::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     // Outside the bitmap (before the first redraw, while a larger size waits for its redraw,
     // or where a drag has moved it away) the panel's white shows.
-    const QRect shown(FShift, FBitmap.size());
+    // The bitmap holds its device pixel ratio: drawn at its size in view pixels, each of its
+    // pixels is one device pixel of the screen.
+    const QRect shown = QRectF(FShift, FBitmap.deviceIndependentSize()).toAlignedRect();
     for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
         painter.fillRect(uncovered, Qt::white);
     if (!FBitmap.isNull())

@@ -4,7 +4,8 @@
 #include <QWidget>
 
 // The picture control of the map view: shows the view bitmap at its top-left corner, never
-// stretched. The map window renders into Bitmap() and calls update(). While the map is being
+// stretched (a bitmap of device pixels, marked with its ratio, shows one pixel per device
+// pixel). The map window renders into Bitmap() and calls update(). While the map is being
 // dragged the bitmap is shown shifted, so that it follows the pointer without being drawn
 // again.
 class TViewImage : public QWidget {

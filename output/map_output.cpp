@@ -55,6 +55,7 @@ void TformTovralMain::bCopiarClick()
     RunReported(this, [&] {
         // The status scope closes before the error report or the confirmation is shown.
         const TStatusScope copying(this, kCopyingStatus, true);
+        // The view as drawn: on a high-density screen, its device pixels.
         QGuiApplication::clipboard()->setImage(Image->Bitmap());
         copied = true;
     });
@@ -102,8 +103,8 @@ void TformTovralMain::PrintMap(TOutputArea area)
 {
     RunReported(this, [&] {
         const TStatusScope printing(this, kPrintingStatus, true);
-        PrintMapPage(FView->FullMap(), area, FView->Center(), Image->Bitmap().rect(), FView->Scale(),
-                     OutputDialogs->Printer());
+        PrintMapPage(FView->FullMap(), area, FView->Center(), QRect(QPoint(0, 0), FView->ViewSize()),
+                     FView->Scale(), OutputDialogs->Printer());
     });
 }
 

@@ -1,6 +1,7 @@
 // The viewer's interactive costs: from OK in the state picker to the whole map drawn, one
 // redraw at each zoom level, in the designed window, at 1920 x 1080 and at 3840 x 2160, one
-// pan by a button step at 3840 x 2160, and one frame of dragging the map at 1920 x 1080.
+// pan by a button step at 3840 x 2160, the map view's rendering at 1920 x 1080 on screens of
+// 1 and 2 device pixels per view pixel, and one frame of dragging the map at 1920 x 1080.
 // The CPU column of the redraw and pan cases counts every thread of the process: on a busy
 // machine, CPU time / processors is what a quiet machine would show, at best.
 // The data is a synthetic 8000 x 6000 full map with a 0.4 light map (written once, in a
@@ -15,6 +16,7 @@
 #include <memory>
 
 #include "app/error_report.h"
+#include "app/map_view.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
@@ -69,6 +71,24 @@ void RedrawUncached(benchmark::State &state)
         formTovralMain->cZoomChange();
     }
     state.counters["scale"] = double(formTovralMain->View()->Scale());
+}
+
+// One rendering of a 1920 x 1080 view by the map view alone, on a screen of 1 or 2 device
+// pixels per view pixel (at 2: 3840 x 2160 device pixels at twice the scale), with high
+// quality; what a redraw draws. Arguments: zoom index, device pixel ratio.
+void RenderAtRatio(benchmark::State &state)
+{
+    const QString stem = gCode.toLower();
+    TMapView view;
+    view.Load(DataPath(stem + QStringLiteral("_light.map")), DataPath(stem + QStringLiteral("_full.map")),
+              DataPath(stem + QStringLiteral(".pts")));
+    view.Resize(QSize(1920, 1080), qreal(state.range(1)));
+    view.ZoomTo(int(state.range(0)));
+    QImage bitmap;
+    for (auto _ : state)
+        view.Render(bitmap, TRenderQuality::High);
+    state.counters["scale"] = double(view.Scale());
+    state.counters["device_width"] = bitmap.width();
 }
 
 // One press of a diagonal pan button with high quality, from a view just drawn whole: the view
@@ -141,6 +161,12 @@ BENCHMARK(Redraw)
 BENCHMARK(RedrawUncached)
     ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {1, 2}})
     ->ArgNames({"zoom", "size"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(RenderAtRatio)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {1, 2}})
+    ->ArgNames({"zoom", "ratio"})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);

@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
+#include <QWindow>
 #include <memory>
 
 #include "app/form_style.h"
@@ -78,6 +80,16 @@ bool SameCursor(const QCursor &shown, const QCursor &expected)
 {
     return shown.shape() == expected.shape() && shown.hotSpot() == expected.hotSpot() &&
            shown.bitmap().toImage() == expected.bitmap().toImage();
+}
+
+// The platform's screen of that many device pixels per pixel; null when there is none. (The
+// offscreen platform makes the last screen of its configuration file the primary one.)
+QScreen *ScreenOfRatio(qreal ratio)
+{
+    for (QScreen *screen : QGuiApplication::screens())
+        if (screen->devicePixelRatio() == ratio)
+            return screen;
+    return nullptr;
 }
 
 // The window as a user leaves it after a few moves: zoom entry, centre and picture.
@@ -307,6 +319,49 @@ private slots:
         KeyToFocus(Qt::Key_Home);
         QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
+    }
+
+    // Guards against a view left a bitmap of view pixels (enlarged, so blurred) or not drawn
+    // again when the window moves to a screen of another pixel density, and against a drag
+    // or a wheel that mixes device and view pixels there. Needs a platform with two such
+    // screens: ctest runs it again on the offscreen screens of two_screens.json.
+    void otherPixelDensityRedrawsAndInputKeepsViewPixels()
+    {
+        QScreen *ordinary = ScreenOfRatio(1);
+        QScreen *dense = ScreenOfRatio(2);
+        if (!ordinary || !dense)
+            QSKIP("needs screens of 1 and 2 device pixels per pixel (two_screens.json)");
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        SelectZoom(kFullSizeZoomIndex);
+        QCOMPARE(View().Bitmap().devicePixelRatio(), 1.0);
+
+        formTovralMain->windowHandle()->setScreen(dense);
+        QTRY_COMPARE(View().Bitmap().devicePixelRatio(), 2.0);
+        QCOMPARE(View().Bitmap().size(), View().size() * 2);
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
+        QCOMPARE(formTovralMain->View()->Scale(), 1.0L);
+
+        // A drag moves the picture and the centre by view pixels, as on the first screen;
+        // the shifted picture shows one bitmap pixel per device pixel.
+        Press({200, 100});
+        MoveHeld({250, 130});
+        QCOMPARE(View().Shift(), QPoint(50, 30));
+        const QImage frame = View().grab().toImage();
+        QCOMPARE(frame.pixel(120, 80), View().Bitmap().pixel(20, 20));
+        Release({250, 130});
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1150, 570));
+
+        // The wheel keeps the map point under the pointer, a point in view pixels.
+        const QPoint pointer(300, 150);
+        const QPointF before = MapPointUnder(pointer);
+        Wheel(pointer, kNotch);
+        QCOMPARE(formTovralMain->cZoom->currentIndex(), kFullSizeZoomIndex + 1);
+        const QPointF after = MapPointUnder(pointer);
+        QVERIFY(qAbs(after.x() - before.x()) <= 1 && qAbs(after.y() - before.y()) <= 1);
+
+        formTovralMain->windowHandle()->setScreen(ordinary);
+        QTRY_COMPARE(View().Bitmap().devicePixelRatio(), 1.0);
+        QCOMPARE(View().Bitmap().size(), View().size());
     }
 
     // Guards against input that starts a redraw or moves the view while the window is

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +15,8 @@
 #include <memory>
 
 #include "app/bevel_panel.h"
+#include "app/map_view.h"
+#include "app/view_math.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
@@ -290,6 +293,48 @@ private slots:
         formTovralMain->cbHQ->click();
         QVERIFY(formTovralMain->Image->Bitmap().cacheKey() != before);
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
+    }
+
+    // Guards against a view on a high-density screen drawn at its size in view pixels and
+    // enlarged (blurred), painted through a scaled painter rather than in device pixels, or
+    // drawn from a light map too coarse for the device scale.
+    void devicePixelRatioDrawsTheScaledViewIntoDevicePixels()
+    {
+        const QString img = AppPath + QStringLiteral("img/");
+        TMapView view;
+        view.Load(img + QStringLiteral("sp_light.map"), img + QStringLiteral("sp_full.map"),
+                  img + QStringLiteral("sp.pts"));
+        const QSize lightSize(view.LightMap().Width(), view.LightMap().Height());
+        const long double lightRatio = (long double)lightSize.width() / view.FullMap().Width();
+        for (const qreal ratio : {2.0, 1.5}) {
+            for (int zoom = kWholeMapZoomIndex; zoom <= kLargestZoomIndex; ++zoom) {
+                view.Resize(QSize(443, 213), ratio);
+                view.CentreOn(QPoint(700, 400));
+                view.ZoomTo(zoom);
+                QImage drawn;
+                view.Render(drawn, TRenderQuality::High);
+                const QString row = QStringLiteral("ratio %1, zoom %2").arg(ratio).arg(zoom);
+                QCOMPARE(drawn.devicePixelRatio(), ratio);
+                QCOMPARE(drawn.size(), ratio == 2.0 ? QSize(886, 426) : QSize(665, 320));
+
+                const TMapChoice choice = ChooseMap(view.Center(), view.Scale() * ratio,
+                                                    view.FullMapSize(), lightSize, lightRatio);
+                QImage expected(drawn.size(), QImage::Format_RGB32);
+                QPainter canvas(&expected);
+                canvas.setBrush(Qt::white);
+                canvas.setClipRect(expected.rect());
+                (choice.UseLightMap ? view.LightMap() : view.FullMap())
+                    .Draw(TRenderQuality::High, choice.Center, expected.rect(), choice.Scale, canvas);
+                canvas.end();
+                drawn.setDevicePixelRatio(1);
+                QVERIFY2(drawn == expected, qPrintable(row));
+                // The light map (0.4 of the full map's pixels) serves only while it has the
+                // device pixels: up to 20% at both ratios, where a ratio of 1 takes it to 40%.
+                const QColor centre = drawn.pixelColor(drawn.rect().center());
+                const bool fromLightMap = centre.blue() < (kLightMapBlue + kFullMapBlue) / 2;
+                QVERIFY2(fromLightMap == (zoom <= 1), qPrintable(row));
+            }
+        }
     }
 
     // Guards against pan steps that are not a quarter of the view, a centre pushed off the

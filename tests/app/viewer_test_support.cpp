@@ -43,7 +43,9 @@ void SelectZoom(int index)
 
 std::unique_ptr<TTovralApplication> StartOffscreenApplication(int &argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // An offscreen platform given with its options (screens from a file) is kept.
+    if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     auto application = std::make_unique<TTovralApplication>(argc, argv);
     InitialiseApplication(*application);
     application->setQuitOnLastWindowClosed(false);

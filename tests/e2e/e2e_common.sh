@@ -3,6 +3,12 @@
 
 fail() { echo "FAILED: $*"; exit 1; }
 
+# Device pixels per view pixel of the viewer's screen: E2E_SCALE=2 runs the viewer as on a
+# screen at 200 % (Qt's QT_SCALE_FACTOR), on a display twice as large. Whole numbers only.
+scale=${E2E_SCALE:-1}
+# A length or position in view pixels, as device (screen) pixels.
+device() { echo $(( $1 * scale )); }
+
 # Ends the run as skipped (exit code 77) unless every named command is installed.
 require_commands() {
   for needed in "$@"; do
@@ -17,7 +23,7 @@ require_commands() {
 #   run_inside_xvfb "$0" "$@"
 run_inside_xvfb() {
   if [ -z "${E2E_INSIDE_XVFB:-}" ]; then
-    E2E_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+    E2E_INSIDE_XVFB=1 exec xvfb-run -a -s "-screen 0 $(device 1280)x$(device 1024)x24" "$@"
   fi
 }
 
@@ -56,7 +62,7 @@ start_window_manager() {
 # Starts $work/tovral on the X display, whatever platform the test suite asks for, and waits
 # until the state picker shows above the map window.
 start_viewer() {
-  env -u QT_QPA_PLATFORM "$work/tovral" &
+  env -u QT_QPA_PLATFORM QT_SCALE_FACTOR="$scale" "$work/tovral" &
   viewer_pid=$!
   wait_until visible_windows_at_least 2 || fail "the state picker did not appear"
   sleep 0.5
@@ -77,10 +83,15 @@ locate_map_window() {
   Y=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/ { print $NF }')
 }
 
+# The map view's size on the screen, device pixels.
+view_size="$(device 443)x$(device 213)"
+
 # Takes a screenshot (kept as $E2E_SCREENSHOT when that is set) and writes the map view,
-# 443 x 213 at 156,134 of the client area located by locate_map_window, to the file named.
+# 443 x 213 view pixels at 156,134 of the client area located by locate_map_window, to the
+# file named.
 capture_map_view() {
   import -window root "$work/screen.png"
   cp "$work/screen.png" "${E2E_SCREENSHOT:-/dev/null}" 2>/dev/null || true
-  convert "$work/screen.png" -crop "443x213+$((X + 156))+$((Y + 134))" +repage "$1"
+  convert "$work/screen.png" -crop "$view_size+$((X + $(device 156)))+$((Y + $(device 134)))" \
+    +repage "$1"
 }

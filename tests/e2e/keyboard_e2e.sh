@@ -4,7 +4,8 @@
 # view is the full map at 100 % centred on it); type a second name and Enter (the view moves
 # there); a click on the map and the right arrow twice (two pans); Home (the whole map again);
 # Ctrl+S opens the save dialog with Qt's Portuguese texts. Nothing clicks into the edit box:
-# the focus has to be where the program put it.
+# the focus has to be where the program put it. With E2E_SCALE=2 the same path runs on a
+# screen at 200 %, where the view must be the map drawn at twice the scale, pixel for pixel.
 #   keyboard_e2e.sh <tovral binary> <tovral-tool binary>
 # With E2E_SCREENSHOTS=<folder> the screens are kept there for a person to look at.
 # Exit codes: 0 passed, 1 failed, 77 skipped (no xvfb-run, xdotool, ImageMagick or openbox).
@@ -35,11 +36,12 @@ difference_from() {
   compare -metric MAE "$work/view.png" "$1" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true
 }
 # Checks that the view becomes the full map at 100 % around the point "X Y" (polling, since
-# the redraw may take a while on a busy machine).
+# the redraw may take a while on a busy machine): at the screen's device pixels, the map at
+# the scale times their ratio.
 expect_view_at() {
   local point=$1 what=$2 difference
-  offscreen_tool render "$work/img/ta_full.map" --center "${point// /,}" --scale 1 \
-    --size 443x213 -o "$work/expected.png"
+  offscreen_tool render "$work/img/ta_full.map" --center "${point// /,}" --scale "$scale" --hq \
+    --size "$view_size" -o "$work/expected.png"
   view_matches() {
     capture_map_view "$work/view.png"
     difference=$(difference_from "$work/expected.png")
@@ -65,7 +67,7 @@ expect_view_at "$second" "Ribeirão Úmido"
 
 # A click on the map gives it the focus; each arrow key pans a quarter of the view (111
 # pixels at 100 %), the second one after the first one's redraw.
-xdotool mousemove $((X + 156 + 300)) $((Y + 134 + 60)) click 1
+xdotool mousemove $((X + $(device 456))) $((Y + $(device 194))) click 1
 sleep 0.5
 xdotool key Right
 sleep 1
