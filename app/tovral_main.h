@@ -67,7 +67,8 @@ public:
 
     // Makes the state with this code (the picker's current choice) the current one: its
     // cities, its maps and reference points, the whole map drawn. A failed load is reported
-    // and ends the program. What the picker's OK runs; the benchmarks load states with it.
+    // and ends the program. ChooseUF runs it after the picker's OK; the benchmarks load states
+    // with it.
     void LoadUF(const QString &code);
 
     // The legend window reports whether it is shown: bLegendas then offers to hide it

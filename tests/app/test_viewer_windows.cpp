@@ -1,6 +1,5 @@
 // The viewer's windows driven as a user drives them, on the offscreen platform, against a
 // small generated data folder.
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +9,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 #include <memory>
 
 #include "app/bevel_panel.h"
