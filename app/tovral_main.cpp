@@ -64,6 +64,7 @@ const QString kDisplayTooPoorMessage = QStringLiteral(
 const QString kLoadFailedMessage = QStringLiteral("Erro ao carregar mapas");
 const QString kLoadingStatus = QStringLiteral("Aguarde. Carregando mapa...");
 const QString kShowLegendsCaption = QStringLiteral("Exibir Legendas");
+const QString kHideLegendsCaption = QStringLiteral("Ocultar Legendas");
 
 // Lets the copy shortcut through an edit box that has no selected text, which would take it
 // and copy nothing: Ctrl+C then copies the map. With a selection the box copies its text.
@@ -158,7 +159,9 @@ TformTovralMain::~TformTovralMain()
 void TformTovralMain::BuildControls()
 {
     pTop = new TPanel(this, TBevel::Lowered, TBevel::Raised, kFormColor);
+    Q_SET_OBJECT_NAME(pTop);
     Image1 = new QLabel(pTop);
+    Q_SET_OBJECT_NAME(Image1);
     Image1->setPixmap(QPixmap(ViewerArt::MainBanner()));
     Image1->move(0, 0);
     Image1->adjustSize();
@@ -166,6 +169,7 @@ void TformTovralMain::BuildControls()
     BuildBottomBar();
     BuildLeftPanel();
     pRight = new TPanel(this, TBevel::None, TBevel::None, kFormColor);
+    Q_SET_OBJECT_NAME(pRight);
     BuildMapArea();
 
     setTabOrder(eCidade, lCidades);
@@ -184,59 +188,89 @@ void TformTovralMain::BuildControls()
 void TformTovralMain::BuildBottomBar()
 {
     pBottom = new TPanel(this, TBevel::Raised, TBevel::Lowered, kFormColor);
+    Q_SET_OBJECT_NAME(pBottom);
     bCalcDist = MakeButton(pBottom, QStringLiteral("Calculadora de Distâncias"), {8, 7, 137, 25});
+    Q_SET_OBJECT_NAME(bCalcDist);
     bCopiar = MakeButton(pBottom, QStringLiteral("Copiar"), {149, 7, 84, 25});
+    Q_SET_OBJECT_NAME(bCopiar);
     bSaveIMG = MakeButton(pBottom, QStringLiteral("Salvar Imagem"), {237, 7, 84, 25});
+    Q_SET_OBJECT_NAME(bSaveIMG);
     bPrint = MakeButton(pBottom, QStringLiteral("Imprimir"), {325, 7, 84, 25});
+    Q_SET_OBJECT_NAME(bPrint);
     bSair = MakeButton(pBottom, QStringLiteral("Sair"), {520, 7, 83, 25});
+    Q_SET_OBJECT_NAME(bSair);
 }
 
 void TformTovralMain::BuildLeftPanel()
 {
     pLeft = new TPanel(this, TBevel::None, TBevel::None, kFormColor);
+    Q_SET_OBJECT_NAME(pLeft);
     Bevel1 = Place(new TPanel(pLeft, TBevel::Lowered, TBevel::Raised, kFormColor), 0, 0, 165, 30);
+    Q_SET_OBJECT_NAME(Bevel1);
     lUF = Place(new QLabel(pLeft), 6, 9, 141, 13);
+    Q_SET_OBJECT_NAME(lUF);
     lUF->setFont(FormFont(11, true));
     Label1 = MakeLabel(pLeft, QStringLiteral("Localizador de Cidades"), {5, 33});
+    Q_SET_OBJECT_NAME(Label1);
 
     eCidade = Place(new QLineEdit(pLeft), 4, 48, 146, 21);
+    Q_SET_OBJECT_NAME(eCidade);
     eCidade->setMaxLength(200);
     lCidades = Place(new QListWidget(pLeft), 4, 72, 146, 57);
+    Q_SET_OBJECT_NAME(lCidades);
     lCidades->setUniformItemSizes(true);
     lCidades->setStyleSheet(QStringLiteral("QListWidget::item { height: 13px; padding: 0px; }"));
     bCidadeMapa = MakeButton(pLeft, QStringLiteral("Localizar cidade no mapa"), {5, 135, 146, 20});
+    Q_SET_OBJECT_NAME(bCidadeMapa);
     bChangeUF = MakeButton(pLeft, QStringLiteral("Escolher outro estado"), {5, 157, 146, 20});
+    Q_SET_OBJECT_NAME(bChangeUF);
     BuildNavigationPad();
 }
 
 void TformTovralMain::BuildNavigationPad()
 {
     pNav = Place(new TPanel(pLeft, TBevel::Raised, TBevel::Lowered, kFormColor), 35, 180, 82, 80);
+    Q_SET_OBJECT_NAME(pNav);
     bTL = MakePanButton(pNav, QStringLiteral("up_left"), {6, 6});
+    Q_SET_OBJECT_NAME(bTL);
     bT = MakePanButton(pNav, QStringLiteral("up"), {30, 6});
+    Q_SET_OBJECT_NAME(bT);
     bTR = MakePanButton(pNav, QStringLiteral("up_right"), {54, 6});
+    Q_SET_OBJECT_NAME(bTR);
     SpeedButton2 = MakePanButton(pNav, QStringLiteral("left"), {6, 29});
+    Q_SET_OBJECT_NAME(SpeedButton2);
     SpeedButton1 = MakePanButton(pNav, QStringLiteral("right"), {54, 29});
+    Q_SET_OBJECT_NAME(SpeedButton1);
     SpeedButton3 = MakePanButton(pNav, QStringLiteral("down_left"), {6, 52});
+    Q_SET_OBJECT_NAME(SpeedButton3);
     SpeedButton5 = MakePanButton(pNav, QStringLiteral("down"), {30, 52});
+    Q_SET_OBJECT_NAME(SpeedButton5);
     SpeedButton4 = MakePanButton(pNav, QStringLiteral("down_right"), {54, 52});
+    Q_SET_OBJECT_NAME(SpeedButton4);
     Shape1 = Place(new TShapeCircle(pNav), 33, 32, 16, 17);
+    Q_SET_OBJECT_NAME(Shape1);
 }
 
 void TformTovralMain::BuildMapArea()
 {
     pImage = new TPanel(this, TBevel::Lowered, TBevel::None, Qt::white);
+    Q_SET_OBJECT_NAME(pImage);
 
     pTituloWork = new TPanel(pImage, TBevel::Raised, TBevel::None, kFormColor);
+    Q_SET_OBJECT_NAME(pTituloWork);
     Label6 = MakeLabel(pTituloWork, QStringLiteral("Zoom:"), {7, 7});
+    Q_SET_OBJECT_NAME(Label6);
     cZoom = Place(new QComboBox(pTituloWork), 42, 4, 97, 21);
+    Q_SET_OBJECT_NAME(cZoom);
     cZoom->addItems({QStringLiteral("Mapa Inteiro"), QStringLiteral("20%"), QStringLiteral("40%"),
                      QStringLiteral("60%"), QStringLiteral("80%"), QStringLiteral("100%"),
                      QStringLiteral("120%")});
     cZoom->setCursor(HandCursor());
     bLegendas = MakeButton(pTituloWork, kShowLegendsCaption, {144, 4, 107, 21});
+    Q_SET_OBJECT_NAME(bLegendas);
 
     Panel2 = new TPanel(pTituloWork, TBevel::None, TBevel::None, kFormColor);
+    Q_SET_OBJECT_NAME(Panel2);
     // Two right-justified rows, each a bold role followed by a name, ending at the same edge.
     const auto creditRow = [this](const QString &role, const QString &name, int top) {
         static constexpr int kRightEdge = 165;
@@ -257,12 +291,15 @@ void TformTovralMain::BuildMapArea()
     creditRow(QStringLiteral("Ilustração: "), QStringLiteral("Lia Moreira"), 13);
 
     Image = new TViewImage(pImage);
+    Q_SET_OBJECT_NAME(Image);
     new TMapNavigation(*this, *Image); // owned by the view
 
     Panel1 = new TPanel(pImage, TBevel::Raised, TBevel::None, kFormColor);
+    Q_SET_OBJECT_NAME(Panel1);
     cbHQ = Place(new QCheckBox(
                      QStringLiteral("Desenhar mapas com máxima qualidade (desenho mais lento)"), Panel1),
                  4, 2, 325, 16);
+    Q_SET_OBJECT_NAME(cbHQ);
     cbHQ->setChecked(true);
     cbHQ->setCursor(HandCursor());
 }
@@ -423,7 +460,7 @@ QString TformTovralMain::ChooseUF()
 {
     if (formPickUF->exec() != QDialog::Accepted)
         return QString();
-    const QString code = formPickUF->FSelectedUF;
+    const QString code = formPickUF->SelectedUF();
     LoadUF(code);
     return code;
 }
@@ -434,7 +471,7 @@ void TformTovralMain::LoadUF(const QString &code)
     {
         // Every load ends with the focus in the search box, ready for a name.
         TStatusScope loading(this, kLoadingStatus, true, eCidade);
-        lUF->setText(formPickUF->cUF->currentText());
+        lUF->setText(formPickUF->SelectedName());
         FillStateCities();
         try {
             LoadStateFiles(code);
@@ -579,4 +616,9 @@ void TformTovralMain::bLegendasClick()
         formLegendas->close();
     else
         formLegendas->show();
+}
+
+void TformTovralMain::ShowLegendCaption(bool shown)
+{
+    bLegendas->setText(shown ? kHideLegendsCaption : kShowLegendsCaption);
 }

@@ -33,7 +33,8 @@ class TOutputDialogs;
 // operations (ChooseUF runs cZoomChange and lCidadesClick, the pan buttons run cZoomChange).
 // Their definitions are grouped by feature: app/tovral_main.cpp (start-up, state loading,
 // zoom, pan, re-layout, legend button), search/ (the city locator), output/ (copy, save,
-// print, distance calculator button).
+// print, distance calculator button). Controls and handlers are private: the other windows
+// call the public verbs, and tests find a control by its objectName, its member name.
 class TformTovralMain : public QWidget {
     Q_OBJECT
 
@@ -41,29 +42,6 @@ public:
     // data: the shared catalogues, which outlive the window; FormCreate reads the cities.
     explicit TformTovralMain(TViewerData &data, QWidget *parent = nullptr);
     ~TformTovralMain() override;
-
-    // --- Controls that the legend window and the tests drive, in their nesting order -----
-    // (the legend window switches bLegendas' caption; the tests click, type and measure as a
-    // user would)
-    TPanel *pBottom = nullptr;          // button bar, aligned to the bottom
-    QPushButton *bCalcDist = nullptr;   //   "Calculadora de Distâncias"
-    QPushButton *bCopiar = nullptr;     //   "Copiar"
-    QPushButton *bSaveIMG = nullptr;    //   "Salvar Imagem"
-    QPushButton *bPrint = nullptr;      //   "Imprimir"
-    QPushButton *bSair = nullptr;       //   "Sair", kept at the right end by FormResize
-    TPanel *pLeft = nullptr;            // left panel
-    QLabel *lUF = nullptr;              //   display name of the current state
-    QLineEdit *eCidade = nullptr;       //   typed city name
-    QListWidget *lCidades = nullptr;    //   the state's cities, display case, sorted
-    QPushButton *bCidadeMapa = nullptr; //   "Localizar cidade no mapa"
-    QPushButton *bChangeUF = nullptr;   //   "Escolher outro estado"
-    TPanel *pNav = nullptr;             //   the pan pad
-    QToolButton *bTL = nullptr;         //     up-left
-    TPanel *pImage = nullptr;           // the map area, filling the rest
-    QComboBox *cZoom = nullptr;         //     zoom levels, "Mapa Inteiro" .. "120%"
-    QPushButton *bLegendas = nullptr;   //     "Exibir Legendas" / "Ocultar Legendas"
-    TViewImage *Image = nullptr;        //   the view bitmap, unstretched
-    QCheckBox *cbHQ = nullptr;          //     high-quality drawing switch
 
     // The number of colours this window's display shows; DisplayColorCount unless a test
     // replaces it.
@@ -87,24 +65,15 @@ public:
     // unless a test answers them. Not owned.
     TOutputDialogs *OutputDialogs = nullptr;
 
-    // --- Handlers that the tests and the benchmark run as the controls would ----------------
     // Makes the state with this code (the picker's current choice) the current one: its
     // cities, its maps and reference points, the whole map drawn. A failed load is reported
-    // and ends the program.
+    // and ends the program. ChooseUF runs it after the picker's OK; the benchmarks load states
+    // with it.
     void LoadUF(const QString &code);
-    void bChangeUFClick();
-    // Redraws the view at the zoom entry of cZoom.
-    void cZoomChange();
-    void bTLClick();
-    void bTClick();
-    void bTRClick();
-    void SpeedButton2Click();
-    void SpeedButton1Click();
-    void SpeedButton3Click();
-    void SpeedButton5Click();
-    void SpeedButton4Click();
-    void bLegendasClick();
-    void SaveMapImage(TOutputArea area);
+
+    // The legend window reports whether it is shown: bLegendas then offers to hide it
+    // ("Ocultar Legendas") or to show it ("Exibir Legendas").
+    void ShowLegendCaption(bool shown);
 
 private:
     // --- Start-up and shutdown ------------------------------------------------------------
@@ -118,10 +87,22 @@ private:
     // code, or "" when the picker was cancelled. A failed load is reported and ends the
     // program.
     QString ChooseUF();
+    void bChangeUFClick();
 
     // --- Map view -------------------------------------------------------------------------
+    // Redraws the view at the zoom entry of cZoom.
+    void cZoomChange();
     void cbHQClick();
     void FormResize();
+    void bTLClick();
+    void bTClick();
+    void bTRClick();
+    void SpeedButton2Click();
+    void SpeedButton1Click();
+    void SpeedButton3Click();
+    void SpeedButton5Click();
+    void SpeedButton4Click();
+    void bLegendasClick();
 
     // --- City locator: the selection follow-up that state loading runs ---------------------
     void lCidadesClick();
@@ -134,6 +115,7 @@ private:
     void bCidadeMapaClick();
     void bCopiarClick();
     void bSaveIMGClick();
+    void SaveMapImage(TOutputArea area);
     void bPrintClick();
     void PrintMap(TOutputArea area);
     void bCalcDistClick();
@@ -177,11 +159,25 @@ private:
     // The window's own input handler, which runs the zoom and pan handlers.
     friend class TMapNavigation;
 
-    // --- The other controls, in their nesting order ------------------------------------
+    // --- Controls, in their nesting order; each one's objectName is its member name -------
     TPanel *pTop = nullptr;             // banner bar, aligned to the top
     QLabel *Image1 = nullptr;           //   the 800 x 100 banner
+    TPanel *pBottom = nullptr;          // button bar, aligned to the bottom
+    QPushButton *bCalcDist = nullptr;   //   "Calculadora de Distâncias"
+    QPushButton *bCopiar = nullptr;     //   "Copiar"
+    QPushButton *bSaveIMG = nullptr;    //   "Salvar Imagem"
+    QPushButton *bPrint = nullptr;      //   "Imprimir"
+    QPushButton *bSair = nullptr;       //   "Sair", kept at the right end by FormResize
+    TPanel *pLeft = nullptr;            // left panel
     TPanel *Bevel1 = nullptr;           //   frame around the state name
+    QLabel *lUF = nullptr;              //   display name of the current state
     QLabel *Label1 = nullptr;           //   "Localizador de Cidades"
+    QLineEdit *eCidade = nullptr;       //   typed city name
+    QListWidget *lCidades = nullptr;    //   the state's cities, display case, sorted
+    QPushButton *bCidadeMapa = nullptr; //   "Localizar cidade no mapa"
+    QPushButton *bChangeUF = nullptr;   //   "Escolher outro estado"
+    TPanel *pNav = nullptr;             //   the pan pad
+    QToolButton *bTL = nullptr;         //     up-left
     QToolButton *bT = nullptr;          //     up
     QToolButton *bTR = nullptr;         //     up-right
     QToolButton *SpeedButton2 = nullptr; //    left
@@ -191,10 +187,15 @@ private:
     QToolButton *SpeedButton4 = nullptr; //    down-right
     TShapeCircle *Shape1 = nullptr;     //     gray centre mark
     TPanel *pRight = nullptr;           // right margin
+    TPanel *pImage = nullptr;           // the map area, filling the rest
     TPanel *pTituloWork = nullptr;      //   zoom bar
     QLabel *Label6 = nullptr;           //     "Zoom:"
+    QComboBox *cZoom = nullptr;         //     zoom levels, "Mapa Inteiro" .. "120%"
+    QPushButton *bLegendas = nullptr;   //     "Exibir Legendas" / "Ocultar Legendas"
     TPanel *Panel2 = nullptr;           //     credits block
+    TViewImage *Image = nullptr;        //   the view bitmap, unstretched
     TPanel *Panel1 = nullptr;           //   quality bar
+    QCheckBox *cbHQ = nullptr;          //     high-quality drawing switch
 
     TViewerData &FData; // the shared catalogues: the city rows, the states
     TSortedStrings StateCityNames{true}; // upper-case names of the current state's cities

@@ -19,21 +19,27 @@ TformArea::TformArea(QWidget *parent)
     setModal(true);
 
     Image1 = AddSmallBanner(*this);
+    Q_SET_OBJECT_NAME(Image1);
 
     lTitulo = new QLabel(QStringLiteral("Escolha "), this);
+    Q_SET_OBJECT_NAME(lTitulo);
     lTitulo->setFont(FormFont(15, true));
     lTitulo->move(16, 67);
     lTitulo->adjustSize();
 
     rb1 = new QRadioButton(QStringLiteral("Apenas a área visível"), this);
+    Q_SET_OBJECT_NAME(rb1);
     rb1->setGeometry(40, 96, 137, 17);
     rb1->setChecked(true);
     rb2 = new QRadioButton(QStringLiteral("Todo o mapa"), this);
+    Q_SET_OBJECT_NAME(rb2);
     rb2->setGeometry(208, 96, 89, 17);
 
     const TOkCancelButtons buttons = AddOkCancelButtons(*this);
     bOK = buttons.OK;
+    Q_SET_OBJECT_NAME(bOK);
     bCancel = buttons.Cancel;
+    Q_SET_OBJECT_NAME(bCancel);
     setTabOrder(bOK, bCancel);
     setTabOrder(bCancel, rb1);
     setTabOrder(rb1, rb2);
@@ -47,6 +53,11 @@ void TformArea::FormCreate()
     setWindowTitle(ApplicationTitle());
 }
 
+void TformArea::SetQuestion(const QString &question)
+{
+    lTitulo->setText(question);
+}
+
 void TformArea::FormShow()
 {
     rb1->setFocus();
@@ -54,7 +65,7 @@ void TformArea::FormShow()
 
 void TformArea::bOKClick()
 {
-    VisibleAreaOnly = rb1->isChecked();
+    FVisibleAreaOnly = rb1->isChecked();
     accept();
 }
 

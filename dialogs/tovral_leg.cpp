@@ -2,7 +2,6 @@
 
 #include <QHideEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QShowEvent>
 #include <QTabWidget>
 
@@ -33,11 +32,16 @@ TformLegendas::TformLegendas(QWidget *parent)
                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint)
 {
     Pages = new QTabWidget(this);
+    Q_SET_OBJECT_NAME(Pages);
     Pages->setGeometry(QRect(QPoint(0, 0), kPagesSize));
     Image3 = AddLegendPage(Pages, QStringLiteral("Página 1"), 1);
+    Q_SET_OBJECT_NAME(Image3);
     Image4 = AddLegendPage(Pages, QStringLiteral("Página 2"), 2);
+    Q_SET_OBJECT_NAME(Image4);
     Image2 = AddLegendPage(Pages, QStringLiteral("Página 3"), 3);
+    Q_SET_OBJECT_NAME(Image2);
     Image1 = AddLegendPage(Pages, QStringLiteral("Página 4"), 4);
+    Q_SET_OBJECT_NAME(Image1);
     Pages->setCurrentIndex(0);
     FormCreate();
 }
@@ -51,12 +55,12 @@ void TformLegendas::FormCreate()
 
 void TformLegendas::FormShow()
 {
-    formTovralMain->bLegendas->setText(QStringLiteral("Ocultar Legendas"));
+    formTovralMain->ShowLegendCaption(true);
 }
 
 void TformLegendas::FormClose()
 {
-    formTovralMain->bLegendas->setText(QStringLiteral("Exibir Legendas"));
+    formTovralMain->ShowLegendCaption(false);
 }
 
 void TformLegendas::showEvent(QShowEvent *event)

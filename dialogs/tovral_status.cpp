@@ -18,6 +18,7 @@ TformStatus::TformStatus(QWidget *parent)
 {
     setFixedSize(kClientSize);
     lStatus = new QLabel(QStringLiteral("lStatus"), this);
+    Q_SET_OBJECT_NAME(lStatus);
     lStatus->setGeometry(rect());
     lStatus->setAlignment(Qt::AlignCenter);
     FormCreate();
@@ -26,6 +27,11 @@ TformStatus::TformStatus(QWidget *parent)
 void TformStatus::FormCreate()
 {
     setWindowTitle(ApplicationTitle());
+}
+
+void TformStatus::SetStatusText(const QString &text)
+{
+    lStatus->setText(text);
 }
 
 void TformStatus::closeEvent(QCloseEvent *event)
@@ -60,7 +66,7 @@ TStatusScope::TStatusScope(QWidget *window, const QString &text, bool processEve
                            QWidget *focusAfter)
     : FDisabled(window, focusAfter)
 {
-    formStatus->lStatus->setText(text);
+    formStatus->SetStatusText(text);
     formStatus->show();
     CentreOnScreen(*formStatus);
     formStatus->raise();

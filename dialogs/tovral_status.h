@@ -14,12 +14,16 @@ class TformStatus : public QWidget {
 public:
     explicit TformStatus(QWidget *parent = nullptr);
 
-    QLabel *lStatus = nullptr; // the one line of text, centred
-
-    void FormCreate();
+    // Puts text into lStatus.
+    void SetStatusText(const QString &text);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+
+    QLabel *lStatus = nullptr; // the one line of text, centred; its objectName is "lStatus"
 };
 
 extern TformStatus *formStatus;

@@ -22,13 +22,16 @@ TformPickUF::TformPickUF(TViewerData &data, QWidget *parent)
     setModal(true);
 
     Image1 = AddSmallBanner(*this);
+    Q_SET_OBJECT_NAME(Image1);
 
     Label1 = new QLabel(QStringLiteral("Escolha um estado:"), this);
+    Q_SET_OBJECT_NAME(Label1);
     Label1->setFont(FormFont(15, true));
     Label1->move(40, 67);
     Label1->adjustSize();
 
     cUF = new QComboBox(this);
+    Q_SET_OBJECT_NAME(cUF);
     cUF->setFont(FormFont(16));
     cUF->setGeometry(40, 86, 257, cUF->sizeHint().height());
     cUF->setStyleSheet(QStringLiteral("QComboBox QAbstractItemView::item { min-height: %1px; }")
@@ -37,7 +40,9 @@ TformPickUF::TformPickUF(TViewerData &data, QWidget *parent)
 
     const TOkCancelButtons buttons = AddOkCancelButtons(*this);
     bOK = buttons.OK;
+    Q_SET_OBJECT_NAME(bOK);
     bCancel = buttons.Cancel;
+    Q_SET_OBJECT_NAME(bCancel);
     for (QPushButton *button : {bOK, bCancel})
         button->setCursor(HandCursor());
     setTabOrder(cUF, bOK);
@@ -68,6 +73,16 @@ void TformPickUF::cUFChange()
     const int selected = cUF->currentIndex();
     if (selected >= 0 && selected < FData.FUFLines().size())
         FSelectedUF = FData.States().CodeOf(selected);
+}
+
+QString TformPickUF::SelectedName() const
+{
+    return cUF->currentText();
+}
+
+int TformPickUF::SelectedIndex() const
+{
+    return cUF->currentIndex();
 }
 
 void TformPickUF::FormShow()

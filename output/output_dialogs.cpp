@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <memory>
@@ -22,10 +21,10 @@ public:
     bool ChooseArea(QWidget *owner, const QString &question, bool &visibleAreaOnly) override
     {
         Q_UNUSED(owner); // the area chooser is a window of its own, created once
-        formArea->lTitulo->setText(question);
+        formArea->SetQuestion(question);
         if (formArea->exec() != QDialog::Accepted)
             return false;
-        visibleAreaOnly = formArea->VisibleAreaOnly;
+        visibleAreaOnly = formArea->VisibleAreaOnly();
         return true;
     }
 

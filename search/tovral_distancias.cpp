@@ -54,8 +54,10 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
     setFont(FormFont(11));
 
     Image1 = AddSmallBanner(*this);
+    Q_SET_OBJECT_NAME(Image1);
 
     Label1 = new QLabel(QStringLiteral("Calculadora de distâncias"), this);
+    Q_SET_OBJECT_NAME(Label1);
     Label1->setFont(FormFont(13, true));
     Label1->move(8, 64);
     Label1->adjustSize();
@@ -63,16 +65,19 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
     Label2 = new QLabel(QStringLiteral("Escolha duas cidades e clique no botão calcular para saber "
                                        "a distância linear (aérea) entre elas"),
                         this);
+    Q_SET_OBJECT_NAME(Label2);
     Label2->setGeometry(8, 84, 329, 33);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    BuildSide(In, kOriginLeft);
-    BuildSide(Out, kDestinationLeft);
+    BuildSide(In, kOriginLeft, QStringLiteral("In"));
+    BuildSide(Out, kDestinationLeft, QStringLiteral("Out"));
 
     Button1 = new QPushButton(QStringLiteral("Calcular"), this);
+    Q_SET_OBJECT_NAME(Button1);
     Button1->setGeometry(64, 240, 105, 25);
     Button2 = new QPushButton(QStringLiteral("Voltar"), this);
+    Q_SET_OBJECT_NAME(Button2);
     Button2->setGeometry(176, 240, 105, 25);
     for (QPushButton *button : {Button1, Button2}) {
         button->setCursor(HandCursor());
@@ -100,14 +105,17 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
     RunReported(this, [this] { FormCreate(); });
 }
 
-void TformDistancias::BuildSide(TCitySide &side, int left)
+void TformDistancias::BuildSide(TCitySide &side, int left, const QString &suffix)
 {
     side.cbUF = new QComboBox(this);
+    side.cbUF->setObjectName(QStringLiteral("cbUF") + suffix);
     side.cbUF->setGeometry(left, 120, 160, side.cbUF->sizeHint().height());
     side.eCidade = new QLineEdit(this);
+    side.eCidade->setObjectName(QStringLiteral("eCidade") + suffix);
     side.eCidade->setGeometry(left, 144, 158, 21);
     side.eCidade->setMaxLength(200);
     side.lCidades = new QListWidget(this);
+    side.lCidades->setObjectName(QStringLiteral("lCidades") + suffix);
     side.lCidades->setGeometry(left, 168, 158, 57);
     side.lCidades->setUniformItemSizes(true);
     side.lCidades->setStyleSheet(QStringLiteral("QListWidget::item { height: 13px; padding: 0px; }"));
@@ -139,7 +147,7 @@ void TformDistancias::FormCreate()
 
 void TformDistancias::FormShow()
 {
-    const int pickerState = formPickUF->cUF->currentIndex();
+    const int pickerState = formPickUF->SelectedIndex();
     for (TCitySide *side : {&In, &Out}) {
         const QSignalBlocker quiet(side->cbUF);
         side->cbUF->setCurrentIndex(pickerState);

@@ -25,6 +25,20 @@ public:
     // data: the shared catalogues, which outlive the window.
     explicit TformDistancias(const TViewerData &data, QWidget *parent = nullptr);
 
+    // The two columns: the origin (In) and the destination (Out).
+    enum class TSide { In, Out };
+    // What a column has chosen, for reading: the state's code, upper case, and the CityRows
+    // index of the selected city, -1: none.
+    const QString &SideUF(TSide side) const { return Side(side).FUF; }
+    int32_t SideCityRow(TSide side) const { return Side(side).FCityRow; }
+
+    // The user's decimal separator, read once when the window is created; tests may set it.
+    QString FDecimalSeparator;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
     // One column of the window: its controls and what it has chosen. The twin handlers of
     // the two columns run the same code on their side.
     struct TCitySide {
@@ -35,17 +49,6 @@ public:
         TSortedStrings FCityNames{true};  // upper-case city names; entry i is lCidades' entry i
         int32_t FCityRow = -1;            // CityRows index of the selected city, -1: none
     };
-
-    QLabel *Image1 = nullptr; // the 350 x 58 title banner
-    QLabel *Label1 = nullptr; // "Calculadora de distâncias"
-    QLabel *Label2 = nullptr; // the instructions
-    TCitySide In;             // origin: cbUFIn, eCidadeIn, lCidadesIn
-    TCitySide Out;            // destination: cbUFOut, eCidadeOut, lCidadesOut
-    QPushButton *Button1 = nullptr; // "Calcular"
-    QPushButton *Button2 = nullptr; // "Voltar"
-
-    // The user's decimal separator, read once when the window is created; tests may set it.
-    QString FDecimalSeparator;
 
     void FormCreate();
     void FormShow();
@@ -60,18 +63,26 @@ public:
     void Button1Click();
     void Button2Click();
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    void BuildSide(TCitySide &side, int left);
+    // Builds a column's controls at left; their objectNames are their member names followed
+    // by suffix ("In": cbUFIn, eCidadeIn, lCidadesIn).
+    void BuildSide(TCitySide &side, int left, const QString &suffix);
     void ConnectSide(TCitySide &side, void (TformDistancias::*change)(),
                      void (TformDistancias::*search)(), void (TformDistancias::*keyPress)(QChar &),
                      void (TformDistancias::*click)());
+    const TCitySide &Side(TSide side) const { return side == TSide::In ? In : Out; }
     void cbUFChange(TCitySide &side);
     void eCidadeChange(TCitySide &side);
     void eCidadeKeyPress(TCitySide &side, QChar &key);
     void lCidadesClick(TCitySide &side);
+
+    // Each control's objectName is its member name.
+    QLabel *Image1 = nullptr; // the 350 x 58 title banner
+    QLabel *Label1 = nullptr; // "Calculadora de distâncias"
+    QLabel *Label2 = nullptr; // the instructions
+    TCitySide In;             // origin: cbUFIn, eCidadeIn, lCidadesIn
+    TCitySide Out;            // destination: cbUFOut, eCidadeOut, lCidadesOut
+    QPushButton *Button1 = nullptr; // "Calcular"
+    QPushButton *Button2 = nullptr; // "Voltar"
 
     const TViewerData &FData;
 };

@@ -56,7 +56,7 @@ double ResidentMiB()
 }
 
 // One day's worth of moves on the shown state, each a real input the window answers with a
-// redraw: the eight pan buttons' handlers, the arrow and zoom keys over the map, the wheel and the zoom box.
+// redraw: the eight pan buttons, the arrow and zoom keys over the map, the wheel and the zoom box.
 class TDay {
 public:
     explicit TDay(TModalAnswers &answers) : FAnswers(answers) {}
@@ -64,26 +64,24 @@ public:
     bool LoadState(const QString &displayName)
     {
         FAnswers.Add(PickState(displayName));
-        QTest::mouseClick(formTovralMain->bChangeUF, Qt::LeftButton);
+        QTest::mouseClick(&MapControl<QPushButton>("bChangeUF"), Qt::LeftButton);
         return QTest::qWaitFor([&] { return formTovralMain->Ready() && formTovralMain->isEnabled()
-                                            && formTovralMain->lUF->text() == displayName; },
+                                            && MapControl<QLabel>("lUF").text() == displayName; },
                                kViewerWaitMs);
     }
 
     void Move(int step)
     {
-        TformTovralMain &w = *formTovralMain;
-        TViewImage *view = w.Image;
-        void (TformTovralMain::*const pad[])() = {
-            &TformTovralMain::bTLClick,         &TformTovralMain::bTClick,
-            &TformTovralMain::bTRClick,         &TformTovralMain::SpeedButton2Click,
-            &TformTovralMain::SpeedButton1Click, &TformTovralMain::SpeedButton3Click,
-            &TformTovralMain::SpeedButton5Click, &TformTovralMain::SpeedButton4Click};
+        TViewImage *view = &MapControl<TViewImage>("Image");
+        const char *const pad[] = {"bTL",          "bT",           "bTR",          "SpeedButton2",
+                                   "SpeedButton1", "SpeedButton3", "SpeedButton5", "SpeedButton4"};
         const Qt::Key keys[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Plus, Qt::Key_Minus};
         switch (step % 4) {
-        case 0:
-            Timed([&] { (w.*pad[(step / 4) % 8])(); });
+        case 0: {
+            QToolButton &button = MapControl<QToolButton>(pad[(step / 4) % 8]);
+            Timed([&] { button.click(); });
             break;
+        }
         case 1:
             Timed([&] { QTest::keyClick(view, keys[(step / 4) % 6]); });
             break;
@@ -99,22 +97,23 @@ public:
     // when the map did not come to that city at 100 %.
     bool Locate(int which)
     {
-        TformTovralMain &w = *formTovralMain;
-        if (w.lCidades->count() == 0)
+        const QListWidget &cities = MapControl<QListWidget>("lCidades");
+        QLineEdit &search = MapControl<QLineEdit>("eCidade");
+        if (cities.count() == 0)
             return false;
-        const QString name = w.lCidades->item((which * 37) % w.lCidades->count())->text();
-        w.eCidade->clear();
+        const QString name = cities.item((which * 37) % cities.count())->text();
+        search.clear();
         SelectZoom(0);
-        TypeText(*w.eCidade, name);
-        Timed([&] { QTest::keyClick(w.eCidade, Qt::Key_Return); });
-        return w.cZoom->currentText() == QStringLiteral("100%");
+        TypeText(search, name);
+        Timed([&] { QTest::keyClick(&search, Qt::Key_Return); });
+        return MapControl<QComboBox>("cZoom").currentText() == QStringLiteral("100%");
     }
 
     bool SaveVisiblePart(TAnsweredOutputDialogs &dialogs)
     {
         QFile::remove(dialogs.FileName);
         dialogs.Area = true;
-        QTest::mouseClick(formTovralMain->bSaveIMG, Qt::LeftButton);
+        QTest::mouseClick(&MapControl<QPushButton>("bSaveIMG"), Qt::LeftButton);
         return QFile(dialogs.FileName).size() > 0;
     }
 
@@ -175,16 +174,17 @@ void LongDay(benchmark::State &state)
     const TViewerWindows windows;
     formTovralMain->OutputDialogs = &dialogs;
     TModalAnswers answers;
-    if (!ShowWithState(answers, formPickUF->cUF->itemText(0)))
+    const QComboBox &pickerStates = Control<QComboBox>(*formPickUF, "cUF");
+    if (!ShowWithState(answers, pickerStates.itemText(0)))
         return state.SkipWithError("the viewer did not show the first state");
-    const int states = formPickUF->cUF->count();
+    const int states = pickerStates.count();
 
     int failures = 0;
     double afterFirstCycle = 0;
     TDay day(answers);
     for (auto _ : state) {
         for (int load = 0; load < kStateLoads; ++load) {
-            if (!day.LoadState(formPickUF->cUF->itemText(load % states)))
+            if (!day.LoadState(pickerStates.itemText(load % states)))
                 ++failures;
             for (int move = 0; move < kMoves / kStateLoads; ++move)
                 day.Move(load * (kMoves / kStateLoads) + move);

@@ -20,7 +20,6 @@
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
-#include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
 #include "mapdata/tile_cache.h"
 #include "tests/app/test_data_folder.h"
@@ -44,9 +43,9 @@ void ShowView(int64_t windowSize, int64_t zoom, bool highQuality)
 {
     formTovralMain->resize(kWindowSizes[windowSize]);
     QCoreApplication::processEvents();
-    if (formTovralMain->cbHQ->isChecked() != highQuality)
-        formTovralMain->cbHQ->setChecked(highQuality);
-    formTovralMain->cZoom->setCurrentIndex(int(zoom));
+    if (MapControl<QCheckBox>("cbHQ").isChecked() != highQuality)
+        MapControl<QCheckBox>("cbHQ").setChecked(highQuality);
+    MapControl<QComboBox>("cZoom").setCurrentIndex(int(zoom));
 }
 
 // Arguments: zoom index, window size (index of kWindowSizes), high quality.
@@ -54,9 +53,9 @@ void Redraw(benchmark::State &state)
 {
     ShowView(state.range(1), state.range(0), state.range(2) != 0);
     for (auto _ : state)
-        formTovralMain->cZoomChange();
+        RedrawView();
     state.counters["scale"] = double(formTovralMain->View()->Scale());
-    state.counters["view_width"] = formTovralMain->Image->width();
+    state.counters["view_width"] = MapControl<TViewImage>("Image").width();
 }
 
 // Redraw with no decoded tile kept from before (the tile cache emptied outside the clock): the
@@ -68,7 +67,7 @@ void RedrawUncached(benchmark::State &state)
         state.PauseTiming();
         SharedTileCache().Clear();
         state.ResumeTiming();
-        formTovralMain->cZoomChange();
+        RedrawView();
     }
     state.counters["scale"] = double(formTovralMain->View()->Scale());
 }
@@ -98,10 +97,10 @@ void RenderAtRatio(benchmark::State &state)
 void PanStep(benchmark::State &state)
 {
     ShowView(state.range(1), state.range(0), true);
-    formTovralMain->cZoomChange();
+    RedrawView();
     const auto press = [](int direction) {
         const QPoint before = formTovralMain->View()->Center();
-        direction > 0 ? formTovralMain->SpeedButton4Click() : formTovralMain->bTLClick();
+        ClickButton(direction > 0 ? "SpeedButton4" : "bTL");
         return formTovralMain->View()->Center() != before;
     };
     if (!press(1) && !press(-1)) {
@@ -112,7 +111,7 @@ void PanStep(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         SharedTileCache().Clear();
-        formTovralMain->cZoomChange();
+        RedrawView();
         state.ResumeTiming();
         if (!press(direction)) { // at the map's corner: go back the other way
             direction = -direction;
@@ -129,7 +128,7 @@ void DragFrame(benchmark::State &state)
     formTovralMain->resize(QSize(1920, 1080));
     QCoreApplication::processEvents();
     SelectZoom(int(state.range(0)));
-    TViewImage &view = *formTovralMain->Image;
+    TViewImage &view = MapControl<TViewImage>("Image");
     const auto send = [&view](QEvent::Type type, QPoint at, Qt::MouseButton button,
                               Qt::MouseButtons held) {
         QMouseEvent event(type, QPointF(at), QPointF(view.mapToGlobal(at)), button, held,
@@ -195,7 +194,7 @@ int main(int argc, char *argv[])
     // Start as the program does, confirming the picker's first state.
     const TViewerWindows windows;
     TModalAnswers answers;
-    answers.Add([](QWidget *picker) { static_cast<TformPickUF *>(picker)->bOK->click(); });
+    answers.Add([](QWidget *picker) { Control<QPushButton>(*picker, "bOK").click(); });
     formTovralMain->show();
     while (!formTovralMain->Ready())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);

@@ -1,14 +1,11 @@
 // The viewer against a data folder that is broken at start-up, or that changes under it
 // between start-up and the loading of a state: every fault is reported as the user is told
 // it would be, and the program ends cleanly or goes on with what it holds in memory.
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 #include <memory>
 #include <sys/stat.h>
 
@@ -109,11 +106,11 @@ private slots:
                  qPrintable(answers.Messages()[0]));
         QVERIFY(formTovralMain && formPickUF && formStatus && formDistancias);
         if (catalogue == QStringLiteral("ufs.txt")) {
-            QCOMPARE(formPickUF->cUF->count(), 0);
-            QVERIFY(formPickUF->FSelectedUF.isEmpty());
+            QCOMPARE(Control<QComboBox>(*formPickUF, "cUF").count(), 0);
+            QVERIFY(formPickUF->SelectedUF().isEmpty());
             QVERIFY(formTovralMain->View());
         } else {
-            QCOMPARE(formPickUF->cUF->count(), 4);
+            QCOMPARE(Control<QComboBox>(*formPickUF, "cUF").count(), 4);
             QVERIFY(!formTovralMain->View());
         }
 
@@ -167,19 +164,20 @@ private slots:
         QVERIFY(ShowWithState(answers, QStringLiteral("São Paulo")));
         QVERIFY(QDir(FFolder->filePath(QStringLiteral("img"))).removeRecursively());
 
+        const QImage &view = MapControl<TViewImage>("Image").Bitmap();
         SelectZoom(kFullSize);
-        const QImage atFullSize = formTovralMain->Image->Bitmap();
-        formTovralMain->bTL->click();
-        QVERIFY(formTovralMain->Image->Bitmap() != atFullSize);
-        formTovralMain->cbHQ->click();
+        const QImage atFullSize = view;
+        ClickButton("bTL");
+        QVERIFY(view != atFullSize);
+        ClickButton("cbHQ");
         SelectZoom(kFullSize - 1);
         QVERIFY(answers.Messages().isEmpty());
-        const QColor centre = formTovralMain->Image->Bitmap().pixelColor(formTovralMain->Image->Bitmap().rect().center());
+        const QColor centre = view.pixelColor(view.rect().center());
         QCOMPARE(centre.blue(), kFullMapBlue);
 
         answers.Add(PickState(QStringLiteral("Minas Gerais")));
         answers.AddMessageBoxOk();
-        formTovralMain->bChangeUF->click();
+        ClickButton("bChangeUF");
         QCOMPARE(RunUntilTerminated(), 0);
         QCOMPARE(answers.Messages(), QStringList{kLoadFailed});
     }

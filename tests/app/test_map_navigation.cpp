@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,7 +25,12 @@ const QSize kSaoPauloMap(2400, 1200);
 
 TViewImage &View()
 {
-    return *formTovralMain->Image;
+    return MapControl<TViewImage>("Image");
+}
+
+int ZoomEntry()
+{
+    return MapControl<QComboBox>("cZoom").currentIndex();
 }
 
 qint64 Drawn()
@@ -102,7 +106,7 @@ struct TViewState {
 
 TViewState CurrentView()
 {
-    return {formTovralMain->cZoom->currentIndex(), formTovralMain->View()->Center(), Drawn()};
+    return {ZoomEntry(), formTovralMain->View()->Center(), Drawn()};
 }
 } // namespace
 
@@ -145,7 +149,7 @@ private slots:
         for (int entry = 1; entry <= kLargestZoomIndex; ++entry) {
             const QPointF before = MapPointUnder(pointer);
             Wheel(pointer, kNotch);
-            QCOMPARE(formTovralMain->cZoom->currentIndex(), entry);
+            QCOMPARE(ZoomEntry(), entry);
             QCOMPARE(formTovralMain->View()->Scale(), entry * 0.2L);
             const QPointF after = MapPointUnder(pointer);
             QVERIFY2(qAbs(after.x() - before.x()) <= 1 && qAbs(after.y() - before.y()) <= 1,
@@ -163,13 +167,13 @@ private slots:
         const qint64 largest = Drawn();
         Wheel(pointer, kNotch);
         QCOMPARE(Drawn(), largest);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), kLargestZoomIndex);
+        QCOMPARE(ZoomEntry(), kLargestZoomIndex);
 
         for (int entry = kLargestZoomIndex - 1; entry >= kWholeMapZoomIndex; --entry) {
             Wheel(pointer, -kNotch);
-            QCOMPARE(formTovralMain->cZoom->currentIndex(), entry);
+            QCOMPARE(ZoomEntry(), entry);
         }
-        QCOMPARE(formTovralMain->cZoom->currentText(), QStringLiteral("Mapa Inteiro"));
+        QCOMPARE(MapControl<QComboBox>("cZoom").currentText(), QStringLiteral("Mapa Inteiro"));
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
         const qint64 whole = Drawn();
         Wheel(pointer, -kNotch);
@@ -177,7 +181,7 @@ private slots:
 
         // A fast turn of two notches in one event steps two entries and draws once.
         Wheel(pointer, 2 * kNotch);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), 2);
+        QCOMPARE(ZoomEntry(), 2);
     }
 
     // Guards against touchpad scrolling that zooms on every small step, never zooms, or
@@ -188,12 +192,12 @@ private slots:
         const QPoint pointer(221, 106);
         Wheel(pointer, 40);
         Wheel(pointer, 40);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
+        QCOMPARE(ZoomEntry(), kWholeMapZoomIndex);
         Wheel(pointer, 40);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), 1);
+        QCOMPARE(ZoomEntry(), 1);
         Wheel(pointer, 100);
         Wheel(pointer, -120);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
+        QCOMPARE(ZoomEntry(), kWholeMapZoomIndex);
     }
 
     // Guards against a drag that renders on every mouse move, moves the map against the
@@ -268,7 +272,7 @@ private slots:
 
         // A tall map at 100%: its width fits, only the height follows the pointer.
         FAnswers->Add(PickState(QStringLiteral("Minas Gerais")));
-        formTovralMain->bChangeUFClick();
+        ClickButton("bChangeUF");
         SelectZoom(kFullSizeZoomIndex);
         const QPoint start = formTovralMain->View()->Center();
         Press({100, 100});
@@ -290,16 +294,16 @@ private slots:
         const QPoint start(900, 500);
         const struct {
             Qt::Key Key;
-            void (TformTovralMain::*Button)();
+            const char *Button;
         } pairs[] = {
-            {Qt::Key_Left, &TformTovralMain::SpeedButton2Click},
-            {Qt::Key_Right, &TformTovralMain::SpeedButton1Click},
-            {Qt::Key_Up, &TformTovralMain::bTClick},
-            {Qt::Key_Down, &TformTovralMain::SpeedButton5Click},
+            {Qt::Key_Left, "SpeedButton2"},
+            {Qt::Key_Right, "SpeedButton1"},
+            {Qt::Key_Up, "bT"},
+            {Qt::Key_Down, "SpeedButton5"},
         };
         for (const auto &pair : pairs) {
             formTovralMain->View()->CentreOn(start);
-            (formTovralMain->*pair.Button)();
+            ClickButton(pair.Button);
             const QPoint byButton = formTovralMain->View()->Center();
             formTovralMain->View()->CentreOn(start);
             KeyToFocus(pair.Key);
@@ -310,14 +314,14 @@ private slots:
         formTovralMain->View()->CentreOn(start);
         SelectZoom(2);
         KeyToFocus(Qt::Key_Plus);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), 3);
+        QCOMPARE(ZoomEntry(), 3);
         QCOMPARE(formTovralMain->View()->Center(), start);
         KeyToFocus(Qt::Key_Minus);
         KeyToFocus(Qt::Key_Minus);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), 1);
+        QCOMPARE(ZoomEntry(), 1);
         QCOMPARE(formTovralMain->View()->Center(), start);
         KeyToFocus(Qt::Key_Home);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
+        QCOMPARE(ZoomEntry(), kWholeMapZoomIndex);
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
     }
 
@@ -355,7 +359,7 @@ private slots:
         const QPoint pointer(300, 150);
         const QPointF before = MapPointUnder(pointer);
         Wheel(pointer, kNotch);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), kFullSizeZoomIndex + 1);
+        QCOMPARE(ZoomEntry(), kFullSizeZoomIndex + 1);
         const QPointF after = MapPointUnder(pointer);
         QVERIFY(qAbs(after.x() - before.x()) <= 1 && qAbs(after.y() - before.y()) <= 1);
 
@@ -372,7 +376,7 @@ private slots:
         Wheel({100, 100}, kNotch); // no state yet: no map, no scale
         Drag({100, 100}, {200, 200});
         QTest::keyClick(&View(), Qt::Key_Plus);
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMapZoomIndex);
+        QCOMPARE(ZoomEntry(), kWholeMapZoomIndex);
         QCOMPARE(formTovralMain->View()->Center(), QPoint());
         FWindows.reset();
 

@@ -1,6 +1,5 @@
 // The viewer's windows driven as a user drives them, on the offscreen platform, against a
 // small generated data folder.
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +10,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 #include <memory>
 
 #include "app/bevel_panel.h"
@@ -31,15 +29,20 @@
 #include "tests/app/viewer_test_support.h"
 
 namespace {
+const QImage &ViewBitmap()
+{
+    return MapControl<TViewImage>("Image").Bitmap();
+}
+
 // The colour shown at a point of the view bitmap.
 QColor ViewPixel(int x, int y)
 {
-    return QColor(formTovralMain->Image->Bitmap().pixel(x, y));
+    return QColor(ViewBitmap().pixel(x, y));
 }
 
 QColor ViewCentrePixel()
 {
-    const QImage &bitmap = formTovralMain->Image->Bitmap();
+    const QImage &bitmap = ViewBitmap();
     return ViewPixel(bitmap.width() / 2, bitmap.height() / 2);
 }
 
@@ -56,11 +59,13 @@ bool DrawnFromLightMap()
     return ViewCentrePixel().blue() < (kLightMapBlue + kFullMapBlue) / 2;
 }
 
-QStringList ListEntries(const QListWidget *list)
+// The entries of the map window's city list.
+QStringList CityEntries()
 {
+    const QListWidget &list = MapControl<QListWidget>("lCidades");
     QStringList entries;
-    for (int row = 0; row < list->count(); ++row)
-        entries << list->item(row)->text();
+    for (int row = 0; row < list.count(); ++row)
+        entries << list.item(row)->text();
     return entries;
 }
 
@@ -72,7 +77,7 @@ public:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Show) {
-            Texts << formStatus->lStatus->text();
+            Texts << Control<QLabel>(*formStatus, "lStatus").text();
             MapWindowDisabled = !formTovralMain->isEnabled();
         }
         return false;
@@ -118,9 +123,9 @@ private slots:
         QVERIFY(!formTovralMain->isVisible() && !formPickUF->isVisible());
         // The picker read its catalogue after the map window read the cities.
         QCOMPARE(FWindows->Data().CityRows().Count(), 11);
-        QCOMPARE(formPickUF->cUF->count(), 4);
+        QCOMPARE(Control<QComboBox>(*formPickUF, "cUF").count(), 4);
         QCOMPARE(formTovralMain->windowTitle(), QStringLiteral("Tovral"));
-        QVERIFY(formTovralMain->lUF->text().isEmpty() && formTovralMain->lCidades->count() == 0);
+        QVERIFY(MapControl<QLabel>("lUF").text().isEmpty() && MapControl<QListWidget>("lCidades").count() == 0);
 
         answers.Add(PickState(QStringLiteral("São Paulo")));
         TStatusWatcher status;
@@ -134,25 +139,28 @@ private slots:
 
         // Designed geometry at the designed client size.
         QCOMPARE(formTovralMain->size(), QSize(610, 406));
-        QCOMPARE(formTovralMain->pImage->geometry(), QRect(155, 103, 445, 264));
-        QCOMPARE(formTovralMain->Image->geometry(), QRect(1, 31, 443, 213));
-        QCOMPARE(formTovralMain->pBottom->geometry(), QRect(0, 367, 610, 39));
-        QCOMPARE(formTovralMain->pNav->geometry(), QRect(35, 180, 82, 80));
-        QCOMPARE(formTovralMain->bSair->x() + formTovralMain->bSair->width() + 8, 610);
+        QCOMPARE(MapControl<TPanel>("pImage").geometry(), QRect(155, 103, 445, 264));
+        QCOMPARE(MapControl<TViewImage>("Image").geometry(), QRect(1, 31, 443, 213));
+        QCOMPARE(MapControl<TPanel>("pBottom").geometry(), QRect(0, 367, 610, 39));
+        QCOMPARE(MapControl<TPanel>("pNav").geometry(), QRect(35, 180, 82, 80));
+        const QPushButton &bSair = MapControl<QPushButton>("bSair");
+        QCOMPARE(bSair.x() + bSair.width() + 8, 610);
         SaveScreenshot(formTovralMain, QStringLiteral("map_window"));
         SaveScreenshot(formPickUF, QStringLiteral("state_picker"));
 
         // The state is shown: name, whole map, first city selected, empty search box.
         QCOMPARE(formTovralMain->CurrentUF(), QStringLiteral("SP"));
-        QCOMPARE(formTovralMain->lUF->text(), QStringLiteral("São Paulo"));
-        QCOMPARE(formTovralMain->cZoom->currentText(), QStringLiteral("Mapa Inteiro"));
-        QCOMPARE(formTovralMain->Image->Bitmap().size(), QSize(443, 213));
-        QCOMPARE(formTovralMain->lCidades->currentRow(), 0);
-        QVERIFY(formTovralMain->eCidade->text().isEmpty());
-        QCOMPARE(QApplication::focusWidget(), formTovralMain->eCidade);
-        QVERIFY(formTovralMain->bCidadeMapa->isEnabled());
+        QCOMPARE(MapControl<QLabel>("lUF").text(), QStringLiteral("São Paulo"));
+        QCOMPARE(MapControl<QComboBox>("cZoom").currentText(), QStringLiteral("Mapa Inteiro"));
+        QCOMPARE(ViewBitmap().size(), QSize(443, 213));
+        const QListWidget &cities = MapControl<QListWidget>("lCidades");
+        QCOMPARE(cities.currentRow(), 0);
+        QLineEdit &search = MapControl<QLineEdit>("eCidade");
+        QVERIFY(search.text().isEmpty());
+        QCOMPARE(QApplication::focusWidget(), &search);
+        QVERIFY(MapControl<QPushButton>("bCidadeMapa").isEnabled());
         const QString row = FWindows->Data().CityRows()[formTovralMain->SelectedCityRow()];
-        QCOMPARE(UpperCase(RowCityName(row)), UpperCase(formTovralMain->lCidades->item(0)->text()));
+        QCOMPARE(UpperCase(RowCityName(row)), UpperCase(cities.item(0)->text()));
 
         // Later activations do not bring the picker back.
         formStatus->show();
@@ -172,7 +180,7 @@ private slots:
         const QStringList expected = {QStringLiteral("Campinas"), QStringLiteral("Santos"),
                                       QStringLiteral("São Bento do Sapucaí"),
                                       QStringLiteral("São Paulo"), QStringLiteral("Zacarias")};
-        QCOMPARE(ListEntries(formTovralMain->lCidades), expected);
+        QCOMPARE(CityEntries(), expected);
         for (int i = 0; i < formTovralMain->StateCities().Count(); ++i)
             QCOMPARE(formTovralMain->StateCities()[i], UpperCase(expected[i]));
         // sp sorts last among the picker's codes: its block runs to the catalogue's end.
@@ -208,8 +216,8 @@ private slots:
         QVERIFY(!formTovralMain->Ready());
         // The new state's name and cities were in place before the maps were read; a row of a
         // code that is no state (RR) belongs to the state before it.
-        QCOMPARE(formTovralMain->lUF->text(), QStringLiteral("Rio de Janeiro"));
-        QCOMPARE(ListEntries(formTovralMain->lCidades),
+        QCOMPARE(MapControl<QLabel>("lUF").text(), QStringLiteral("Rio de Janeiro"));
+        QCOMPARE(CityEntries(),
                  (QStringList{QStringLiteral("Boa Vista"), QStringLiteral("Niterói"),
                               QStringLiteral("Rio de Janeiro")}));
     }
@@ -233,22 +241,23 @@ private slots:
     {
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
-        const qint64 before = formTovralMain->Image->Bitmap().cacheKey();
+        const qint64 before = ViewBitmap().cacheKey();
         answers.Add(PickState(QStringLiteral("Minas Gerais"), false));
-        formTovralMain->bChangeUF->click();
+        QPushButton &changeState = MapControl<QPushButton>("bChangeUF");
+        changeState.click();
         QCOMPARE(formTovralMain->CurrentUF(), QStringLiteral("SP"));
-        QCOMPARE(formTovralMain->lCidades->count(), 5);
-        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), before);
+        QCOMPARE(MapControl<QListWidget>("lCidades").count(), 5);
+        QCOMPARE(ViewBitmap().cacheKey(), before);
         // The picker keeps the entry moved to, although it was cancelled.
-        QCOMPARE(formPickUF->FSelectedUF, QStringLiteral("MG"));
+        QCOMPARE(formPickUF->SelectedUF(), QStringLiteral("MG"));
 
         // Confirmed with Enter on the focused button; the search box has the focus after it.
         answers.Add(PickState(QStringLiteral("Minas Gerais")));
-        formTovralMain->bChangeUF->setFocus();
-        QTest::keyClick(formTovralMain->bChangeUF, Qt::Key_Return);
+        changeState.setFocus();
+        QTest::keyClick(&changeState, Qt::Key_Return);
         QCOMPARE(formTovralMain->CurrentUF(), QStringLiteral("MG"));
-        QCOMPARE(formTovralMain->focusWidget(), formTovralMain->eCidade);
-        QCOMPARE(ListEntries(formTovralMain->lCidades), QStringList{QStringLiteral("Belo Horizonte")});
+        QCOMPARE(formTovralMain->focusWidget(), &MapControl<QLineEdit>("eCidade"));
+        QCOMPARE(CityEntries(), QStringList{QStringLiteral("Belo Horizonte")});
         QCOMPARE(formTovralMain->View()->FullMap().Width(), 300);
         // Tall map at "Mapa Inteiro": white bands left and right, the map in the middle.
         QCOMPARE(ViewPixel(2, 100), QColor(Qt::white));
@@ -276,8 +285,8 @@ private slots:
 
         // A point chosen by panning survives zooming on the axes where the map overflows.
         SelectZoom(5);
-        formTovralMain->SpeedButton1Click();
-        formTovralMain->SpeedButton5Click();
+        ClickButton("SpeedButton1");
+        ClickButton("SpeedButton5");
         const QPoint panned = formTovralMain->View()->Center();
         SelectZoom(3);
         QCOMPARE(formTovralMain->View()->Center(), panned);
@@ -289,9 +298,9 @@ private slots:
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
 
         // Toggling the quality switch redraws the same view.
-        const qint64 before = formTovralMain->Image->Bitmap().cacheKey();
-        formTovralMain->cbHQ->click();
-        QVERIFY(formTovralMain->Image->Bitmap().cacheKey() != before);
+        const qint64 before = ViewBitmap().cacheKey();
+        ClickButton("cbHQ");
+        QVERIFY(ViewBitmap().cacheKey() != before);
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
     }
 
@@ -343,38 +352,38 @@ private slots:
     {
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
-        const qint64 wholeMap = formTovralMain->Image->Bitmap().cacheKey();
-        formTovralMain->bTLClick();
-        formTovralMain->SpeedButton4Click();
+        const qint64 wholeMap = ViewBitmap().cacheKey();
+        ClickButton("bTL");
+        ClickButton("SpeedButton4");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
-        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), wholeMap);
+        QCOMPARE(ViewBitmap().cacheKey(), wholeMap);
 
         SelectZoom(5); // 100%: steps round(443 / 4) = 111 and round(213 / 4) = 53
-        formTovralMain->SpeedButton1Click();
+        ClickButton("SpeedButton1");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1311, 600));
-        formTovralMain->bTLClick();
+        ClickButton("bTL");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 547));
         SelectZoom(1); // 20%: steps round(553.75) = 554 and round(266.25) = 266
-        formTovralMain->SpeedButton3Click();
+        ClickButton("SpeedButton3");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(646, 813));
         for (int click = 0; click < 10; ++click)
-            formTovralMain->SpeedButton4Click();
+            ClickButton("SpeedButton4");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(2399, 1199));
         for (int click = 0; click < 10; ++click)
-            formTovralMain->bTLClick();
+            ClickButton("bTL");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(0, 0));
         // The map's corner at the middle of the view, white beyond it.
         QCOMPARE(ViewPixel(5, 5), QColor(Qt::white));
 
         // A tall map at 100%: only the vertical axis moves.
         answers.Add(PickState(QStringLiteral("Minas Gerais")));
-        formTovralMain->bChangeUFClick();
+        ClickButton("bChangeUF");
         SelectZoom(5);
         const QPoint start = formTovralMain->View()->Center();
-        const qint64 drawn = formTovralMain->Image->Bitmap().cacheKey();
-        formTovralMain->SpeedButton2Click();
-        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), drawn);
-        formTovralMain->bTLClick();
+        const qint64 drawn = ViewBitmap().cacheKey();
+        ClickButton("SpeedButton2");
+        QCOMPARE(ViewBitmap().cacheKey(), drawn);
+        ClickButton("bTL");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(start.x(), start.y() - 53));
     }
 
@@ -390,7 +399,7 @@ private slots:
             ++pieces;
             alwaysDisabled = alwaysDisabled && !formTovralMain->isEnabled();
             if (pieces < 100)
-                formTovralMain->cZoomChange();
+                RedrawView();
         };
         formTovralMain->View()->OnEachPiece(during);
         SelectZoom(5);
@@ -399,9 +408,9 @@ private slots:
         QVERIFY(formTovralMain->isEnabled());
 
         formTovralMain->setEnabled(false);
-        const qint64 before = formTovralMain->Image->Bitmap().cacheKey();
+        const qint64 before = ViewBitmap().cacheKey();
         SelectZoom(6);
-        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), before);
+        QCOMPARE(ViewBitmap().cacheKey(), before);
         formTovralMain->setEnabled(true);
     }
 
@@ -416,20 +425,26 @@ private slots:
         QTRY_VERIFY(formTovralMain->size() != QSize(610, 406));
         const QSize client = formTovralMain->size();
         TformTovralMain &w = *formTovralMain;
-        QCOMPARE(w.bSair->x() + w.bSair->width() + w.bCalcDist->x(), client.width());
-        QCOMPARE(w.pNav->y() + w.pNav->height() + 4, w.pLeft->height());
-        QCOMPARE(w.bChangeUF->y(), w.pNav->y() - w.bChangeUF->height() - 4);
-        QCOMPARE(w.bCidadeMapa->y(), w.bChangeUF->y() - w.bCidadeMapa->height() - 2);
-        QCOMPARE(w.lCidades->y() + w.lCidades->height(), w.bCidadeMapa->y() - 2);
+        const QWidget &bSair = MapControl<QPushButton>("bSair");
+        const QWidget &pNav = MapControl<TPanel>("pNav");
+        const QWidget &bChangeUF = MapControl<QPushButton>("bChangeUF");
+        const QWidget &bCidadeMapa = MapControl<QPushButton>("bCidadeMapa");
+        const QWidget &lCidades = MapControl<QListWidget>("lCidades");
+        const TViewImage &image = MapControl<TViewImage>("Image");
+        QCOMPARE(bSair.x() + bSair.width() + MapControl<QPushButton>("bCalcDist").x(), client.width());
+        QCOMPARE(pNav.y() + pNav.height() + 4, MapControl<TPanel>("pLeft").height());
+        QCOMPARE(bChangeUF.y(), pNav.y() - bChangeUF.height() - 4);
+        QCOMPARE(bCidadeMapa.y(), bChangeUF.y() - bCidadeMapa.height() - 2);
+        QCOMPARE(lCidades.y() + lCidades.height(), bCidadeMapa.y() - 2);
         const QSize view(client.width() - 155 - 10 - 2, client.height() - 103 - 39 - 2 - 30 - 19);
-        QCOMPARE(w.Image->size(), view);
-        QCOMPARE(w.Image->Bitmap().size(), view);
+        QCOMPARE(image.size(), view);
+        QCOMPARE(image.Bitmap().size(), view);
         QVERIFY(w.View()->Scale() > designedScale);
         SaveScreenshot(&w, QStringLiteral("map_window_maximised"));
 
         w.showNormal();
         QTRY_COMPARE(w.size(), QSize(610, 406));
-        QCOMPARE(w.Image->Bitmap().size(), QSize(443, 213));
+        QCOMPARE(image.Bitmap().size(), QSize(443, 213));
         QCOMPARE(w.View()->Scale(), designedScale);
     }
 
@@ -440,28 +455,29 @@ private slots:
         CreateWindows();
         QCOMPARE(formLegendas->windowTitle(), QStringLiteral("Legendas"));
         QCOMPARE(formLegendas->size(), QSize(411, 285));
-        QCOMPARE(formLegendas->Pages->count(), 4);
-        QCOMPARE(formLegendas->Pages->tabText(3), QStringLiteral("Página 4"));
-        for (const QLabel *picture : {formLegendas->Image3, formLegendas->Image4,
-                                      formLegendas->Image2, formLegendas->Image1})
-            QCOMPARE(picture->pixmap().size(), QSize(403, 257));
+        QTabWidget &pages = Control<QTabWidget>(*formLegendas, "Pages");
+        QCOMPARE(pages.count(), 4);
+        QCOMPARE(pages.tabText(3), QStringLiteral("Página 4"));
+        for (const char *picture : {"Image3", "Image4", "Image2", "Image1"})
+            QCOMPARE(Control<QLabel>(*formLegendas, picture).pixmap().size(), QSize(403, 257));
 
-        formTovralMain->bLegendasClick();
+        QPushButton &legends = MapControl<QPushButton>("bLegendas");
+        legends.click();
         QVERIFY(formLegendas->isVisible());
-        QCOMPARE(formTovralMain->bLegendas->text(), QStringLiteral("Ocultar Legendas"));
+        QCOMPARE(legends.text(), QStringLiteral("Ocultar Legendas"));
         for (int page = 0; page < 4; ++page) {
-            formLegendas->Pages->setCurrentIndex(page);
+            pages.setCurrentIndex(page);
             SaveScreenshot(formLegendas, QStringLiteral("legend_page%1").arg(page + 1));
         }
-        formLegendas->Pages->setCurrentIndex(0);
+        pages.setCurrentIndex(0);
         formLegendas->close(); // its own close button
         QVERIFY(!formLegendas->isVisible());
-        QCOMPARE(formTovralMain->bLegendas->text(), QStringLiteral("Exibir Legendas"));
-        formTovralMain->bLegendasClick();
+        QCOMPARE(legends.text(), QStringLiteral("Exibir Legendas"));
+        legends.click();
         QVERIFY(formLegendas->isVisible());
-        formTovralMain->bLegendasClick();
+        legends.click();
         QVERIFY(!formLegendas->isVisible());
-        QCOMPARE(formTovralMain->bLegendas->text(), QStringLiteral("Exibir Legendas"));
+        QCOMPARE(legends.text(), QStringLiteral("Exibir Legendas"));
     }
 
     // Guards against an area chooser whose Enter, second choice or cancel give the caller a
@@ -470,29 +486,29 @@ private slots:
     {
         TModalAnswers answers;
         CreateWindows();
-        formArea->lTitulo->setText(QStringLiteral("Escolha qual parte do mapa será gravada"));
+        formArea->SetQuestion(QStringLiteral("Escolha qual parte do mapa será gravada"));
         QWidget *focused = nullptr;
         answers.Add([&focused](QWidget *modal) {
             focused = modal->focusWidget();
             QTest::keyClick(modal, Qt::Key_Return);
         });
         QCOMPARE(formArea->exec(), int(QDialog::Accepted));
-        QVERIFY(formArea->VisibleAreaOnly);
-        QCOMPARE(focused, formArea->rb1);
+        QVERIFY(formArea->VisibleAreaOnly());
+        QCOMPARE(focused, &Control<QRadioButton>(*formArea, "rb1"));
 
         answers.Add([](QWidget *) {
-            formArea->rb2->click();
-            formArea->bOK->click();
+            Control<QRadioButton>(*formArea, "rb2").click();
+            Control<QPushButton>(*formArea, "bOK").click();
         });
         QCOMPARE(formArea->exec(), int(QDialog::Accepted));
-        QVERIFY(!formArea->VisibleAreaOnly);
+        QVERIFY(!formArea->VisibleAreaOnly());
 
         answers.Add([](QWidget *modal) {
-            formArea->rb1->click();
+            Control<QRadioButton>(*formArea, "rb1").click();
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QCOMPARE(formArea->exec(), int(QDialog::Rejected));
-        QVERIFY(!formArea->VisibleAreaOnly);
+        QVERIFY(!formArea->VisibleAreaOnly());
     }
 
     // Guards against a status window the user can close or that has a system menu, and a
@@ -508,14 +524,15 @@ private slots:
         QCOMPARE(formStatus->windowTitle(), QStringLiteral("Tovral"));
 
         formTovralMain->show();
-        formTovralMain->lCidades->setFocus();
+        QListWidget &cities = MapControl<QListWidget>("lCidades");
+        cities.setFocus();
         bool failed = false;
         try {
             TStatusScope saving(formTovralMain, QStringLiteral("Aguarde. Salvando imagem..."), false);
             QVERIFY(formStatus->isVisible() && !formTovralMain->isEnabled());
             SaveScreenshot(formStatus, QStringLiteral("status_window"));
-            formArea->lTitulo->setText(QStringLiteral("Escolha qual parte do mapa será impressa"));
-            formArea->lTitulo->adjustSize();
+            formArea->SetQuestion(QStringLiteral("Escolha qual parte do mapa será impressa"));
+            Control<QLabel>(*formArea, "lTitulo").adjustSize();
             SaveScreenshot(formArea, QStringLiteral("area_chooser"));
             formStatus->close(); // the user's close request is ignored
             QVERIFY(formStatus->isVisible());
@@ -526,7 +543,7 @@ private slots:
         QVERIFY(failed);
         QVERIFY(!formStatus->isVisible());
         QVERIFY(formTovralMain->isEnabled());
-        QCOMPARE(formTovralMain->focusWidget(), formTovralMain->lCidades);
+        QCOMPARE(formTovralMain->focusWidget(), &cities);
     }
 
     // Guards against an exception escaping an event handler: the program must report it and

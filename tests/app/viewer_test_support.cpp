@@ -1,5 +1,6 @@
 #include "tests/app/viewer_test_support.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -13,8 +14,9 @@ TModalAnswers::TAnswer PickState(const QString &displayName, bool confirm)
         auto *picker = qobject_cast<TformPickUF *>(modal);
         if (!picker)
             return modal->close(), void();
-        picker->cUF->setCurrentIndex(picker->cUF->findText(displayName));
-        (confirm ? picker->bOK : picker->bCancel)->click();
+        QComboBox &states = Control<QComboBox>(*picker, "cUF");
+        states.setCurrentIndex(states.findText(displayName));
+        Control<QPushButton>(*picker, confirm ? "bOK" : "bCancel").click();
     };
 }
 
@@ -35,10 +37,26 @@ int RunUntilTerminated()
     return QApplication::exec();
 }
 
+void ChooseEntry(QComboBox &box, int index)
+{
+    box.setCurrentIndex(index);
+    emit box.activated(index);
+}
+
 void SelectZoom(int index)
 {
-    formTovralMain->cZoom->setCurrentIndex(index);
-    formTovralMain->cZoomChange();
+    ChooseEntry(MapControl<QComboBox>("cZoom"), index);
+}
+
+void RedrawView()
+{
+    QComboBox &zoom = MapControl<QComboBox>("cZoom");
+    ChooseEntry(zoom, zoom.currentIndex());
+}
+
+void ClickButton(const char *name)
+{
+    MapControl<QAbstractButton>(name).click();
 }
 
 std::unique_ptr<TTovralApplication> StartOffscreenApplication(int &argc, char **argv)

@@ -5,7 +5,11 @@
 #include <memory>
 
 #include "app/error_report.h"
+#include "app/tovral_main.h"
 #include "tests/app/modal_answers.h"
+#include "tests/support/window_controls.h"
+
+class QComboBox;
 
 // Starting and driving the viewer's windows in tests and benchmarks.
 
@@ -24,8 +28,25 @@ bool ShowWithState(TModalAnswers &answers, const QString &displayName);
 // code, or -1 when nothing ended it in time.
 int RunUntilTerminated();
 
-// Selects a zoom entry as the zoom box does.
+// The map window's control of that name (see Control).
+template <class T>
+T &MapControl(const char *name)
+{
+    return Control<T>(*formTovralMain, name);
+}
+
+// Chooses entry index of a choice box as a user's pick in its list does: the entry becomes
+// current and the box reports it activated, also when it was current already.
+void ChooseEntry(QComboBox &box, int index);
+
+// Selects a zoom entry of the map window as a user does in its zoom box.
 void SelectZoom(int index);
+
+// Redraws the map window's view at its zoom entry, as choosing that entry again does.
+void RedrawView();
+
+// Clicks the map window's button (a push, tool or check button) of that name.
+void ClickButton(const char *name);
 
 // The application object set up as the program does, on the offscreen platform; it stays up
 // when its last window closes, so that a test can create the windows again.

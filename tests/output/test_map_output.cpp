@@ -139,7 +139,7 @@ public:
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() == QEvent::Show)
-            Shown << formStatus->lStatus->text() + (formTovralMain->isEnabled() ? " (enabled)" : "");
+            Shown << Control<QLabel>(*formStatus, "lStatus").text() + (formTovralMain->isEnabled() ? " (enabled)" : "");
         return false;
     }
     QStringList Shown;
@@ -182,8 +182,8 @@ int SaveAndPrintUntilKilled(int argc, char *argv[])
     if (!ShowWithState(answers, QStringLiteral("São Paulo")))
         return 2;
     for (;;) {
-        formTovralMain->bSaveIMG->click();
-        formTovralMain->bPrint->click();
+        ClickButton("bSaveIMG");
+        ClickButton("bPrint");
     }
 }
 
@@ -267,14 +267,15 @@ private slots:
         TStatusLog status;
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));
-        formTovralMain->bCopiar->setFocus();
-        formTovralMain->bCopiar->click();
+        QPushButton &copy = MapControl<QPushButton>("bCopiar");
+        copy.setFocus();
+        copy.click();
         QCOMPARE(answers.Messages().last(), QStringLiteral("Imagem copiada para a área de transferência"));
         QCOMPARE(status.Shown, QStringList{QStringLiteral("Aguarde. Copiando imagem...")});
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
-        QCOMPARE(atMessage.Focus, formTovralMain->bCopiar);
+        QCOMPARE(atMessage.Focus, &copy);
         const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(copied, formTovralMain->Image->Bitmap().convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(copied, MapControl<TViewImage>("Image").Bitmap().convertToFormat(QImage::Format_RGB32));
     }
 
     // Guards against shortcuts that do not run the buttons' handlers, that take a copy of
@@ -283,7 +284,7 @@ private slots:
     {
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
-        QLineEdit *search = formTovralMain->eCidade;
+        QLineEdit *search = &MapControl<QLineEdit>("eCidade");
         QCOMPARE(QApplication::focusWidget(), search);
         FDialogs->ConfirmPrinter = false;
         QTest::keyClick(search, Qt::Key_S, Qt::ControlModifier);
@@ -305,8 +306,9 @@ private slots:
         QCOMPARE(answers.Messages().size(), 1);
 
         // Ctrl+F: the search box, its text selected, from wherever the focus was.
-        formTovralMain->cZoom->setFocus();
-        QTest::keyClick(formTovralMain->cZoom, Qt::Key_F, Qt::ControlModifier);
+        QComboBox &zoom = MapControl<QComboBox>("cZoom");
+        zoom.setFocus();
+        QTest::keyClick(&zoom, Qt::Key_F, Qt::ControlModifier);
         QVERIFY(search->hasFocus());
         QCOMPARE(search->selectedText(), QStringLiteral("Santos"));
 
@@ -323,10 +325,10 @@ private slots:
     {
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
-        QCOMPARE(formTovralMain->cZoom->currentIndex(), kWholeMap);
+        QCOMPARE(MapControl<QComboBox>("cZoom").currentIndex(), kWholeMap);
         TStatusLog status;
         FDialogs->FileName = OutPath(QStringLiteral("whole.jpg"));
-        formTovralMain->bSaveIMG->click();
+        ClickButton("bSaveIMG");
         QVERIFY(FDialogs->AreaQuestions.isEmpty());
         QCOMPARE(FDialogs->FileQuestions, 1);
         QCOMPARE(status.Shown, QStringList{QStringLiteral("Aguarde. Salvando imagem...")});
@@ -361,18 +363,19 @@ private slots:
         const bool started = StartWithState(answers, QStringLiteral("São Paulo"));
         AppPath = savedAppPath;
         QVERIFY(started);
-        QVERIFY(800 * formTovralMain->View()->Scale() > formTovralMain->Image->height());
+        const TViewImage &view = MapControl<TViewImage>("Image");
+        QVERIFY(800 * formTovralMain->View()->Scale() > view.height());
 
-        const qint64 drawn = formTovralMain->Image->Bitmap().cacheKey();
-        formTovralMain->bTClick();
-        formTovralMain->SpeedButton5Click();
-        QCOMPARE(formTovralMain->Image->Bitmap().cacheKey(), drawn);
+        const qint64 drawn = view.Bitmap().cacheKey();
+        ClickButton("bT");
+        ClickButton("SpeedButton5");
+        QCOMPARE(view.Bitmap().cacheKey(), drawn);
         QCOMPARE(formTovralMain->View()->Center(), QPoint(800, 400));
 
         FDialogs->FileName = OutPath(QStringLiteral("rounded.jpg"));
-        formTovralMain->bSaveIMG->click();
+        ClickButton("bSaveIMG");
         FDialogs->ConfirmPrinter = false;
-        formTovralMain->bPrint->click();
+        ClickButton("bPrint");
         QVERIFY(FDialogs->AreaQuestions.isEmpty());
         QCOMPARE(FDialogs->FileQuestions, 1);
         QCOMPARE(FDialogs->PrinterQuestions, 1);
@@ -388,13 +391,13 @@ private slots:
         SelectZoom(kFullSize);
 
         FDialogs->Area.reset();
-        formTovralMain->bSaveIMG->click();
+        ClickButton("bSaveIMG");
         QCOMPARE(FDialogs->AreaQuestions, QStringList{QStringLiteral("Escolha qual parte do mapa será gravada")});
         QCOMPARE(FDialogs->FileQuestions, 0);
 
         FDialogs->Area = true;
         FDialogs->FileName = OutPath(QStringLiteral("visible.jpg"));
-        formTovralMain->bSaveIMG->click();
+        ClickButton("bSaveIMG");
         const QImage visible(FDialogs->FileName);
         QCOMPARE(visible.size(), QSize(443, 213));
         // Centred on FCenter at full-map resolution: the middle shows the full map's centre.
@@ -404,13 +407,14 @@ private slots:
 
         FDialogs->Area = false;
         FDialogs->FileName = OutPath(QStringLiteral("chosen-whole.jpg"));
-        formTovralMain->bSaveIMG->click();
+        ClickButton("bSaveIMG");
         QCOMPARE(QImageReader(FDialogs->FileName).size(), kSaoPauloLight);
 
         // Round(443 / 0.4) x Round(213 / 0.4), the half 532.5 to even.
         SelectZoom(2);
+        FDialogs->Area = true;
         FDialogs->FileName = OutPath(QStringLiteral("forty.jpg"));
-        formTovralMain->SaveMapImage(TOutputArea::VisibleArea);
+        ClickButton("bSaveIMG");
         QCOMPARE(QImageReader(FDialogs->FileName).size(), QSize(1108, 532));
         QCOMPARE(answers.ModalsSeen(), 1);
     }
@@ -436,22 +440,25 @@ private slots:
 
         // A tile that cannot be decoded: the visible part at 20 % reaches the first tile.
         SelectZoom(1);
+        FDialogs->Area = true;
         FDialogs->FileName = target.filePath(QStringLiteral("old.jpg"));
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));
-        formTovralMain->lCidades->setFocus();
-        formTovralMain->SaveMapImage(TOutputArea::VisibleArea);
+        QListWidget &cities = MapControl<QListWidget>("lCidades");
+        cities.setFocus();
+        ClickButton("bSaveIMG");
         QCOMPARE(answers.Messages().size(), 1);
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
-        QCOMPARE(atMessage.Focus, formTovralMain->lCidades);
+        QCOMPARE(atMessage.Focus, &cities);
         QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);
         QCOMPARE(target.entryList(QDir::Files), QStringList{QStringLiteral("old.jpg")});
 
         // A folder that cannot be written (here: a file stands where the folder should be).
         QTest::qWait(30);
+        FDialogs->Area = false;
         FDialogs->FileName = target.filePath(QStringLiteral("old.jpg/new.jpg"));
         answers.AddMessageBoxOk();
-        formTovralMain->SaveMapImage(TOutputArea::WholeMap);
+        ClickButton("bSaveIMG");
         QCOMPARE(answers.Messages().size(), 2);
         QVERIFY(answers.Messages().last().contains(QStringLiteral("new.jpg")));
         QCOMPARE(ReadFile(target.filePath(QStringLiteral("old.jpg"))), old);
@@ -477,11 +484,11 @@ private slots:
         TStateAtMessage savedAt;
         answers.Add(RecordStateAtMessage(savedAt));
         FDialogs->FileName = disk.FilePath(QStringLiteral("old.jpg"));
-        formTovralMain->bSaveIMG->click();
+        ClickButton("bSaveIMG");
         TStateAtMessage printedAt;
         answers.Add(RecordStateAtMessage(printedAt));
         FDialogs->PdfPrinter.setOutputFileName(disk.FilePath(QStringLiteral("old.pdf")));
-        formTovralMain->bPrint->click();
+        ClickButton("bPrint");
 
         QCOMPARE(answers.Messages().size(), 2);
         QVERIFY(answers.Messages()[0].contains(disk.FilePath(QStringLiteral("old.jpg"))));
@@ -503,7 +510,7 @@ private slots:
         QDir out(FOut.filePath(QStringLiteral("killed")));
         QVERIFY(out.mkpath(QStringLiteral(".")));
         FDialogs->FileName = out.filePath(QStringLiteral("whole.jpg"));
-        formTovralMain->bSaveIMG->click();
+        ClickButton("bSaveIMG");
         const QByteArray whole = ReadFile(FDialogs->FileName);
         QVERIFY(!whole.isEmpty());
         QVERIFY(out.remove(QStringLiteral("whole.jpg")));
@@ -542,9 +549,9 @@ private slots:
 
         // A later save and print go through beside the strays, which they leave alone.
         FDialogs->FileName = out.filePath(kKilledPicture);
-        formTovralMain->bSaveIMG->click();
+        ClickButton("bSaveIMG");
         FDialogs->PdfPrinter.setOutputFileName(out.filePath(kKilledDocument));
-        formTovralMain->bPrint->click();
+        ClickButton("bPrint");
         QCOMPARE(answers.Messages().size(), 0);
         QCOMPARE(ReadFile(out.filePath(kKilledPicture)), whole);
         QVERIFY(CompletePdf(ReadFile(out.filePath(kKilledDocument))));
@@ -562,17 +569,18 @@ private slots:
         TStateAtMessage atMessage;
         answers.Add(RecordStateAtMessage(atMessage));
         TStatusLog status;
-        formTovralMain->bPrint->setFocus();
-        formTovralMain->bPrint->click();
+        QPushButton &print = MapControl<QPushButton>("bPrint");
+        print.setFocus();
+        print.click();
         QCOMPARE(status.Shown, QStringList{QStringLiteral("Aguarde. Imprimindo mapa...")});
         QCOMPARE(answers.Messages().size(), 1);
         QVERIFY(answers.Messages()[0].contains(unreachable));
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
-        QCOMPARE(atMessage.Focus, formTovralMain->bPrint);
+        QCOMPARE(atMessage.Focus, &print);
         QVERIFY(!QFile::exists(unreachable));
         // The window goes on working: the next job on a working printer prints.
         FDialogs->PdfPrinter.setOutputFileName(OutPath(QStringLiteral("after-failure.pdf")));
-        formTovralMain->bPrint->click();
+        ClickButton("bPrint");
         QCOMPARE(answers.Messages().size(), 1);
         QVERIFY(ReadFile(OutPath(QStringLiteral("after-failure.pdf"))).startsWith("%PDF"));
     }
@@ -587,7 +595,7 @@ private slots:
                 return QImage();
             FDialogs->PdfPrinter.setOutputFileName(OutPath(pdfName));
             TStatusLog status;
-            formTovralMain->bPrint->click();
+            ClickButton("bPrint");
             const bool asked = FDialogs->AreaQuestions.isEmpty() && FDialogs->PrinterQuestions == 1 &&
                                status.Shown == QStringList{QStringLiteral("Aguarde. Imprimindo mapa...")};
             cleanup();
@@ -627,18 +635,18 @@ private slots:
         FDialogs->PdfPrinter.setOutputFileName(pdf);
 
         FDialogs->Area.reset();
-        formTovralMain->bPrint->click();
+        ClickButton("bPrint");
         QCOMPARE(FDialogs->AreaQuestions, QStringList{QStringLiteral("Escolha qual parte do mapa será impressa")});
         QCOMPARE(FDialogs->PrinterQuestions, 0);
 
         FDialogs->Area = true;
         FDialogs->ConfirmPrinter = false;
-        formTovralMain->bPrint->click();
+        ClickButton("bPrint");
         QCOMPARE(FDialogs->PrinterQuestions, 1);
         QVERIFY(!QFile::exists(pdf));
 
         FDialogs->ConfirmPrinter = true;
-        formTovralMain->bPrint->click();
+        ClickButton("bPrint");
         // The view's aspect (443 x 213) is wider than the page: the full page width.
         const QImage page = RasterisePage(pdf, 30);
         QVERIFY(!page.isNull());

@@ -42,9 +42,9 @@ const QStringList kCities = {
     QStringLiteral("AM\tEQUADOR NOVENTA\t000000\t-900000"),
 };
 
-QString SelectedEntry(const QListWidget *list)
+QString SelectedEntry(const QListWidget &list)
 {
-    return list->currentItem() ? list->currentItem()->text() : QString();
+    return list.currentItem() ? list.currentItem()->text() : QString();
 }
 
 // The full-map point of a catalogue row, through the loaded reference points.
@@ -72,13 +72,57 @@ void SettleModals()
 }
 
 // Types text key by key into an emptied edit box (accented letters included).
-void Type(QLineEdit *edit, const QString &text)
+void Type(QLineEdit &edit, const QString &text)
 {
-    edit->setFocus();
-    edit->clear();
+    edit.setFocus();
+    edit.clear();
     for (const QChar character : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(character), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, QString(character), Qt::NoModifier);
 }
+
+// The city locator of the map window, as a user sees it.
+struct TLocator {
+    QLineEdit &eCidade = MapControl<QLineEdit>("eCidade");
+    QListWidget &lCidades = MapControl<QListWidget>("lCidades");
+    QPushButton &bCidadeMapa = MapControl<QPushButton>("bCidadeMapa");
+    QComboBox &cZoom = MapControl<QComboBox>("cZoom");
+};
+
+using TSide = TformDistancias::TSide;
+
+// One column of the distance calculator: its controls, named after the column ("In", "Out").
+struct TCalculatorSide {
+    explicit TCalculatorSide(TSide side)
+        : Side(side),
+          cbUF(Control<QComboBox>(*formDistancias, Name("cbUF").constData())),
+          eCidade(Control<QLineEdit>(*formDistancias, Name("eCidade").constData())),
+          lCidades(Control<QListWidget>(*formDistancias, Name("lCidades").constData()))
+    {
+    }
+    TSide Side;
+    QComboBox &cbUF;
+    QLineEdit &eCidade;
+    QListWidget &lCidades;
+
+    // Puts the side on a state, as a user's pick in its state box does, and types a city
+    // name into it.
+    void ChooseCity(const QString &state, const QString &city)
+    {
+        ChooseEntry(cbUF, cbUF.findText(state));
+        Type(eCidade, city);
+    }
+
+    // What the side has chosen: the state's code and the CityRows index of the city.
+    QString UF() const { return formDistancias->SideUF(Side); }
+    int CityRow() const { return formDistancias->SideCityRow(Side); }
+
+private:
+    // The name of one of its controls: the member name and the column's.
+    QByteArray Name(const char *control) const
+    {
+        return QByteArray(control) + (Side == TSide::In ? "In" : "Out");
+    }
+};
 } // namespace
 
 class TestCitySearch : public QObject {
@@ -104,8 +148,8 @@ private:
     bool ChangeState(TModalAnswers &answers, const QString &displayName)
     {
         answers.Add(PickState(displayName));
-        formTovralMain->bChangeUF->click();
-        return formTovralMain->lUF->text() == displayName && formTovralMain->isEnabled();
+        ClickButton("bChangeUF");
+        return MapControl<QLabel>("lUF").text() == displayName && formTovralMain->isEnabled();
     }
 
     // Shows the calculator without blocking the test (the map window's button shows it
@@ -117,19 +161,10 @@ private:
         formDistancias->show();
     }
 
-    // Puts a side on a state and types a city name into it.
-    static void ChooseCity(TformDistancias::TCitySide &side, const QString &state, const QString &city,
-                           void (TformDistancias::*change)())
-    {
-        side.cbUF->setCurrentIndex(side.cbUF->findText(state));
-        (formDistancias->*change)();
-        Type(side.eCidade, city);
-    }
-
     QString Calculate(TModalAnswers &answers)
     {
         answers.AddMessageBoxOk();
-        formDistancias->Button1->click();
+        Control<QPushButton>(*formDistancias, "Button1").click();
         SettleModals();
         return answers.Messages().value(answers.Messages().size() - 1);
     }
@@ -158,37 +193,38 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         auto *main = formTovralMain;
-        const auto expectSelected = [this, main](const QString &entry) {
-            QCOMPARE(SelectedEntry(main->lCidades), entry);
+        TLocator locator;
+        const auto expectSelected = [this, main, &locator](const QString &entry) {
+            QCOMPARE(SelectedEntry(locator.lCidades), entry);
             QCOMPARE(RowDisplayName(CityRow(main->SelectedCityRow())), entry);
-            QVERIFY(main->bCidadeMapa->isEnabled());
+            QVERIFY(locator.bCidadeMapa.isEnabled());
         };
 
-        Type(main->eCidade, QStringLiteral("  são  "));
+        Type(locator.eCidade, QStringLiteral("  são  "));
         expectSelected(QStringLiteral("São Bento do Sapucaí"));
-        Type(main->eCidade, QStringLiteral("SÃO"));
+        Type(locator.eCidade, QStringLiteral("SÃO"));
         expectSelected(QStringLiteral("São Bento do Sapucaí"));
         // Accents weigh below letters: SAO sorts after SANTOS and before SÃO BENTO.
-        Type(main->eCidade, QStringLiteral("sao"));
+        Type(locator.eCidade, QStringLiteral("sao"));
         expectSelected(QStringLiteral("São Bento do Sapucaí"));
-        Type(main->eCidade, QStringLiteral("santos"));
+        Type(locator.eCidade, QStringLiteral("santos"));
         expectSelected(QStringLiteral("Santos"));
-        Type(main->eCidade, QStringLiteral("sao p"));
+        Type(locator.eCidade, QStringLiteral("sao p"));
         expectSelected(QStringLiteral("São Paulo"));
         // The typed text is left as typed.
-        QCOMPARE(main->eCidade->text(), QStringLiteral("sao p"));
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("sao p"));
 
         const int row = main->SelectedCityRow();
-        Type(main->eCidade, QStringLiteral("ZZZ"));
+        Type(locator.eCidade, QStringLiteral("ZZZ"));
         expectSelected(QStringLiteral("São Paulo"));
         QCOMPARE(main->SelectedCityRow(), row);
-        main->eCidade->clear();
+        locator.eCidade.clear();
         expectSelected(QStringLiteral("São Paulo"));
 
         // Choosing an entry in the list copies its name without searching again.
-        main->lCidades->setFocus();
-        main->lCidades->setCurrentRow(0);
-        QCOMPARE(main->eCidade->text(), QStringLiteral("Campinas"));
+        locator.lCidades.setFocus();
+        locator.lCidades.setCurrentRow(0);
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("Campinas"));
         expectSelected(QStringLiteral("Campinas"));
         QCOMPARE(answers.ModalsSeen(), 1);
     }
@@ -201,41 +237,40 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         auto *main = formTovralMain;
-        const auto expectCentredOn = [this, main](const QString &entry) {
-            QCOMPARE(SelectedEntry(main->lCidades), entry);
-            QCOMPARE(main->cZoom->currentIndex(), 5);
+        TLocator locator;
+        const auto expectCentredOn = [this, main, &locator](const QString &entry) {
+            QCOMPARE(SelectedEntry(locator.lCidades), entry);
+            QCOMPARE(locator.cZoom.currentIndex(), 5);
             QCOMPARE(double(main->View()->Scale()), 1.0);
             QCOMPARE(main->View()->Center(), RowPoint(CityRow(main->SelectedCityRow())));
         };
 
-        Type(main->eCidade, QStringLiteral("sao p"));
-        QTest::keyClick(main->eCidade, Qt::Key_Return);
-        QCOMPARE(main->eCidade->text(), QStringLiteral("São Paulo"));
-        QVERIFY(main->eCidade->hasFocus()); // the next name can be typed at once
+        Type(locator.eCidade, QStringLiteral("sao p"));
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("São Paulo"));
+        QVERIFY(locator.eCidade.hasFocus()); // the next name can be typed at once
         expectCentredOn(QStringLiteral("São Paulo"));
         QVERIFY(main->View()->Center().x() > 0 && main->View()->Center().y() > 0);
 
         // A text past every name keeps the selection, and Enter locates that entry.
-        Type(main->eCidade, QStringLiteral("sant"));
-        Type(main->eCidade, QStringLiteral("zzz"));
-        QTest::keyClick(main->eCidade, Qt::Key_Enter);
-        QCOMPARE(main->eCidade->text(), QStringLiteral("Santos"));
+        Type(locator.eCidade, QStringLiteral("sant"));
+        Type(locator.eCidade, QStringLiteral("zzz"));
+        QTest::keyClick(&locator.eCidade, Qt::Key_Enter);
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("Santos"));
         expectCentredOn(QStringLiteral("Santos"));
 
-        main->cZoom->setCurrentIndex(0);
-        main->cZoomChange();
-        QListWidgetItem *campinas = main->lCidades->item(0);
-        const QPoint entryCentre = main->lCidades->visualItemRect(campinas).center();
-        main->lCidades->setFocus(Qt::MouseFocusReason); // where a person's click puts it
-        QTest::mouseClick(main->lCidades->viewport(), Qt::LeftButton, {}, entryCentre);
-        QTest::mouseDClick(main->lCidades->viewport(), Qt::LeftButton, {}, entryCentre);
+        SelectZoom(0);
+        QListWidgetItem *campinas = locator.lCidades.item(0);
+        const QPoint entryCentre = locator.lCidades.visualItemRect(campinas).center();
+        locator.lCidades.setFocus(Qt::MouseFocusReason); // where a person's click puts it
+        QTest::mouseClick(locator.lCidades.viewport(), Qt::LeftButton, {}, entryCentre);
+        QTest::mouseDClick(locator.lCidades.viewport(), Qt::LeftButton, {}, entryCentre);
         expectCentredOn(QStringLiteral("Campinas"));
-        QVERIFY(main->lCidades->hasFocus());
+        QVERIFY(locator.lCidades.hasFocus());
 
-        main->cZoom->setCurrentIndex(0);
-        main->cZoomChange();
-        Type(main->eCidade, QStringLiteral("são b"));
-        main->bCidadeMapa->click();
+        SelectZoom(0);
+        Type(locator.eCidade, QStringLiteral("são b"));
+        locator.bCidadeMapa.click();
         expectCentredOn(QStringLiteral("São Bento do Sapucaí"));
         QCOMPARE(answers.ModalsSeen(), 1);
     }
@@ -246,12 +281,13 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("Pernambuco")));
         auto *main = formTovralMain;
-        Type(main->eCidade, QStringLiteral("fernando"));
-        QTest::keyClick(main->eCidade, Qt::Key_Return);
-        QCOMPARE(main->eCidade->text(), QStringLiteral("Fernando de Noronha"));
+        TLocator locator;
+        Type(locator.eCidade, QStringLiteral("fernando"));
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("Fernando de Noronha"));
         QCOMPARE(main->View()->Center(), main->View()->Coordinates().GeoToPixel(-35.2L, -10.6L));
         QVERIFY(main->View()->Center() != RowPoint(CityRow(main->SelectedCityRow())));
-        QCOMPARE(main->cZoom->currentIndex(), 5);
+        QCOMPARE(locator.cZoom.currentIndex(), 5);
     }
 
     // Guards against a failed location that moves or zooms the view, or that is not reported:
@@ -261,26 +297,27 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         auto *main = formTovralMain;
+        TLocator locator;
         for (const QString &city : {QStringLiteral("coordenada curta"), QStringLiteral("coordenada vazia")}) {
             const QPoint centre = main->View()->Center();
             const long double scale = main->View()->Scale();
-            Type(main->eCidade, city);
+            Type(locator.eCidade, city);
             answers.AddMessageBoxOk();
-            QTest::keyClick(main->eCidade, Qt::Key_Return);
+            QTest::keyClick(&locator.eCidade, Qt::Key_Return);
             SettleModals();
             QCOMPARE(answers.Messages().last(), kNotLocated);
             QCOMPARE(main->View()->Center(), centre);
             QCOMPARE(double(main->View()->Scale()), double(scale));
-            QCOMPARE(main->cZoom->currentIndex(), 0);
+            QCOMPARE(locator.cZoom.currentIndex(), 0);
         }
 
         QVERIFY(ChangeState(answers, QStringLiteral("Sem Pontos")));
         const QPoint centre = main->View()->Center();
         answers.AddMessageBoxOk();
-        main->bCidadeMapa->click();
+        locator.bCidadeMapa.click();
         QCOMPARE(answers.Messages().last(), kNotLocated);
         QCOMPARE(main->View()->Center(), centre);
-        QCOMPARE(main->cZoom->currentIndex(), 0);
+        QCOMPARE(locator.cZoom.currentIndex(), 0);
         QCOMPARE(answers.Messages().size(), 3);
     }
 
@@ -290,13 +327,14 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("Tocantins")));
         auto *main = formTovralMain;
-        QCOMPARE(main->lCidades->count(), 0);
-        QVERIFY(!main->bCidadeMapa->isEnabled());
+        TLocator locator;
+        QCOMPARE(locator.lCidades.count(), 0);
+        QVERIFY(!locator.bCidadeMapa.isEnabled());
         QCOMPARE(main->SelectedCityRow(), -1);
-        Type(main->eCidade, QStringLiteral("abc"));
-        QTest::keyClick(main->eCidade, Qt::Key_Return);
-        QCOMPARE(main->eCidade->text(), QStringLiteral("abc"));
-        QCOMPARE(main->cZoom->currentIndex(), 0);
+        Type(locator.eCidade, QStringLiteral("abc"));
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("abc"));
+        QCOMPARE(locator.cZoom.currentIndex(), 0);
         QCOMPARE(answers.ModalsSeen(), 1);
     }
 
@@ -307,32 +345,32 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         OpenCalculator();
-        auto &in = formDistancias->In;
-        auto &out = formDistancias->Out;
+        TCalculatorSide in(TSide::In);
+        TCalculatorSide out(TSide::Out);
 
         formDistancias->FDecimalSeparator = QStringLiteral(",");
-        ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("são paulo"), &TformDistancias::cbUFInChange);
-        ChooseCity(out, QStringLiteral("Rio de Janeiro"), QStringLiteral("rio"), &TformDistancias::cbUFOutChange);
+        in.ChooseCity(QStringLiteral("São Paulo"), QStringLiteral("são paulo"));
+        out.ChooseCity(QStringLiteral("Rio de Janeiro"), QStringLiteral("rio"));
         QCOMPARE(Calculate(answers), QStringLiteral("Distância aproximada: 376,21Km"));
 
         formDistancias->FDecimalSeparator = QStringLiteral(".");
-        ChooseCity(in, QStringLiteral("Rio de Janeiro"), QStringLiteral("rio"), &TformDistancias::cbUFInChange);
-        ChooseCity(out, QStringLiteral("São Paulo"), QStringLiteral("são paulo"), &TformDistancias::cbUFOutChange);
+        in.ChooseCity(QStringLiteral("Rio de Janeiro"), QStringLiteral("rio"));
+        out.ChooseCity(QStringLiteral("São Paulo"), QStringLiteral("são paulo"));
         QCOMPARE(Calculate(answers), QStringLiteral("Distância aproximada: 376.20Km"));
 
-        ChooseCity(in, QStringLiteral("Amazonas"), QStringLiteral("equador z"), &TformDistancias::cbUFInChange);
-        ChooseCity(out, QStringLiteral("Amazonas"), QStringLiteral("equador n"), &TformDistancias::cbUFOutChange);
+        in.ChooseCity(QStringLiteral("Amazonas"), QStringLiteral("equador z"));
+        out.ChooseCity(QStringLiteral("Amazonas"), QStringLiteral("equador n"));
         QCOMPARE(Calculate(answers), QStringLiteral("Distância aproximada: 10018.54Km"));
 
         // Enter copies the selected name and does not calculate.
         const int modals = answers.ModalsSeen();
         Type(out.eCidade, QStringLiteral("equador z"));
-        QTest::keyClick(out.eCidade, Qt::Key_Return);
-        QCOMPARE(out.eCidade->text(), QStringLiteral("Equador Zero"));
+        QTest::keyClick(&out.eCidade, Qt::Key_Return);
+        QCOMPARE(out.eCidade.text(), QStringLiteral("Equador Zero"));
         QCOMPARE(answers.ModalsSeen(), modals);
         QCOMPARE(Calculate(answers), QStringLiteral("Distância aproximada: 0.00Km"));
         // Fernando de Noronha is measured from its catalogue row.
-        ChooseCity(out, QStringLiteral("Pernambuco"), QStringLiteral("fernando"), &TformDistancias::cbUFOutChange);
+        out.ChooseCity(QStringLiteral("Pernambuco"), QStringLiteral("fernando"));
         QVERIFY(Calculate(answers).startsWith(QStringLiteral("Distância aproximada: 3")));
     }
 
@@ -343,15 +381,15 @@ private slots:
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
         OpenCalculator();
-        auto &in = formDistancias->In;
-        auto &out = formDistancias->Out;
-        ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("coordenada vazia"), &TformDistancias::cbUFInChange);
+        TCalculatorSide in(TSide::In);
+        TCalculatorSide out(TSide::Out);
+        in.ChooseCity(QStringLiteral("São Paulo"), QStringLiteral("coordenada vazia"));
         QCOMPARE(Calculate(answers), kNotLocated);
-        ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("santos"), &TformDistancias::cbUFInChange);
-        ChooseCity(out, QStringLiteral("Tocantins"), QStringLiteral("abc"), &TformDistancias::cbUFOutChange);
-        QCOMPARE(out.FCityRow, -1);
-        QTest::keyClick(out.eCidade, Qt::Key_Return);
-        QCOMPARE(out.eCidade->text(), QStringLiteral("abc"));
+        in.ChooseCity(QStringLiteral("São Paulo"), QStringLiteral("santos"));
+        out.ChooseCity(QStringLiteral("Tocantins"), QStringLiteral("abc"));
+        QCOMPARE(out.CityRow(), -1);
+        QTest::keyClick(&out.eCidade, Qt::Key_Return);
+        QCOMPARE(out.eCidade.text(), QStringLiteral("abc"));
         QCOMPARE(Calculate(answers), kNotLocated);
     }
 
@@ -361,38 +399,39 @@ private slots:
     {
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("Rio de Janeiro")));
-        auto &in = formDistancias->In;
-        auto &out = formDistancias->Out;
+        TCalculatorSide in(TSide::In);
+        TCalculatorSide out(TSide::Out);
         bool typedApart = false;
         bool keptWhenRestored = false;
         answers.Add([&](QWidget *modal) {
-            ChooseCity(in, QStringLiteral("São Paulo"), QStringLiteral("santos"), &TformDistancias::cbUFInChange);
-            ChooseCity(out, QStringLiteral("Amazonas"), QStringLiteral("equador z"), &TformDistancias::cbUFOutChange);
+            in.ChooseCity(QStringLiteral("São Paulo"), QStringLiteral("santos"));
+            out.ChooseCity(QStringLiteral("Amazonas"), QStringLiteral("equador z"));
             // Typing on one side never moves the other.
             typedApart = SelectedEntry(in.lCidades) == QStringLiteral("Santos") && modal == formDistancias;
             // Restored after being minimised, it keeps both sides' choices.
             formDistancias->setWindowState(Qt::WindowMinimized);
             formDistancias->setWindowState(Qt::WindowNoState);
             keptWhenRestored = SelectedEntry(in.lCidades) == QStringLiteral("Santos") &&
-                               out.cbUF->currentText() == QStringLiteral("Amazonas");
+                               out.cbUF.currentText() == QStringLiteral("Amazonas");
             // Enter on the focused "Voltar" presses it.
-            formDistancias->Button2->setFocus();
-            QTest::keyClick(formDistancias->Button2, Qt::Key_Return);
+            QPushButton &back = Control<QPushButton>(*formDistancias, "Button2");
+            back.setFocus();
+            QTest::keyClick(&back, Qt::Key_Return);
         });
-        formTovralMain->bCalcDist->click();
+        ClickButton("bCalcDist");
         QVERIFY(typedApart);
         QVERIFY(keptWhenRestored);
         QVERIFY(!formDistancias->isVisible());
 
         QStringList reopened;
         answers.Add([&](QWidget *) {
-            for (auto *side : {&in, &out})
-                reopened << side->cbUF->currentText() << side->FUF << side->eCidade->text()
-                         << QString::number(side->lCidades->currentRow()) << SelectedEntry(side->lCidades)
-                         << RowDisplayName(CityRow(side->FCityRow));
-            formDistancias->Button2->click();
+            for (const TCalculatorSide *side : {&in, &out})
+                reopened << side->cbUF.currentText() << side->UF() << side->eCidade.text()
+                         << QString::number(side->lCidades.currentRow()) << SelectedEntry(side->lCidades)
+                         << RowDisplayName(CityRow(side->CityRow()));
+            Control<QPushButton>(*formDistancias, "Button2").click();
         });
-        formTovralMain->bCalcDist->click();
+        ClickButton("bCalcDist");
         const QStringList sideReset = {QStringLiteral("Rio de Janeiro"), QStringLiteral("RJ"), QString(),
                                        QStringLiteral("0"), QStringLiteral("Rio de Janeiro"),
                                        QStringLiteral("Rio de Janeiro")};
