@@ -178,12 +178,18 @@ QStringList ReadCatalogueLines(const QString &path)
 {
     QFile file;
     OpenDataFile(file, path);
+    const auto tooLarge = [&path](qint64 size) {
+        return TovralError(QStringLiteral("Cannot read file %1: %2 bytes is more than a catalogue may hold (%3)")
+                               .arg(QDir::toNativeSeparators(path)).arg(size).arg(kMaxCatalogueBytes));
+    };
     if (file.size() > kMaxCatalogueBytes)
-        throw TovralError(QStringLiteral("Cannot read file %1: %2 bytes is more than a catalogue may hold (%3)")
-                              .arg(QDir::toNativeSeparators(path)).arg(file.size()).arg(kMaxCatalogueBytes));
-    const QByteArray bytes = file.readAll();
+        throw tooLarge(file.size());
+    // One byte past the limit tells a file that grew since its size was read.
+    const QByteArray bytes = file.read(kMaxCatalogueBytes + 1);
     if (file.error() != QFileDevice::NoError)
         throw TovralError(QStringLiteral("Cannot read file %1").arg(QDir::toNativeSeparators(path)));
+    if (bytes.size() > kMaxCatalogueBytes)
+        throw tooLarge(bytes.size());
     QStringList lines = SplitLines(DecodeCp1252(bytes), kMaxCatalogueLines);
     if (lines.size() > kMaxCatalogueLines)
         throw TovralError(QStringLiteral("Cannot read file %1: it holds more lines than a catalogue may hold (%2)")
