@@ -48,30 +48,25 @@ QCursor LoadCursor(const QString &path, QPoint hotSpot, Qt::CursorShape fallback
     return QCursor(QBitmap::fromImage(black), QBitmap::fromImage(visible), hotSpot.x(),
                    hotSpot.y());
 }
-// Clicks the button it watches when Enter is pressed on it.
-class TEnterClicks : public QObject {
+// Runs a function on every event its widget receives; the function takes an event by
+// returning true. Owned by the widget.
+class TEventFunction : public QObject {
 public:
-    explicit TEnterClicks(QPushButton &button) : QObject(&button), FButton(button)
+    TEventFunction(QWidget &widget, std::function<bool(QEvent &)> take)
+        : QObject(&widget), FWidget(widget), FTake(std::move(take))
     {
-        FButton.installEventFilter(this);
+        FWidget.installEventFilter(this);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched != &FButton || event->type() != QEvent::KeyPress)
-            return false;
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (!enter || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
-            return false;
-        if (!key->isAutoRepeat())
-            FButton.click();
-        return true;
+        return watched == &FWidget && FTake(*event);
     }
 
 private:
-    QPushButton &FButton;
+    QWidget &FWidget;
+    std::function<bool(QEvent &)> FTake;
 };
 
 // Qt's own texts in Brazilian Portuguese, when the translation is installed.
@@ -98,9 +93,24 @@ void InitialiseApplication(QApplication &application)
     UseBrazilianPortuguese(application);
 }
 
+void FilterEvents(QWidget &widget, std::function<bool(QEvent &)> take)
+{
+    new TEventFunction(widget, std::move(take));
+}
+
 void ClickOnEnter(QPushButton &button)
 {
-    new TEnterClicks(button);
+    FilterEvents(button, [&button](QEvent &event) {
+        if (event.type() != QEvent::KeyPress)
+            return false;
+        const auto &key = static_cast<const QKeyEvent &>(event);
+        const bool enter = key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+        if (!enter || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (!key.isAutoRepeat())
+            button.click();
+        return true;
+    });
 }
 
 QFont FormFont(int pixelHeight, bool bold)

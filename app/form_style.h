@@ -3,10 +3,12 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <functional>
 
 class QApplication;
 class QCursor;
 class QDialog;
+class QEvent;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -50,6 +52,10 @@ struct TOkCancelButtons {
     QPushButton *Cancel;
 };
 TOkCancelButtons AddOkCancelButtons(QDialog &dialog);
+
+// Runs take on every event widget receives, before the widget; take returns true to keep the
+// event from it. Lasts as long as the widget.
+void FilterEvents(QWidget &widget, std::function<bool(QEvent &)> take);
 
 // Makes Enter (Return or the keypad's Enter) on the focused button click it, as Space does;
 // for buttons outside dialogs and for dialog buttons that are not auto-default.

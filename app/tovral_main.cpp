@@ -66,30 +66,6 @@ const QString kLoadingStatus = QStringLiteral("Aguarde. Carregando mapa...");
 const QString kShowLegendsCaption = QStringLiteral("Exibir Legendas");
 const QString kHideLegendsCaption = QStringLiteral("Ocultar Legendas");
 
-// Lets the copy shortcut through an edit box that has no selected text, which would take it
-// and copy nothing: Ctrl+C then copies the map. With a selection the box copies its text.
-class TCopyWithoutSelection : public QObject {
-public:
-    explicit TCopyWithoutSelection(QLineEdit &edit) : QObject(&edit), FEdit(edit)
-    {
-        FEdit.installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched != &FEdit || event->type() != QEvent::ShortcutOverride ||
-            !static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy) ||
-            FEdit.hasSelectedText())
-            return false;
-        event->ignore();
-        return true;
-    }
-
-private:
-    QLineEdit &FEdit;
-};
-
 template <typename Control>
 Control *Place(Control *control, int left, int top, int width, int height)
 {
@@ -338,7 +314,16 @@ void TformTovralMain::ConnectShortcuts()
         eCidade->setFocus(Qt::ShortcutFocusReason);
         eCidade->selectAll();
     });
-    new TCopyWithoutSelection(*eCidade);
+    // An edit box without selected text would take Ctrl+C and copy nothing: the shortcut
+    // then passes it and copies the map. With a selection the box copies its text.
+    FilterEvents(*eCidade, [this](QEvent &event) {
+        if (event.type() != QEvent::ShortcutOverride ||
+            !static_cast<const QKeyEvent &>(event).matches(QKeySequence::Copy) ||
+            eCidade->hasSelectedText())
+            return false;
+        event.ignore();
+        return true;
+    });
 }
 
 void TformTovralMain::AlignPanels()

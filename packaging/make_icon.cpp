@@ -11,6 +11,8 @@
 #include <QPainterPath>
 #include <cstdio>
 
+#include "resources/viewer_art/road_scene.h"
+
 namespace {
 
 // The icon at size x size pixels, drawn on a 256-unit square.
@@ -46,28 +48,15 @@ QImage Icon(int size)
     painter.fillPath(nearHills, QColor(0x2B, 0x62, 0x35));
 
     // The road: wide at the bottom, narrowing to a point on the horizon.
-    const QPointF horizon(150, 138);
-    const QPointF leftFoot(40, 256), leftBend(150, 190);
-    const QPointF rightFoot(236, 256), rightBend(176, 190);
-    QPainterPath road(leftFoot);
-    road.quadTo(leftBend, horizon);
-    road.quadTo(rightBend, rightFoot);
-    road.closeSubpath();
-    painter.fillPath(road, QColor(0x4A, 0x4A, 0x50));
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(0xEE, 0xEE, 0xEE), 6));
-    QPainterPath leftEdge(leftFoot);
-    leftEdge.quadTo(leftBend, horizon);
-    QPainterPath rightEdge(rightFoot);
-    rightEdge.quadTo(rightBend, horizon);
-    painter.drawPath(leftEdge);
-    painter.drawPath(rightEdge);
-    QPen centreLine(QColor(0xF5, 0xD0, 0x2A), 8);
-    centreLine.setDashPattern({3, 2});
-    painter.setPen(centreLine);
-    QPainterPath middle(QPointF(138, 256));
-    middle.quadTo(QPointF(162, 190), horizon);
-    painter.drawPath(middle);
+    DrawRoad(painter, {.Horizon = QPointF(150, 138),
+                       .LeftFoot = QPointF(40, 256),
+                       .LeftBend = QPointF(150, 190),
+                       .RightFoot = QPointF(236, 256),
+                       .RightBend = QPointF(176, 190),
+                       .MiddleFoot = QPointF(138, 256),
+                       .MiddleBend = QPointF(162, 190),
+                       .EdgeWidth = 6,
+                       .CentreWidth = 8});
 
     painter.setClipping(false);
     painter.setPen(QPen(QColor(0x0E, 0x26, 0x48), 4));

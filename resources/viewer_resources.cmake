@@ -2,8 +2,12 @@
 # time by tovral-viewer-art; the legend pictures come from the shared map symbols through
 # `tovral-tool legend`, so that they show exactly what the maps are drawn with. Everything
 # lands in the library tovral_viewer_resources, which the windows link.
+# The road of the scene the banners and the menu icon share.
+add_library(tovral_road_scene STATIC ${CMAKE_CURRENT_LIST_DIR}/viewer_art/road_scene.cpp)
+target_include_directories(tovral_road_scene PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(tovral_road_scene PUBLIC Qt6::Gui)
 add_executable(tovral-viewer-art ${CMAKE_CURRENT_LIST_DIR}/viewer_art/make_viewer_art.cpp)
-target_link_libraries(tovral-viewer-art PRIVATE Qt6::Gui)
+target_link_libraries(tovral-viewer-art PRIVATE tovral_road_scene)
 
 set(viewer_art_dir ${CMAKE_CURRENT_BINARY_DIR}/viewer_art)
 set(viewer_art_names

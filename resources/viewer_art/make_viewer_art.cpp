@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <span>
 
+#include "resources/viewer_art/road_scene.h"
+
 namespace {
 
 // The pointing hand, 32 x 32: '#' black, '.' white, anything else transparent. The
@@ -117,29 +119,15 @@ QImage Banner(QSize size, int titlePixels, int subtitlePixels)
     painter.fillPath(nearHills, QColor(0x2B, 0x62, 0x35));
 
     // The road: wide at the bottom right, narrowing towards a point on the horizon.
-    const QPointF horizon(w * 0.66, h * 0.60);
-    const QPointF leftFoot(w * 0.70, h), leftBend(w * 0.74, h * 0.78);
-    const QPointF rightFoot(w * 0.98, h), rightBend(w * 0.80, h * 0.78);
-    QPainterPath road(leftFoot);
-    road.quadTo(leftBend, horizon);
-    road.quadTo(rightBend, rightFoot);
-    road.closeSubpath();
-    painter.fillPath(road, QColor(0x4A, 0x4A, 0x50));
-    QPen edge(QColor(0xEE, 0xEE, 0xEE), qMax(1.0, h / 60));
-    painter.setPen(edge);
-    painter.setBrush(Qt::NoBrush);
-    QPainterPath leftEdge(leftFoot);
-    leftEdge.quadTo(leftBend, horizon);
-    QPainterPath rightEdge(rightFoot);
-    rightEdge.quadTo(rightBend, horizon);
-    painter.drawPath(leftEdge);
-    painter.drawPath(rightEdge);
-    QPen centreLine(QColor(0xF5, 0xD0, 0x2A), qMax(1.0, h / 40));
-    centreLine.setDashPattern({3, 2});
-    painter.setPen(centreLine);
-    QPainterPath middle(QPointF(w * 0.84, h));
-    middle.quadTo(QPointF(w * 0.77, h * 0.78), horizon);
-    painter.drawPath(middle);
+    DrawRoad(painter, {.Horizon = QPointF(w * 0.66, h * 0.60),
+                       .LeftFoot = QPointF(w * 0.70, h),
+                       .LeftBend = QPointF(w * 0.74, h * 0.78),
+                       .RightFoot = QPointF(w * 0.98, h),
+                       .RightBend = QPointF(w * 0.80, h * 0.78),
+                       .MiddleFoot = QPointF(w * 0.84, h),
+                       .MiddleBend = QPointF(w * 0.77, h * 0.78),
+                       .EdgeWidth = qMax(1.0, h / 60),
+                       .CentreWidth = qMax(1.0, h / 40)});
 
     // Name and subtitle, with a soft shadow.
     QFont title(QStringLiteral("Liberation Sans"));
