@@ -81,9 +81,8 @@ TStatusScope::~TStatusScope()
 
 void TStatusScope::Finish()
 {
-    if (FFinished)
+    if (FDisabled.Released())
         return;
-    FFinished = true;
     formStatus->hide();
     FDisabled.Release();
 }

@@ -42,6 +42,7 @@ public:
     TDisabledWindow &operator=(const TDisabledWindow &) = delete;
 
     void Release();
+    bool Released() const { return FReleased; }
 
 private:
     QWidget *FWindow;
@@ -66,6 +67,5 @@ public:
     void Finish();
 
 private:
-    TDisabledWindow FDisabled;
-    bool FFinished = false;
+    TDisabledWindow FDisabled; // released when the scope is finished
 };
