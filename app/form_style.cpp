@@ -139,7 +139,7 @@ const QCursor &ClosedHandCursor()
 QLabel *AddSmallBanner(QWidget &form)
 {
     auto *banner = new QLabel(&form);
-    banner->setPixmap(QPixmap(ViewerArt::SmallBanner()));
+    banner->setPixmap(ViewerArt::Picture(ViewerArt::SmallBanner(), form.devicePixelRatioF()));
     banner->move(0, 0);
     banner->adjustSize();
     return banner;

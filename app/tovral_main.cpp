@@ -138,7 +138,7 @@ void TformTovralMain::BuildControls()
     Q_SET_OBJECT_NAME(pTop);
     Image1 = new QLabel(pTop);
     Q_SET_OBJECT_NAME(Image1);
-    Image1->setPixmap(QPixmap(ViewerArt::MainBanner()));
+    Image1->setPixmap(ViewerArt::Picture(ViewerArt::MainBanner(), devicePixelRatioF()));
     Image1->move(0, 0);
     Image1->adjustSize();
 

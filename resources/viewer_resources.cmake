@@ -10,14 +10,14 @@ add_executable(tovral-viewer-art ${CMAKE_CURRENT_LIST_DIR}/viewer_art/make_viewe
 target_link_libraries(tovral-viewer-art PRIVATE tovral_road_scene)
 
 set(viewer_art_dir ${CMAKE_CURRENT_BINARY_DIR}/viewer_art)
-set(viewer_art_names
-  cursors/mao.png
-  cursors/mao_fechada.png
-  banners/banner_main.png
-  banners/banner_small.png
-  arrows/up.png arrows/down.png arrows/left.png arrows/right.png
-  arrows/up_left.png arrows/up_right.png arrows/down_left.png arrows/down_right.png
-)
+set(viewer_art_names cursors/mao.png cursors/mao_fechada.png)
+# The banners and arrows, each also drawn at twice its pixels (name@2x.png) for screens of
+# twice the density.
+foreach(name banners/banner_main banners/banner_small
+        arrows/up arrows/down arrows/left arrows/right
+        arrows/up_left arrows/up_right arrows/down_left arrows/down_right)
+  list(APPEND viewer_art_names ${name}.png ${name}@2x.png)
+endforeach()
 list(TRANSFORM viewer_art_names PREPEND ${viewer_art_dir}/ OUTPUT_VARIABLE viewer_art_files)
 add_custom_command(
   OUTPUT ${viewer_art_files}

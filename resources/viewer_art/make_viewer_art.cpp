@@ -88,13 +88,22 @@ QImage CursorPicture(std::span<const char *const> rows)
     return cursor;
 }
 
-// A title banner: evening sky, green hills and a road running into the distance, with the
-// program's name and a subtitle on the left.
-QImage Banner(QSize size, int titlePixels, int subtitlePixels)
+// A picture of size x ratio pixels, marked with the ratio, so that a painter on it draws in
+// the units of size: ratio 2 is the version for screens of twice the density.
+QImage PictureAtRatio(QSize size, qreal ratio, QImage::Format format)
+{
+    QImage picture(size * ratio, format);
+    picture.setDevicePixelRatio(ratio);
+    return picture;
+}
+
+// A title banner of size (at ratio x its pixels): evening sky, green hills and a road running
+// into the distance, with the program's name and a subtitle on the left.
+QImage Banner(QSize size, int titlePixels, int subtitlePixels, qreal ratio)
 {
     const qreal w = size.width();
     const qreal h = size.height();
-    QImage banner(size, QImage::Format_RGB888);
+    QImage banner = PictureAtRatio(size, ratio, QImage::Format_RGB888);
     QPainter painter(&banner);
     painter.setRenderHint(QPainter::Antialiasing);
 
@@ -102,7 +111,7 @@ QImage Banner(QSize size, int titlePixels, int subtitlePixels)
     sky.setColorAt(0.0, QColor(0x16, 0x3A, 0x6E));
     sky.setColorAt(0.65, QColor(0x3F, 0x86, 0xC4));
     sky.setColorAt(1.0, QColor(0xF2, 0xC1, 0x6B));
-    painter.fillRect(banner.rect(), sky);
+    painter.fillRect(QRectF(QPointF(0, 0), size), sky);
 
     // Far and near hills.
     QPainterPath farHills(QPointF(0, h));
@@ -153,11 +162,11 @@ QImage Banner(QSize size, int titlePixels, int subtitlePixels)
     return banner;
 }
 
-// A 16 x 16 filled-triangle arrow: the upward arrow, or the up-left one when diagonal,
-// turned by quarterTurns clockwise.
-QImage Arrow(bool diagonal, int quarterTurns)
+// A 16 x 16 filled-triangle arrow (at ratio x its pixels): the upward arrow, or the up-left
+// one when diagonal, turned by quarterTurns clockwise.
+QImage Arrow(bool diagonal, int quarterTurns, qreal ratio)
 {
-    QImage glyph(16, 16, QImage::Format_ARGB32);
+    QImage glyph = PictureAtRatio(QSize(16, 16), ratio, QImage::Format_ARGB32);
     glyph.fill(Qt::transparent);
     QPainter painter(&glyph);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -196,8 +205,6 @@ int main(int argc, char *argv[])
     const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     bool saved = Save(CursorPicture(kHandRows), folder + QStringLiteral("cursors/mao.png"));
     saved &= Save(CursorPicture(kClosedHandRows), folder + QStringLiteral("cursors/mao_fechada.png"));
-    saved &= Save(Banner({800, 100}, 50, 16), folder + QStringLiteral("banners/banner_main.png"));
-    saved &= Save(Banner({350, 58}, 28, 11), folder + QStringLiteral("banners/banner_small.png"));
     const struct {
         const char *Name;
         bool Diagonal;
@@ -207,8 +214,17 @@ int main(int argc, char *argv[])
         {"left", false, 3},      {"up_left", true, 0},   {"up_right", true, 1},
         {"down_right", true, 2}, {"down_left", true, 3},
     };
-    for (const auto &arrow : arrows)
-        saved &= Save(Arrow(arrow.Diagonal, arrow.QuarterTurns),
-                      folder + QStringLiteral("arrows/%1.png").arg(QLatin1String(arrow.Name)));
+    // The banners and arrows at their own size, and at twice their pixels as name@2x.png (the
+    // name Qt looks for on screens of twice the density).
+    for (const qreal ratio : {1.0, 2.0}) {
+        const auto path = [&folder, ratio](const QString &name) {
+            return folder + name + (ratio == 1 ? QString() : QStringLiteral("@2x")) + QStringLiteral(".png");
+        };
+        saved &= Save(Banner({800, 100}, 50, 16, ratio), path(QStringLiteral("banners/banner_main")));
+        saved &= Save(Banner({350, 58}, 28, 11, ratio), path(QStringLiteral("banners/banner_small")));
+        for (const auto &arrow : arrows)
+            saved &= Save(Arrow(arrow.Diagonal, arrow.QuarterTurns, ratio),
+                          path(QStringLiteral("arrows/") + QLatin1String(arrow.Name)));
+    }
     return saved ? 0 : 1;
 }
