@@ -16,10 +16,9 @@
 #include <QTest>
 #include <QtEndian>
 #include <memory>
+#include <random>
 
-#include <poll.h>
 #include <signal.h>
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include "app/tovral_main.h"
@@ -187,34 +186,47 @@ int SaveAndPrintUntilKilled(int argc, char *argv[])
     }
 }
 
-// Kills the viewer the moment the kernel reports the creation of a print's temporary file in
-// out: the document is written while the page is drawn, so the kill lands mid-write. (A saved
-// picture is encoded first and written in one go, too quickly to be caught.) Gives up after
-// two minutes.
-void KillWhenPrintStarts(QProcess &viewer, const QDir &out)
+// The temporary files beside the targets in out (a save or print under way, or one killed).
+QStringList TemporaryFiles(const QDir &out)
 {
-    const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-    if (watch >= 0)
-        inotify_add_watch(watch, QFile::encodeName(out.path()).constData(), IN_CREATE);
-    const QByteArray prefix = QFile::encodeName(kKilledDocument + QLatin1Char('.'));
+    return out.entryList({kKilledPicture + QStringLiteral(".*"), kKilledDocument + QStringLiteral(".*")},
+                         QDir::Files);
+}
+
+// Whether the process is stopped (state T in /proc/<pid>/stat).
+bool Stopped(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true; // gone
+    const QByteArray line = stat.readAll();
+    const qsizetype state = line.lastIndexOf(')') + 2; // the state follows the command name
+    return state < line.size() && (line[state] == 'T' || line[state] == 't');
+}
+
+// Stops the viewer at short random moments until, stopped, it has a temporary file in out that
+// was not there at the start (a save or print under way), and kills it there: the kill lands
+// mid-write by construction. Gives up after two minutes; true when it caught a write.
+bool KillWhileWriting(QProcess &viewer, const QDir &out)
+{
+    const pid_t pid = pid_t(viewer.processId());
+    const QStringList before = TemporaryFiles(out);
+    std::minstd_rand random(pid);
     QElapsedTimer waited;
     waited.start();
-    bool started = false;
-    while (watch >= 0 && !started && waited.elapsed() < 120000) {
-        pollfd events{watch, POLLIN, 0};
-        if (poll(&events, 1, 1000) <= 0)
-            continue;
-        alignas(inotify_event) char buffer[4096];
-        const ssize_t length = read(watch, buffer, sizeof buffer);
-        for (ssize_t at = 0; at < length;) {
-            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-            started = started || (event->len > 0 && QByteArray(event->name).startsWith(prefix));
-            at += ssize_t(sizeof(inotify_event) + event->len);
-        }
+    bool caught = false;
+    while (!caught && waited.elapsed() < 120000) {
+        usleep(useconds_t(random() % 2000));
+        ::kill(pid, SIGSTOP);
+        while (!Stopped(pid))
+            usleep(50);
+        for (const QString &name : TemporaryFiles(out))
+            caught = caught || !before.contains(name);
+        if (!caught)
+            ::kill(pid, SIGCONT);
     }
-    ::kill(pid_t(viewer.processId()), SIGKILL);
-    if (watch >= 0)
-        ::close(watch);
+    ::kill(pid, SIGKILL);
+    return caught;
 }
 
 // A PDF file whose writer got to its end.
@@ -522,25 +534,20 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QLatin1String(kKilledDataVariable), AppPath);
         environment.insert(QLatin1String(kKilledOutVariable), out.path());
-        int killedMidWrite = 0;
-        // At least four kills, and more until one has landed mid-write (the write is short).
-        for (int run = 0; run < 4 || (killedMidWrite == 0 && run < 24); ++run) {
+        for (int run = 0; run < 4; ++run) {
             QProcess viewer;
             viewer.setProcessEnvironment(environment);
             viewer.start(QCoreApplication::applicationFilePath(), {});
             QVERIFY(viewer.waitForStarted());
-            const int straysBefore = int(out.entryList(QDir::Files).size());
-            KillWhenPrintStarts(viewer, out);
+            QVERIFY2(KillWhileWriting(viewer, out), "the viewer was never caught writing");
             QVERIFY(viewer.waitForFinished());
             QCOMPARE(viewer.exitStatus(), QProcess::CrashExit);
-            killedMidWrite += int(out.entryList(QDir::Files).size()) > straysBefore;
 
             const QByteArray picture = ReadFile(out.filePath(kKilledPicture));
             QVERIFY2(picture == oldPicture || picture == whole, "the picture is the old one or a whole new one");
             const QByteArray document = ReadFile(out.filePath(kKilledDocument));
             QVERIFY2(document == oldDocument || CompletePdf(document), "the document is the old one or a whole new one");
         }
-        QVERIFY(killedMidWrite > 0);
         const QStringList strays = out.entryList(QDir::Files);
         for (const QString &name : strays)
             QVERIFY2(targets.contains(name) || name.startsWith(kKilledPicture + QLatin1Char('.'))
