@@ -38,7 +38,7 @@ qt_add_resources(tovral_viewer_resources viewer_art PREFIX / BASE ${viewer_art_d
 set(legend_dir ${CMAKE_CURRENT_BINARY_DIR}/legend)
 set(legend_files)
 foreach(page 1 2 3 4)
-  list(APPEND legend_files ${legend_dir}/legenda${page}.png)
+  list(APPEND legend_files ${legend_dir}/legenda${page}.png ${legend_dir}/legenda${page}@2x.png)
 endforeach()
 add_custom_command(
   OUTPUT ${legend_files}

@@ -1,4 +1,5 @@
-// tovral-tool legend OUTDIR: writes the four legend pictures legenda1.png .. legenda4.png.
+// tovral-tool legend OUTDIR: writes the four legend pictures legenda1.png .. legenda4.png, and
+// each at twice its pixels as legenda1@2x.png .. legenda4@2x.png.
 #include <QDir>
 
 #include "mapdata/output_file.h"
@@ -14,12 +15,13 @@ int RunLegend(const QStringList &arguments)
     if (!QDir().mkpath(folder.path()))
         throw ToolFailure(QStringLiteral("legend"),
                           QStringLiteral("cannot create folder %1").arg(QDir::toNativeSeparators(folder.path())));
-    for (int page = 1; page <= kLegendPageCount; ++page) {
-        const QString path = folder.filePath(QStringLiteral("legenda%1.png").arg(page));
-        TOutputFile file(path);
-        file.WriteImage(DrawLegendPage(page), "png");
-        file.Commit();
-    }
+    for (int page = 1; page <= kLegendPageCount; ++page)
+        for (const qreal ratio : {1.0, 2.0}) {
+            const QString suffix = ratio == 1 ? QString() : QStringLiteral("@2x");
+            TOutputFile file(folder.filePath(QStringLiteral("legenda%1%2.png").arg(page).arg(suffix)));
+            file.WriteImage(DrawLegendPage(page, ratio), "png");
+            file.Commit();
+        }
     return 0;
 }
 } // namespace

@@ -3,8 +3,8 @@
 #include <QPixmap>
 #include <QString>
 
-// Paths of the viewer's compiled-in pictures. The banners and arrow glyphs also have a
-// version of twice the pixels, <name>@2x.png, for screens of twice the density (QIcon finds
+// Paths of the viewer's compiled-in pictures. The banners, arrow glyphs and legend pages also
+// have a version of twice the pixels, <name>@2x.png, for screens of twice the density (QIcon finds
 // it by itself).
 namespace ViewerArt {
 QString HandCursor();          // 32 x 32, black outline on white, transparent elsewhere

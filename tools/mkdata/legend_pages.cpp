@@ -252,9 +252,10 @@ void BoundariesPage(QPainter &painter)
 
 } // namespace
 
-QImage DrawLegendPage(int page)
+QImage DrawLegendPage(int page, qreal ratio)
 {
-    QImage picture(kLegendPageWidth, kLegendPageHeight, QImage::Format_RGB888);
+    QImage picture(QSize(kLegendPageWidth, kLegendPageHeight) * ratio, QImage::Format_RGB888);
+    picture.setDevicePixelRatio(ratio); // the painter draws in the page's own units
     picture.fill(Qt::white);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
