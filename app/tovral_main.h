@@ -26,8 +26,9 @@ class TOutputDialogs;
 
 // The map window: the banner, the left panel with the state name, the city locator and the
 // pan pad, the map view with its zoom box and quality switch, and the bottom bar of output
-// buttons. It reads the shared city catalogue and owns the map view (the current state's two maps and reference points, and where
-// the view looks at them) for its whole life; a change of state reloads it in place.
+// buttons. It reads the shared city catalogue and owns the map view (the current state's two
+// maps and reference points, and where the view looks at them) for its whole life; a change
+// of state reloads it in place.
 //
 // Handlers carry the names of the events they serve and call each other directly as plain
 // operations (ChooseUF runs cZoomChange and lCidadesClick, the pan buttons run cZoomChange).

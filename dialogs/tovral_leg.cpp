@@ -19,7 +19,8 @@ QLabel *AddLegendPage(QTabWidget *pages, const QString &caption, int pictureNumb
 {
     auto *page = new QWidget;
     auto *picture = new QLabel(page);
-    picture->setPixmap(ViewerArt::Picture(ViewerArt::LegendPicture(pictureNumber), pages->devicePixelRatioF()));
+    picture->setPixmap(
+        ViewerArt::Picture(ViewerArt::LegendPicture(pictureNumber), pages->devicePixelRatioF()));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setGeometry(0, 0, 403, 257);
     pages->addTab(page, caption);

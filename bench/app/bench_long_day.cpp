@@ -3,9 +3,10 @@
 // state picker, cycling through every state; 10,000 pans and zoom changes; 500 cities
 // located by typing their names; 50 saves of the visible part.
 // Counters: resident memory after the first cycle through the states and at the end, as it
-// is and without the decoded-tile cache (growth without it; the goal: under 5 MiB), the slowest redraw seen after a pan, zoom or locate (wall and
-// processor time), and the failures (any message box, a load that did not finish, a city not
-// brought to 100 %, a save that wrote nothing; the goal: none).
+// is and without the decoded-tile cache (growth without it; the goal: under 5 MiB), the
+// slowest redraw seen after a pan, zoom or locate (wall and processor time), and the failures
+// (any message box, a load that did not finish, a city not brought to 100 %, a save that
+// wrote nothing; the goal: none).
 // The data is the folder img/ of TOVRAL_BENCH_APP (default: the build's bin folder, filled
 // by scripts/make-data).
 #include <QApplication>
