@@ -95,8 +95,12 @@ void TMapView::Render(QImage &bitmap, TRenderQuality quality) const
     const TMapChoice choice =
         ChooseMap(FCenter, deviceScale, FullMapSize(), QSize(FLightMap.Width(), FLightMap.Height()),
                   FLightRatio);
-    bitmap = QImage(qCeil(FViewSize.width() * FDevicePixelRatio),
-                    qCeil(FViewSize.height() * FDevicePixelRatio), QImage::Format_RGB32);
+    const QSize devicePixelSize(qCeil(FViewSize.width() * FDevicePixelRatio),
+                                qCeil(FViewSize.height() * FDevicePixelRatio));
+    // The last bitmap is drawn over when nothing else shares it: every pixel is drawn again,
+    // and fresh memory of a large view costs more to touch than the drawing itself.
+    if (bitmap.size() != devicePixelSize || bitmap.format() != QImage::Format_RGB32 || !bitmap.isDetached())
+        bitmap = QImage(devicePixelSize, QImage::Format_RGB32);
     if (bitmap.isNull())
         return;
     bitmap.setDevicePixelRatio(FDevicePixelRatio);

@@ -132,12 +132,14 @@ bool TileContains(const TMapTile &tile, int x, int y)
     return tile.Left <= x && x <= tile.Right - 1 && tile.Top <= y && y <= tile.Bottom - 1;
 }
 
-void FillClipArea(QPainter &canvas)
+// Fills the clip area with the canvas's brush, except where covered.
+void FillClipArea(QPainter &canvas, const QRegion &covered = QRegion())
 {
     const QRect area = canvas.hasClipping()
                            ? canvas.clipBoundingRect().toAlignedRect()
                            : QRect(0, 0, canvas.device()->width(), canvas.device()->height());
-    canvas.fillRect(area, canvas.brush());
+    for (const QRect &uncovered : QRegion(area).subtracted(covered))
+        canvas.fillRect(uncovered, canvas.brush());
 }
 
 QRect CanvasRect(long long x, long long y, long long width, long long height)
@@ -225,6 +227,15 @@ std::vector<TRenderPiece> PlanPieces(const std::vector<TMapTile> &tiles, const T
         }
     }
     return pieces;
+}
+
+// Where the pieces land on the canvas.
+QRegion PiecesArea(const std::vector<TRenderPiece> &pieces)
+{
+    QRegion area;
+    for (const TRenderPiece &piece : pieces)
+        area += piece.Target;
+    return area;
 }
 
 // Restores the painter's settings however the rendering ends.
@@ -325,19 +336,23 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
     if (!(scale > 0 && scale <= kMaxScale))
         throw TovralError(QStringLiteral("Cannot draw map %1 at scale %2")
                               .arg(FFileName).arg(double(scale)));
-    if (!forPrinter)
-        FillClipArea(canvas);
-    if (FTiles.empty())
+    if (FTiles.empty()) {
+        if (!forPrinter)
+            FillClipArea(canvas);
         return;
+    }
+
+    const TRegionPlacement region = PlaceRegion(center, destRect, scale, FWidth, FHeight);
+    const bool resample = !forPrinter && quality == TRenderQuality::High && scale != 1;
+    const std::vector<TRenderPiece> pieces = PlanPieces(FTiles, region, scale, resample);
+    // The screen's canvas is filled where no piece lands; the pieces cover the rest.
+    if (!forPrinter)
+        FillClipArea(canvas, PiecesArea(pieces));
 
     TPainterStateGuard painterState(canvas);
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (!forPrinter)
         canvas.setCompositionMode(QPainter::CompositionMode_Source); // pieces are opaque
-
-    const TRegionPlacement region = PlaceRegion(center, destRect, scale, FWidth, FHeight);
-    const bool resample = !forPrinter && quality == TRenderQuality::High && scale != 1;
-    const std::vector<TRenderPiece> pieces = PlanPieces(FTiles, region, scale, resample);
     std::vector<TPreparedPiece> prepared(pieces.size());
     // Workers decode and resample; this thread paints each piece in order, then lets the
     // window process its events, as the serial loop did.
@@ -363,6 +378,7 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
                 SharedTileCache().Insert(resampledKey, std::make_shared<const QImage>(ready.Scaled));
         }
     };
+    size_t painted = 0;
     const auto paint = [&](size_t i) {
         const QRect &target = pieces[i].Target;
         TPreparedPiece ready = std::move(prepared[i]);
@@ -372,11 +388,20 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
             StretchDraw(canvas, target, ready.Part.copy()); // a device-independent copy of its own
         else
             StretchDraw(canvas, target, ready.Part);
+        ++painted;
 
         if (ProcessMessages)
             ProcessMessages();
     };
-    SharedRenderPool().Run(pieces.size(), prepare, paint);
+    try {
+        SharedRenderPool().Run(pieces.size(), prepare, paint);
+    } catch (...) {
+        // A rendering that stops early leaves the canvas filled where its pieces were to land.
+        if (!forPrinter)
+            for (size_t i = painted; i < pieces.size(); ++i)
+                canvas.fillRect(pieces[i].Target, canvas.brush());
+        throw;
+    }
 }
 
 TDecodedTile TMapImage::DecodedTile(int index) const

@@ -32,11 +32,10 @@ QImage DecodeEntry(const TRawMap &raw, int tile)
     return picture;
 }
 
-// Draws on white as DrawOnWhite does, keeping the canvas when the rendering fails; the
-// message of the failure, or an empty text.
+// Draws onto the canvas as it is with a white brush, as the map view does, keeping the canvas
+// when the rendering fails; the message of the failure, or an empty text.
 QString DrawCatching(const TMapImage &map, TRenderQuality quality, QPoint center, long double scale, QImage &canvas)
 {
-    canvas.fill(Qt::white);
     QPainter painter(&canvas);
     painter.setBrush(Qt::white);
     try {
@@ -53,7 +52,8 @@ QString DrawCatching(const TMapImage &map, TRenderQuality quality, QPoint center
 // painted out of order or at another piece's place, and cached tiles that differ from freshly
 // decoded ones: serial, parallel from a cold cache and parallel from a warm one give the same
 // bytes, also when a corrupt tile stops the rendering half-way (the same message, the same
-// pieces drawn before it).
+// pieces drawn before it). The canvases start in different colours, so that a pixel left
+// undrawn (outside the map or after the corrupt tile) shows.
 TEST(MapImageRender, ParallelRenderingGivesTheSerialBytes)
 {
     const TRawMap raw = GridMap(TestPicture(700, 520), 64, 48, 90);
@@ -70,7 +70,10 @@ TEST(MapImageRender, ParallelRenderingGivesTheSerialBytes)
     for (const TCase &view : {TCase{&map, TRenderQuality::High, QPoint(350, 260), 0.37L}, TCase{&map, TRenderQuality::High, QPoint(200, 300), 1.6L},
                               TCase{&map, TRenderQuality::Plain, QPoint(350, 260), 0.83L}, TCase{&map, TRenderQuality::High, QPoint(350, 260), 1.0L},
                               TCase{&brokenMap, TRenderQuality::High, QPoint(350, 260), 0.9L}}) {
-        QImage serial(640, 480, QImage::Format_RGB32), cold = serial, warm = serial;
+        QImage serial(640, 480, QImage::Format_RGB32), cold(serial.size(), serial.format()), warm = cold;
+        serial.fill(Qt::black);
+        cold.fill(Qt::red);
+        warm.fill(Qt::green);
         SetSharedRenderWorkers(0);
         SharedTileCache().Clear();
         const QString serialError = DrawCatching(*view.Map, view.Quality, view.Center, view.Scale, serial);
