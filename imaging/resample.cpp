@@ -67,9 +67,9 @@ bool PassesRead(QImage::Format format)
     return format == kPixelFormat || format == QImage::Format_RGB32;
 }
 
-bool UseFastPasses(TResamplePath path, const std::vector<TResampleTapList> &lists)
+bool UseFastPasses(TResamplePath path, const TTapAxis &axis)
 {
-    return path == TResamplePath::Fastest && FastPassesAvailable() && FastPassesSuit(lists);
+    return path == TResamplePath::Fastest && FastPassesAvailable() && axis.FastPassesSuit;
 }
 
 // Both passes, once the arguments are checked and both bitmaps have the same format, one the
@@ -82,18 +82,18 @@ void ResampleChecked(const QImage &source, QImage &destination, TResampleKernel 
     QImage intermediate = IntermediateBitmap(width, source.height(), workspace.Intermediate);
     // The cache also serves the rows of a piece scaled alike on both axes (most map pieces are
     // square) with the lists of its columns.
-    const TSharedTapLists columnTaps =
-        CachedTapLists(width, source.width(), ResampleScale(width, source.width()), kernel, support);
+    const TSharedTapAxis columnTaps =
+        CachedTapAxis(width, source.width(), ResampleScale(width, source.width()), kernel, support);
     if (UseFastPasses(path, *columnTaps))
         FastHorizontalPass(source, intermediate, *columnTaps, workspace);
     else
-        ReferenceHorizontalPass(source, intermediate, *columnTaps);
-    const TSharedTapLists rowTaps =
-        CachedTapLists(height, source.height(), ResampleScale(height, source.height()), kernel, support);
+        ReferenceHorizontalPass(source, intermediate, columnTaps->Lists);
+    const TSharedTapAxis rowTaps =
+        CachedTapAxis(height, source.height(), ResampleScale(height, source.height()), kernel, support);
     if (UseFastPasses(path, *rowTaps))
         FastVerticalPass(intermediate, destination, *rowTaps, workspace);
     else
-        ReferenceVerticalPass(intermediate, destination, *rowTaps);
+        ReferenceVerticalPass(intermediate, destination, rowTaps->Lists);
 }
 
 bool DestinationIsEmpty(const QImage &destination)

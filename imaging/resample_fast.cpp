@@ -59,6 +59,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -225,38 +226,25 @@ struct TCheckedBlockFilter {
     }
 };
 
-// The tap lists of one pass, each with whether Single arithmetic gives its exact result.
-class TLineFilter {
-public:
-    explicit TLineFilter(const std::vector<TResampleTapList> &lists) : FLists(lists)
-    {
-        FInSingle.reserve(lists.size());
-        for (const TResampleTapList &taps : lists)
-            FInSingle.push_back(FastPassesSumInSingle(taps));
+// Output line i (kLineValues bytes) of an axis from the lines, kLineValues floats each, in
+// Single arithmetic where that gives the exact result.
+void FilterLine(const TTapAxis &axis, size_t i, const float *lines, uchar *out)
+{
+    if (axis.SumInSingle[i]) {
+        TSingleLineFilter::Run(axis.Lists[i], lines, out);
+        return;
     }
-
-    // Output line i (kLineValues bytes) from the lines, kLineValues floats each.
-    void Run(size_t i, const float *lines, uchar *out) const
-    {
-        if (FInSingle[i]) {
-            TSingleLineFilter::Run(FLists[i], lines, out);
-            return;
-        }
-        for (int b = 0; b < kLineValues; b += kBlockValues)
-            TCheckedBlockFilter::Run(FLists[i], lines + b, out + b);
-    }
-
-private:
-    const std::vector<TResampleTapList> &FLists;
-    std::vector<bool> FInSingle;
-};
+    for (int b = 0; b < kLineValues; b += kBlockValues)
+        TCheckedBlockFilter::Run(axis.Lists[i], lines + b, out + b);
+}
 
 // Source rows first..first+rows-1 become column lines: pixel (x, first + r) goes to line x,
 // values 3r..3r+2. Lines are written whole, one after the other, while the strip's rows are
-// read a pixel at a time; each pixel is loaded and converted as four bytes, the fourth value
-// landing on the next pixel's slot before that pixel overwrites it (hence lines are filled in
-// ascending order). The last column is copied byte by byte, since the fourth byte of a 3-byte
-// pixel may lie beyond the bitmap, and its line has no next line to spill into.
+// read a pixel at a time. Two rows of a column are stored together: their pixels, loaded as four
+// bytes each, are packed to six values and converted as eight, the last two landing on the next
+// slots before those are written (hence slots and lines are filled in ascending order). The last
+// column is copied byte by byte, since the fourth byte of a 3-byte pixel may lie beyond the
+// bitmap, and its line has no next line to spill into.
 __attribute__((target("avx2,fma"))) void StripToColumnLines(const QImage &source, int first, int rows,
                                                             float *lines)
 {
@@ -265,13 +253,22 @@ __attribute__((target("avx2,fma"))) void StripToColumnLines(const QImage &source
     const uchar *stripRows[kLinePixels];
     for (int r = 0; r < rows; ++r)
         stripRows[r] = source.constScanLine(first + r);
+    const auto pixel = [&](int r, int x) {
+        int32_t fourBytes;
+        std::memcpy(&fourBytes, stripRows[r] + x * pixelBytes, sizeof fourBytes);
+        return _mm_cvtsi32_si128(fourBytes);
+    };
+    // From the bytes of two pixels, four each: the first three of each, then two more.
+    const __m128i sixValues = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 7, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     for (int x = 0; x + 1 < width; ++x) {
         float *value = lines + size_t(x) * kLineValues;
-        for (int r = 0; r < rows; ++r, value += kChannels) {
-            int32_t fourBytes;
-            std::memcpy(&fourBytes, stripRows[r] + x * pixelBytes, sizeof fourBytes);
-            _mm_storeu_ps(value, _mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(fourBytes))));
+        int r = 0;
+        for (; r + 1 < rows; r += 2, value += 2 * kChannels) {
+            const __m128i pair = _mm_shuffle_epi8(_mm_unpacklo_epi32(pixel(r, x), pixel(r + 1, x)), sixValues);
+            _mm256_storeu_ps(value, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(pair)));
         }
+        if (r < rows)
+            _mm_storeu_ps(value, _mm_cvtepi32_ps(_mm_cvtepu8_epi32(pixel(r, x))));
     }
     float *value = lines + size_t(width - 1) * kLineValues;
     for (int r = 0; r < rows; ++r)
@@ -338,18 +335,25 @@ bool FastPassesSuit(const std::vector<TResampleTapList> &lists)
     });
 }
 
-void FastHorizontalPass(const QImage &source, QImage &intermediate, const std::vector<TResampleTapList> &columnTaps,
+TTapAxis::TTapAxis(std::vector<TResampleTapList> lists)
+    : Lists(std::move(lists)), FastPassesSuit(::FastPassesSuit(Lists))
+{
+    SumInSingle.reserve(Lists.size());
+    for (const TResampleTapList &taps : Lists)
+        SumInSingle.push_back(FastPassesSumInSingle(taps));
+}
+
+void FastHorizontalPass(const QImage &source, QImage &intermediate, const TTapAxis &columnTaps,
                         TResampleWorkspace &workspace)
 {
     const int outputWidth = intermediate.width();
     float *firstColumn = Scratch(workspace.Lines, size_t(source.width()) * kLineValues);
     uchar *outputColumns = Scratch(workspace.OutputLines, size_t(outputWidth) * kLineValues);
-    const TLineFilter filter(columnTaps);
     for (int first = 0; first < source.height(); first += kLinePixels) {
         const int rows = std::min(kLinePixels, source.height() - first);
         StripToColumnLines(source, first, rows, firstColumn);
         for (int i = 0; i < outputWidth; ++i)
-            filter.Run(size_t(i), firstColumn, outputColumns + size_t(i) * kLineValues);
+            FilterLine(columnTaps, size_t(i), firstColumn, outputColumns + size_t(i) * kLineValues);
         for (int r = 0; r < rows; ++r) {
             uchar *pixel = intermediate.scanLine(first + r);
             const uchar *value = outputColumns + r * kChannels;
@@ -359,7 +363,7 @@ void FastHorizontalPass(const QImage &source, QImage &intermediate, const std::v
     }
 }
 
-void FastVerticalPass(const QImage &intermediate, QImage &destination, const std::vector<TResampleTapList> &rowTaps,
+void FastVerticalPass(const QImage &intermediate, QImage &destination, const TTapAxis &rowTaps,
                       TResampleWorkspace &workspace)
 {
     const int sourceHeight = intermediate.height();
@@ -368,15 +372,14 @@ void FastVerticalPass(const QImage &intermediate, QImage &destination, const std
     const int rowValues = intermediate.width() * kChannels;
     const int pixelBytes = destination.depth() / 8;
     float *firstLine = Scratch(workspace.Lines, size_t(sourceHeight) * kLineValues);
-    const TLineFilter filter(rowTaps);
     uchar output[kLineValues];
     for (int first = 0; first < rowValues; first += kLineValues) {
         const int values = std::min(kLineValues, rowValues - first);
         // Values first..first+values-1 of every intermediate row become that row's line.
         for (int y = 0; y < sourceHeight; ++y)
             BytesToLine(firstRow + y * pitch + first, values, firstLine + size_t(y) * kLineValues);
-        for (size_t i = 0; i < rowTaps.size(); ++i) {
-            filter.Run(i, firstLine, output);
+        for (size_t i = 0; i < rowTaps.Lists.size(); ++i) {
+            FilterLine(rowTaps, i, firstLine, output);
             StoreRowPixels(output, first / kChannels, values / kChannels, pixelBytes, destination.scanLine(int(i)));
         }
     }

@@ -47,11 +47,21 @@ bool FastPassesSuit(const std::vector<TResampleTapList> &lists);
 // Whether the fast passes accumulate this list in Single arithmetic (its sums are exact in
 // Extended); otherwise they use double with a check for sums on a Single midpoint.
 bool FastPassesSumInSingle(const TResampleTapList &taps);
-// Their working lines come from workspace.
-void FastHorizontalPass(const QImage &source, QImage &intermediate,
-                        const std::vector<TResampleTapList> &columnTaps, TResampleWorkspace &workspace);
-void FastVerticalPass(const QImage &intermediate, QImage &destination,
-                      const std::vector<TResampleTapList> &rowTaps, TResampleWorkspace &workspace);
+
+// The tap lists of one axis with what the fast passes need to know of them, worked out once.
+struct TTapAxis {
+    explicit TTapAxis(std::vector<TResampleTapList> lists);
+
+    std::vector<TResampleTapList> Lists;
+    bool FastPassesSuit;           // FastPassesSuit(Lists)
+    std::vector<bool> SumInSingle; // FastPassesSumInSingle of each list
+};
+
+// The fast passes, for an axis they suit; their working lines come from workspace.
+void FastHorizontalPass(const QImage &source, QImage &intermediate, const TTapAxis &columnTaps,
+                        TResampleWorkspace &workspace);
+void FastVerticalPass(const QImage &intermediate, QImage &destination, const TTapAxis &rowTaps,
+                      TResampleWorkspace &workspace);
 
 enum class TResamplePath { Reference, Fastest };
 

@@ -27,7 +27,7 @@ struct TTapListsKey {
 
 struct TCacheEntry {
     TTapListsKey Key;
-    TSharedTapLists Lists;
+    TSharedTapAxis Lists;
     size_t Taps;
     uint64_t LastUse;
 };
@@ -40,7 +40,7 @@ size_t TapCount(const std::vector<TResampleTapList> &lists)
 
 class TTapListsCache {
 public:
-    TSharedTapLists Find(const TTapListsKey &key)
+    TSharedTapAxis Find(const TTapListsKey &key)
     {
         const auto entry = std::find_if(FEntries.begin(), FEntries.end(),
                                         [&](const TCacheEntry &candidate) { return candidate.Key == key; });
@@ -50,9 +50,9 @@ public:
         return entry->Lists;
     }
 
-    void Add(const TTapListsKey &key, const TSharedTapLists &lists)
+    void Add(const TTapListsKey &key, const TSharedTapAxis &lists)
     {
-        const size_t taps = TapCount(*lists);
+        const size_t taps = TapCount(lists->Lists);
         if (taps > kMostTaps)
             return;
         while (FEntries.size() >= kMostEntries || FTaps + taps > kMostTaps)
@@ -79,16 +79,15 @@ private:
 
 } // namespace
 
-TSharedTapLists CachedTapLists(int outputExtent, int sourceExtent, float scale, TResampleKernel kernel,
+TSharedTapAxis CachedTapAxis(int outputExtent, int sourceExtent, float scale, TResampleKernel kernel,
                                float support)
 {
     thread_local TTapListsCache cache;
     const TTapListsKey key{kernel, std::bit_cast<uint32_t>(support), std::bit_cast<uint32_t>(scale), outputExtent,
                            sourceExtent};
-    if (TSharedTapLists lists = cache.Find(key))
+    if (TSharedTapAxis lists = cache.Find(key))
         return lists;
-    auto lists = std::make_shared<const std::vector<TResampleTapList>>(
-        BuildTapLists(outputExtent, sourceExtent, scale, kernel, support));
+    auto lists = std::make_shared<const TTapAxis>(BuildTapLists(outputExtent, sourceExtent, scale, kernel, support));
     cache.Add(key, lists);
     return lists;
 }

@@ -3,16 +3,16 @@
 #include <memory>
 #include <vector>
 
-#include "imaging/resample_taps.h"
+#include "imaging/resample_passes.h"
 
 // The tap lists of one axis, shared by the resamplings that need the same ones.
-using TSharedTapLists = std::shared_ptr<const std::vector<TResampleTapList>>;
+using TSharedTapAxis = std::shared_ptr<const TTapAxis>;
 
-// BuildTapLists through a small per-thread cache of the lists built most recently. The map
+// BuildTapLists, with what the fast passes need to know of the lists, through a small per-thread cache of the lists built most recently. The map
 // renderer resamples piece after piece of the same size, and building the lists (two sines per
 // Lanczos3 tap) would otherwise cost about as much as filtering the piece. The lists depend
-// only on the arguments, so a cached copy is exactly what BuildTapLists would return. The
+// only on the arguments, so cached lists are exactly what BuildTapLists would return. The
 // cache holds a few dozen entries and a bounded number of taps; lists larger than that bound
 // are built afresh each time.
-TSharedTapLists CachedTapLists(int outputExtent, int sourceExtent, float scale, TResampleKernel kernel,
+TSharedTapAxis CachedTapAxis(int outputExtent, int sourceExtent, float scale, TResampleKernel kernel,
                                float support);

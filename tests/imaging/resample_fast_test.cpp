@@ -29,7 +29,7 @@ void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
     QImage fastColumns(1, 45, QImage::Format_RGB888);
     QImage referenceColumns(1, 45, QImage::Format_RGB888);
     TResampleWorkspace workspace;
-    FastHorizontalPass(columns, fastColumns, taps, workspace);
+    FastHorizontalPass(columns, fastColumns, TTapAxis(taps), workspace);
     ReferenceHorizontalPass(columns, referenceColumns, taps);
     EXPECT_EQ(referenceColumns.pixelColor(0, 44), QColor(3, 3, 3));
     EXPECT_EQ(fastColumns, referenceColumns);
@@ -40,7 +40,7 @@ void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
         rows.setPixelColor(x, 1, QColor(130, 130, 130));
     QImage fastRows(20, 1, QImage::Format_RGB888);
     QImage referenceRows(20, 1, QImage::Format_RGB888);
-    FastVerticalPass(rows, fastRows, taps, workspace);
+    FastVerticalPass(rows, fastRows, TTapAxis(taps), workspace);
     ReferenceVerticalPass(rows, referenceRows, taps);
     EXPECT_EQ(referenceRows.pixelColor(19, 0), QColor(3, 3, 3));
     EXPECT_EQ(fastRows, referenceRows);

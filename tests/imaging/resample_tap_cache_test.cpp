@@ -72,17 +72,17 @@ TEST(ResampleTapCache, ListsEqualFreshBuildsThroughHitsAndEvictions)
 {
     const std::vector<TTapListsCase> cases = NeighbouringCases();
     ASSERT_GT(cases.size(), 32u) << "too few keys to force evictions";
-    std::vector<TSharedTapLists> held;
+    std::vector<TSharedTapAxis> held;
     for (int round = 0; round < 3; ++round)
         for (const TTapListsCase &c : cases) {
-            held.push_back(CachedTapLists(c.OutputExtent, c.SourceExtent, c.Scale, c.Filter->Kernel,
+            held.push_back(CachedTapAxis(c.OutputExtent, c.SourceExtent, c.Scale, c.Filter->Kernel,
                                           c.Filter->Support));
-            ExpectSameLists(*held.back(), BuildTapLists(c.OutputExtent, c.SourceExtent, c.Scale,
+            ExpectSameLists(held.back()->Lists, BuildTapLists(c.OutputExtent, c.SourceExtent, c.Scale,
                                                         c.Filter->Kernel, c.Filter->Support));
         }
     // Lists handed out in the first round outlive their eviction unchanged.
     const TTapListsCase &first = cases.front();
-    ExpectSameLists(*held.front(), BuildTapLists(first.OutputExtent, first.SourceExtent, first.Scale,
+    ExpectSameLists(held.front()->Lists, BuildTapLists(first.OutputExtent, first.SourceExtent, first.Scale,
                                                  first.Filter->Kernel, first.Filter->Support));
 }
 
@@ -92,7 +92,7 @@ TEST(ResampleTapCache, ListsLargerThanTheCacheAreStillBuilt)
     const TResampleFilterEntry &box = ResampleFilterTable[0];
     const float scale = ResampleScale(120000, 1200000);
     const std::vector<TResampleTapList> fresh = BuildTapLists(120000, 1200000, scale, box.Kernel, box.Support);
-    ExpectSameLists(*CachedTapLists(120000, 1200000, scale, box.Kernel, box.Support), fresh);
+    ExpectSameLists(CachedTapAxis(120000, 1200000, scale, box.Kernel, box.Support)->Lists, fresh);
 }
 
 // Guards the renderer's use: pieces of alternating sizes, as the tiles of one view come, give
