@@ -69,7 +69,12 @@ bool PassesRead(QImage::Format format)
 
 bool UseFastPasses(TResamplePath path, const TTapAxis &axis)
 {
-    return path == TResamplePath::Fastest && FastPassesAvailable() && axis.FastPassesSuit;
+    return path != TResamplePath::Reference && FastPassesAvailable() && axis.FastPassesSuit;
+}
+
+TRegisterWidth RegisterWidth(TResamplePath path)
+{
+    return path == TResamplePath::FastInEightWide ? TRegisterWidth::Eight : TRegisterWidth::Widest;
 }
 
 // Both passes, once the arguments are checked and both bitmaps have the same format, one the
@@ -85,13 +90,13 @@ void ResampleChecked(const QImage &source, QImage &destination, TResampleKernel 
     const TSharedTapAxis columnTaps =
         CachedTapAxis(width, source.width(), ResampleScale(width, source.width()), kernel, support);
     if (UseFastPasses(path, *columnTaps))
-        FastHorizontalPass(source, intermediate, *columnTaps, workspace);
+        FastHorizontalPass(source, intermediate, *columnTaps, workspace, RegisterWidth(path));
     else
         ReferenceHorizontalPass(source, intermediate, columnTaps->Lists);
     const TSharedTapAxis rowTaps =
         CachedTapAxis(height, source.height(), ResampleScale(height, source.height()), kernel, support);
     if (UseFastPasses(path, *rowTaps))
-        FastVerticalPass(intermediate, destination, *rowTaps, workspace);
+        FastVerticalPass(intermediate, destination, *rowTaps, workspace, RegisterWidth(path));
     else
         ReferenceVerticalPass(intermediate, destination, rowTaps->Lists);
 }

@@ -57,15 +57,20 @@ struct TTapAxis {
     std::vector<bool> SumInSingle; // FastPassesSumInSingle of each list
 };
 
+// The registers the fast passes' Single arithmetic uses: the widest the processor has (16
+// values with AVX-512), or 8 values, as on a processor without AVX-512. The bytes are the same.
+enum class TRegisterWidth { Widest, Eight };
+
 // The fast passes, for an axis they suit; their working lines come from workspace.
 void FastHorizontalPass(const QImage &source, QImage &intermediate, const TTapAxis &columnTaps,
-                        TResampleWorkspace &workspace);
+                        TResampleWorkspace &workspace, TRegisterWidth width = TRegisterWidth::Widest);
 void FastVerticalPass(const QImage &intermediate, QImage &destination, const TTapAxis &rowTaps,
-                      TResampleWorkspace &workspace);
+                      TResampleWorkspace &workspace, TRegisterWidth width = TRegisterWidth::Widest);
 
-enum class TResamplePath { Reference, Fastest };
+enum class TResamplePath { Reference, Fastest, FastInEightWide };
 
 // ResampleBitmap with a choice of passes. Fastest uses the fast passes wherever the processor
-// and the weights allow, and the reference passes elsewhere; both give the same bytes.
+// and the weights allow, and the reference passes elsewhere; FastInEightWide does the same with
+// registers of 8 values. All give the same bytes.
 void ResampleBitmapUsing(QImage &source, QImage &destination, TResampleKernel kernel, float support,
                          TResamplePath path);
