@@ -145,17 +145,24 @@ struct TSingleLineFilter {
     }
 };
 
-// The same in 16-value registers where the processor has them: half the instructions, and the
+// GCC 12's AVX-512 intrinsics pass an undefined register through and warn about it wherever
+// they are used; the values are never read.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+// Whether the processor has 16-value registers (AVX-512).
+bool WideRegistersAvailable()
+{
+    static const bool available = __builtin_cpu_supports("avx512f");
+    return available;
+}
+
+// TSingleLineFilter in 16-value registers: half the instructions, and the
 // same bytes, since a fused multiply-add rounds alike at any register width.
 struct TWideSingleLineFilter {
     static constexpr int kRegisters = kLineValues / 16;
     static_assert(kLineValues % 16 == 0);
-
-    static bool Available()
-    {
-        static const bool available = __builtin_cpu_supports("avx512f");
-        return available;
-    }
 
     __attribute__((target("avx512f"))) static void Run(const TResampleTapList &taps, const float *lines, uchar *out)
     {
@@ -169,15 +176,12 @@ struct TWideSingleLineFilter {
                 accumulators[g] = _mm512_fmadd_ps(_mm512_loadu_ps(line + 16 * g), weight, accumulators[g]);
         }
         // Clamped to 0..255 and rounded half to even as in TSingleLineFilter; a word of 0..255
-        // narrows to its byte. (The zero-masked forms with every lane kept are the plain
-        // operations; the compiler's plain forms warn about their undefined pass-through.)
-        constexpr __mmask16 kAll = 0xFFFF;
+        // narrows to its byte.
         const __m512 zero = _mm512_setzero_ps();
         const __m512 top = _mm512_set1_ps(255.0f);
         for (int g = 0; g < kRegisters; ++g) {
-            const __m512 clamped = _mm512_maskz_min_ps(kAll, _mm512_maskz_max_ps(kAll, accumulators[g], zero), top);
-            const __m512i words = _mm512_maskz_cvtps_epi32(kAll, clamped);
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16 * g), _mm512_maskz_cvtusepi32_epi8(kAll, words));
+            const __m512i words = _mm512_cvtps_epi32(_mm512_min_ps(_mm512_max_ps(accumulators[g], zero), top));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16 * g), _mm512_cvtusepi32_epi8(words));
         }
     }
 };
@@ -263,19 +267,96 @@ struct TCheckedBlockFilter {
     }
 };
 
+// The same in 8-double registers where the processor has them.
+struct TWideCheckedBlockFilter {
+    static constexpr int kGroups = kBlockValues / 8;
+
+    __attribute__((target("avx512f"))) static void Run(const TResampleTapList &taps, const float *lines,
+                                                       uchar *out)
+    {
+        const __m512i lowBits = _mm512_set1_epi64(int64_t(kLowMantissaBits));
+        const __m512i midpoint = _mm512_set1_epi64(int64_t(kSingleMidpointBits));
+        __m512d accumulators[kGroups];
+        for (int g = 0; g < kGroups; ++g)
+            accumulators[g] = _mm512_setzero_pd();
+        for (const TResampleTap &tap : taps) {
+            const float *line = lines + tap.SourceIndex * kLineValues;
+            const __m512d weight = _mm512_set1_pd(tap.Weight);
+            __m512d sums[kGroups];
+            __mmask8 midpoints = 0;
+            for (int g = 0; g < kGroups; ++g) {
+                const __m512d values = _mm512_cvtps_pd(_mm256_loadu_ps(line + 8 * g));
+                sums[g] = _mm512_fmadd_pd(values, weight, accumulators[g]);
+                const __m512i low = _mm512_and_si512(_mm512_castpd_si512(sums[g]), lowBits);
+                midpoints |= _mm512_cmpeq_epi64_mask(low, midpoint);
+            }
+            if (midpoints != 0) [[unlikely]]
+                RedoMidpoints(accumulators, sums, line, tap.Weight);
+            for (int g = 0; g < kGroups; ++g)
+                accumulators[g] = RoundedToSingle(sums[g]);
+        }
+        StoreBytes(accumulators, out);
+    }
+
+    // As TCheckedBlockFilter::RoundedToSingle.
+    __attribute__((target("avx512f"))) static __m512d RoundedToSingle(__m512d values)
+    {
+        const __m512i bits = _mm512_castpd_si512(values);
+        const __m512i parity = _mm512_and_si512(_mm512_srli_epi64(bits, 29), _mm512_set1_epi64(1));
+        const __m512i biased =
+            _mm512_add_epi64(_mm512_add_epi64(bits, _mm512_set1_epi64(int64_t(kSingleMidpointBits - 1))), parity);
+        return _mm512_castsi512_pd(_mm512_andnot_si512(_mm512_set1_epi64(int64_t(kLowMantissaBits)), biased));
+    }
+
+    __attribute__((target("avx512f"), noinline, cold)) static void RedoMidpoints(const __m512d *accumulators,
+                                                                                  __m512d *sums, const float *line,
+                                                                                  float weight)
+    {
+        for (int g = 0; g < kGroups; ++g) {
+            alignas(64) double before[8];
+            alignas(64) double after[8];
+            _mm512_store_pd(before, accumulators[g]);
+            _mm512_store_pd(after, sums[g]);
+            for (int lane = 0; lane < 8; ++lane)
+                if (IsSingleMidpoint(after[lane]))
+                    after[lane] = AccumulateTap(float(before[lane]), uint8_t(line[8 * g + lane]), weight);
+            sums[g] = _mm512_load_pd(after);
+        }
+    }
+
+    // Clamps to 0..255 and rounds half to even, 32 values at a time as in TCheckedBlockFilter.
+    __attribute__((target("avx512f"))) static void StoreBytes(const __m512d *accumulators, uchar *out)
+    {
+        const __m512d zero = _mm512_setzero_pd();
+        const __m512d top = _mm512_set1_pd(255.0);
+        for (int g = 0; g < kGroups; g += 2) {
+            const __m256i low = _mm512_cvtpd_epi32(_mm512_min_pd(_mm512_max_pd(accumulators[g], zero), top));
+            const __m256i high = _mm512_cvtpd_epi32(_mm512_min_pd(_mm512_max_pd(accumulators[g + 1], zero), top));
+            const __m512i words = _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1);
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8 * g), _mm512_cvtusepi32_epi8(words));
+        }
+    }
+};
+
+#pragma GCC diagnostic pop
+
 // Output line i (kLineValues bytes) of an axis from the lines, kLineValues floats each, in
 // Single arithmetic where that gives the exact result.
 void FilterLine(const TTapAxis &axis, size_t i, const float *lines, uchar *out, TRegisterWidth width)
 {
+    const bool wide = width == TRegisterWidth::Widest && WideRegistersAvailable();
     if (axis.SumInSingle[i]) {
-        if (width == TRegisterWidth::Widest && TWideSingleLineFilter::Available())
+        if (wide)
             TWideSingleLineFilter::Run(axis.Lists[i], lines, out);
         else
             TSingleLineFilter::Run(axis.Lists[i], lines, out);
         return;
     }
     for (int b = 0; b < kLineValues; b += kBlockValues)
-        TCheckedBlockFilter::Run(axis.Lists[i], lines + b, out + b);
+        if (wide)
+            TWideCheckedBlockFilter::Run(axis.Lists[i], lines + b, out + b);
+        else
+            TCheckedBlockFilter::Run(axis.Lists[i], lines + b, out + b);
 }
 
 // Source rows first..first+rows-1 become column lines: pixel (x, first + r) goes to line x,

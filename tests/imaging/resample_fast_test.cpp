@@ -18,8 +18,9 @@ const float kMidpointWeight = std::ldexp(16519105.0f, -54);
     GTEST_SKIP() << "this processor has no AVX2; the fast passes never run"
 
 // Resamples columns (2 × 45) and rows (20 × 2) whose first column or row holds 5 and second 130
-// through taps, checking that both fast passes give the reference bytes, 3 everywhere.
-void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
+// through taps in registers of the given width, checking that both fast passes give the
+// reference bytes, 3 everywhere.
+void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps, TRegisterWidth width)
 {
     QImage columns(2, 45, QImage::Format_RGB888);
     for (int y = 0; y < 45; ++y) {
@@ -29,7 +30,7 @@ void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
     QImage fastColumns(1, 45, QImage::Format_RGB888);
     QImage referenceColumns(1, 45, QImage::Format_RGB888);
     TResampleWorkspace workspace;
-    FastHorizontalPass(columns, fastColumns, TTapAxis(taps), workspace);
+    FastHorizontalPass(columns, fastColumns, TTapAxis(taps), workspace, width);
     ReferenceHorizontalPass(columns, referenceColumns, taps);
     EXPECT_EQ(referenceColumns.pixelColor(0, 44), QColor(3, 3, 3));
     EXPECT_EQ(fastColumns, referenceColumns);
@@ -40,10 +41,17 @@ void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
         rows.setPixelColor(x, 1, QColor(130, 130, 130));
     QImage fastRows(20, 1, QImage::Format_RGB888);
     QImage referenceRows(20, 1, QImage::Format_RGB888);
-    FastVerticalPass(rows, fastRows, TTapAxis(taps), workspace);
+    FastVerticalPass(rows, fastRows, TTapAxis(taps), workspace, width);
     ReferenceVerticalPass(rows, referenceRows, taps);
     EXPECT_EQ(referenceRows.pixelColor(19, 0), QColor(3, 3, 3));
     EXPECT_EQ(fastRows, referenceRows);
+}
+
+// The same check in registers of both widths.
+void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
+{
+    for (const TRegisterWidth width : {TRegisterWidth::Widest, TRegisterWidth::Eight})
+        ExpectMidpointCaseRoundsUp(taps, width);
 }
 
 // Guards both fast arithmetics on a sum just above a Single midpoint: each output byte is
