@@ -186,6 +186,15 @@ struct TWideSingleLineFilter {
     }
 };
 
+// The rare steps whose double sum sits exactly between two Singles, redone in Extended: before
+// and after hold a block's sums before and after one tap, value by value.
+void RedoMidpointSteps(const double *before, double *after, const float *line, float weight)
+{
+    for (int v = 0; v < kBlockValues; ++v)
+        if (IsSingleMidpoint(after[v]))
+            after[v] = AccumulateTap(float(before[v]), uint8_t(line[v]), weight);
+}
+
 // One block of kBlockValues output values in double, for lists whose sums may leave Extended's
 // exact range. Each group of four is held as four doubles whose values are always Singles, and
 // every step looks for sums on a Single midpoint.
@@ -234,21 +243,19 @@ struct TCheckedBlockFilter {
         return _mm256_castsi256_pd(_mm256_andnot_si256(_mm256_set1_epi64x(int64_t(kLowMantissaBits)), biased));
     }
 
-    // The rare steps whose double sum sits exactly between two Singles, redone in Extended.
     __attribute__((target("avx2,fma"), noinline, cold)) static void RedoMidpoints(const __m256d *accumulators,
                                                                                    __m256d *sums, const float *line,
                                                                                    float weight)
     {
+        alignas(32) double before[kBlockValues];
+        alignas(32) double after[kBlockValues];
         for (int g = 0; g < kGroups; ++g) {
-            alignas(32) double before[4];
-            alignas(32) double after[4];
-            _mm256_store_pd(before, accumulators[g]);
-            _mm256_store_pd(after, sums[g]);
-            for (int lane = 0; lane < 4; ++lane)
-                if (IsSingleMidpoint(after[lane]))
-                    after[lane] = AccumulateTap(float(before[lane]), uint8_t(line[4 * g + lane]), weight);
-            sums[g] = _mm256_load_pd(after);
+            _mm256_store_pd(before + 4 * g, accumulators[g]);
+            _mm256_store_pd(after + 4 * g, sums[g]);
         }
+        RedoMidpointSteps(before, after, line, weight);
+        for (int g = 0; g < kGroups; ++g)
+            sums[g] = _mm256_load_pd(after + 4 * g);
     }
 
     // Clamps to 0..255 and rounds half to even (the default rounding of the conversion).
@@ -312,16 +319,15 @@ struct TWideCheckedBlockFilter {
                                                                                   __m512d *sums, const float *line,
                                                                                   float weight)
     {
+        alignas(64) double before[kBlockValues];
+        alignas(64) double after[kBlockValues];
         for (int g = 0; g < kGroups; ++g) {
-            alignas(64) double before[8];
-            alignas(64) double after[8];
-            _mm512_store_pd(before, accumulators[g]);
-            _mm512_store_pd(after, sums[g]);
-            for (int lane = 0; lane < 8; ++lane)
-                if (IsSingleMidpoint(after[lane]))
-                    after[lane] = AccumulateTap(float(before[lane]), uint8_t(line[8 * g + lane]), weight);
-            sums[g] = _mm512_load_pd(after);
+            _mm512_store_pd(before + 8 * g, accumulators[g]);
+            _mm512_store_pd(after + 8 * g, sums[g]);
         }
+        RedoMidpointSteps(before, after, line, weight);
+        for (int g = 0; g < kGroups; ++g)
+            sums[g] = _mm512_load_pd(after + 8 * g);
     }
 
     // Clamps to 0..255 and rounds half to even, 32 values at a time as in TCheckedBlockFilter.
