@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QToolButton>
@@ -19,6 +20,7 @@
 #include "app/bevel_panel.h"
 #include "app/error_report.h"
 #include "app/form_style.h"
+#include "app/input_hold.h"
 #include "app/map_navigation.h"
 #include "app/messages.h"
 #include "app/view_image.h"
@@ -505,9 +507,12 @@ void TformTovralMain::LoadStateFiles(const QString &code)
 
 void TformTovralMain::cZoomChange()
 {
-    if (!FReady || !isEnabled())
+    if (!FReady || !isEnabled() || FDrawing)
         return;
-    const TDisabledWindow drawing(this);
+    // The pending events the rendering lets run never start a second redraw, and no input
+    // reaches the window meanwhile; its controls keep their look.
+    const QScopedValueRollback drawing(FDrawing, true);
+    const TInputHold held(this);
     FLastClientWidth = width();
     FLastClientHeight = height();
     ResizeView(); // drawn for the screen the window is on now

@@ -204,6 +204,7 @@ private:
     int32_t FLastClientWidth = 0;  // window client width at the start of the last redraw
     int32_t FLastClientHeight = 0; // window client height at the start of the last redraw
     bool FReady = false;           // a state has been loaded; the redraw does nothing before
+    bool FDrawing = false;         // a redraw is running (it lets pending events run)
     std::unique_ptr<TMapView> FView; // made once the city catalogue has been read
     QString FUF;                   // code of the current state, upper case
     int32_t FSelectedCityRow = -1; // CityRows index of the city selected in lCidades, -1: none
