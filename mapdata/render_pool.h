@@ -32,8 +32,10 @@ public:
 
 private:
     // Pieces prepared ahead of the one the caller finishes, a worker: enough to keep every
-    // worker busy while the caller paints, few enough to bound the memory of pieces waiting.
-    static constexpr size_t kPiecesAheadPerWorker = 3;
+    // worker busy while the caller paints, past a run of pieces the tile cache serves at once
+    // (a row of a large view), and few enough to bound the memory of pieces waiting (a few
+    // MiB of decoded tiles).
+    static constexpr size_t kPiecesAheadPerWorker = 16;
 
     struct TBatch;
     struct TTask {
