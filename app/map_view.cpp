@@ -8,9 +8,16 @@
 #include "app/view_math.h"
 #include "base/errors.h"
 
+namespace {
+// Device pixels by which a pan step may exceed a quarter of the view: its rounding to a
+// full-map pixel, at the largest zoom and device ratio.
+constexpr int kStepRoundingMargin = 8;
+} // namespace
+
 void TMapView::Load(const QString &lightMapPath, const QString &fullMapPath,
                     const QString &pointsPath)
 {
+    StopPreparing();
     FLightMap.LoadFromFile(lightMapPath);
     FFullMap.LoadFromFile(fullMapPath);
     if (FFullMap.Width() == 0)
@@ -89,14 +96,21 @@ QPoint TMapView::PictureShift(QPoint startCenter, QPoint center) const
     return ::PictureShift(startCenter, center, FScale);
 }
 
+TMapChoice TMapView::DeviceMapChoice() const
+{
+    return ChooseMap(FCenter, FScale * (long double)FDevicePixelRatio, FullMapSize(),
+                     QSize(FLightMap.Width(), FLightMap.Height()), FLightRatio);
+}
+
+QSize TMapView::DevicePixelSize() const
+{
+    return QSize(qCeil(FViewSize.width() * FDevicePixelRatio), qCeil(FViewSize.height() * FDevicePixelRatio));
+}
+
 void TMapView::Render(QImage &bitmap, TRenderQuality quality) const
 {
-    const long double deviceScale = FScale * (long double)FDevicePixelRatio;
-    const TMapChoice choice =
-        ChooseMap(FCenter, deviceScale, FullMapSize(), QSize(FLightMap.Width(), FLightMap.Height()),
-                  FLightRatio);
-    const QSize devicePixelSize(qCeil(FViewSize.width() * FDevicePixelRatio),
-                                qCeil(FViewSize.height() * FDevicePixelRatio));
+    const TMapChoice choice = DeviceMapChoice();
+    const QSize devicePixelSize = DevicePixelSize();
     // The last bitmap is drawn over when nothing else shares it: every pixel is drawn again,
     // and fresh memory of a large view costs more to touch than the drawing itself.
     if (bitmap.size() != devicePixelSize || bitmap.format() != QImage::Format_RGB32 || !bitmap.isDetached())
@@ -113,6 +127,23 @@ void TMapView::Render(QImage &bitmap, TRenderQuality quality) const
     canvas.setClipRect(devicePixels.rect());
     const TMapImage &map = choice.UseLightMap ? FLightMap : FFullMap;
     map.Draw(quality, choice.Center, devicePixels.rect(), choice.Scale, canvas);
+}
+
+void TMapView::PrepareSurroundings(TRenderQuality quality)
+{
+    StopPreparing();
+    if (!Shown() || WholeMapFits())
+        return;
+    const TMapChoice choice = DeviceMapChoice();
+    // A pan step is a quarter of the view, rounded to full-map pixels: the region a quarter
+    // and a few pixels wider on every side holds the view after any one step (the map is
+    // chosen by the scale alone, which a step keeps).
+    const QSize size = DevicePixelSize();
+    const int marginX = size.width() / 4 + kStepRoundingMargin;
+    const int marginY = size.height() / 4 + kStepRoundingMargin;
+    const QRect surroundings = QRect(QPoint(0, 0), size).adjusted(-marginX, -marginY, marginX, marginY);
+    const TMapImage &map = choice.UseLightMap ? FLightMap : FFullMap;
+    FPreparing = map.PrepareRegion(quality, choice.Center, surroundings, choice.Scale);
 }
 
 bool TMapView::WholeMapFits() const

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "mapdata/coordinates.h"
+#include "app/view_math.h"
 #include "mapdata/map_image.h"
 
 class QImage;
@@ -65,6 +66,15 @@ public:
     // bitmap is in place while the pieces are drawn, so that a repaint between them shows
     // those already done.
     void Render(QImage &bitmap, TRenderQuality quality) const;
+    // Starts preparing in the background what a pan step in any direction from the view
+    // would draw (as Render would, from the same map), so that the step draws from the tile
+    // cache; the preparing of before ends. Returns at once.
+    void PrepareSurroundings(TRenderQuality quality);
+    // Ends the background preparing: the pieces not begun are dropped, the running ones
+    // waited for.
+    void StopPreparing() { FPreparing.Stop(); }
+    // Waits until the background preparing is done.
+    void WaitUntilPrepared() { FPreparing.Wait(); }
     // Whether the whole map shows in the view on both axes, so that output need not ask which
     // part to take.
     bool WholeMapFits() const;
@@ -72,6 +82,10 @@ public:
     void OnEachPiece(const std::function<void()> &callback);
 
 private:
+    // The map Render draws from, with the centre and scale for it, at device pixels.
+    TMapChoice DeviceMapChoice() const;
+    QSize DevicePixelSize() const;
+
     TMapImage FFullMap;         // <uf>_full.map
     TMapImage FLightMap;        // <uf>_light.map
     TCoordinates FCoordinates;  // <uf>.pts
@@ -81,4 +95,7 @@ private:
     int FZoomIndex = 0;         // the zoom entry of the last ZoomTo
     QSize FViewSize;            // view pixels
     qreal FDevicePixelRatio = 1; // device pixels per view pixel of the screen showing the view
+    // Reads the maps: declared after them, so that it ends before they do, and stopped
+    // before they load.
+    TRenderPool::TBackgroundRun FPreparing;
 };

@@ -517,8 +517,10 @@ void TformTovralMain::cZoomChange()
     FLastClientHeight = height();
     ResizeView(); // drawn for the screen the window is on now
     FView->ZoomTo(cZoom->currentIndex());
-    FView->Render(Image->Bitmap(), cbHQ->isChecked() ? TRenderQuality::High : TRenderQuality::Plain);
+    const TRenderQuality quality = cbHQ->isChecked() ? TRenderQuality::High : TRenderQuality::Plain;
+    FView->Render(Image->Bitmap(), quality);
     Image->update();
+    FView->PrepareSurroundings(quality); // the next pan step draws from the cache
 }
 
 void TformTovralMain::cbHQClick()

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 
 #include "base/errors.h"
 #include "imaging/resample.h"
@@ -12,6 +13,25 @@
 #include "mapdata/data_file.h"
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/render_pool.h"
+
+// One piece of a rendering: the part of a tile it shows, where it lands on the canvas and
+// whether it is resampled.
+struct TRenderPiece {
+    size_t Tile;
+    QRect Source; // picture pixels, inside the tile
+    QRect Target;
+    bool Resample;
+};
+
+// A piece ready to paint: its resampled picture when it has one (then, when it came from the
+// cache, nothing else), the decoded tile it shows and that part of it (sharing the tile's
+// pixels); or the error that kept it from being made.
+struct TPreparedPiece {
+    TDecodedTile Tile;
+    QImage Part;
+    QImage Scaled;
+    std::exception_ptr Error; // why the piece could not be made
+};
 
 namespace {
 
@@ -176,24 +196,6 @@ QImage Resampled(const QImage &piece, QSize size)
     }
 }
 
-// One piece of a rendering: the part of a tile it shows, where it lands on the canvas and
-// whether it is resampled.
-struct TRenderPiece {
-    size_t Tile;
-    QRect Source; // picture pixels, inside the tile
-    QRect Target;
-    bool Resample;
-};
-
-// A piece ready to paint: its resampled picture when it has one (then, when it came from the
-// cache, nothing else), the decoded tile it shows and that part of it (sharing the tile's
-// pixels).
-struct TPreparedPiece {
-    TDecodedTile Tile;
-    QImage Part;
-    QImage Scaled;
-};
-
 // The pieces of a region in drawing order: the tiles met going right along the region's
 // rows of tiles, then down, each clipped to the region.
 std::vector<TRenderPiece> PlanPieces(const std::vector<TMapTile> &tiles, const TRegionPlacement &region,
@@ -353,48 +355,44 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
     canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (!forPrinter)
         canvas.setCompositionMode(QPainter::CompositionMode_Source); // pieces are opaque
+    // The pieces the cache holds are ready at once; the workers decode and resample the
+    // others. This thread paints every piece in order, then lets the window process its
+    // events, as the serial loop did; a piece that could not be made stops the rendering
+    // there.
     std::vector<TPreparedPiece> prepared(pieces.size());
-    // Workers decode and resample; this thread paints each piece in order, then lets the
-    // window process its events, as the serial loop did.
-    const auto prepare = [&](size_t i) {
-        const TRenderPiece &piece = pieces[i];
-        TPreparedPiece &ready = prepared[i];
-        const TTileKey resampledKey{FCacheIdentity.Value(), int(piece.Tile), piece.Source, piece.Target.size()};
-        if (piece.Resample)
-            if (const TDecodedTile cached = SharedTileCache().Find(resampledKey)) {
-                ready.Scaled = *cached;
-                return;
-            }
-        ready.Tile = DecodedTile(int(piece.Tile));
-        const TMapTile &tile = FTiles[piece.Tile];
-        // The part shares the decoded tile's pixels: nothing is copied for the screen.
-        ready.Part = QImage(ready.Tile->constBits() + qsizetype(piece.Source.y() - tile.Top) * ready.Tile->bytesPerLine()
-                                + qsizetype(piece.Source.x() - tile.Left) * 4,
-                            piece.Source.width(), piece.Source.height(), ready.Tile->bytesPerLine(),
-                            QImage::Format_RGB32);
-        if (piece.Resample) {
-            ready.Scaled = Resampled(ready.Part, piece.Target.size());
-            if (!ready.Scaled.isNull())
-                SharedTileCache().Insert(resampledKey, std::make_shared<const QImage>(ready.Scaled));
+    std::vector<size_t> toMake;
+    for (size_t i = 0; i < pieces.size(); ++i)
+        if (!PieceFromCache(pieces[i], prepared[i]))
+            toMake.push_back(i);
+    const auto make = [&](size_t j) {
+        TPreparedPiece &ready = prepared[toMake[j]];
+        try {
+            PreparePiece(pieces[toMake[j]], ready);
+        } catch (...) {
+            ready.Error = std::current_exception();
         }
     };
     size_t painted = 0;
-    const auto paint = [&](size_t i) {
-        const QRect &target = pieces[i].Target;
-        TPreparedPiece ready = std::move(prepared[i]);
-        if (!ready.Scaled.isNull())
-            canvas.drawImage(target.topLeft(), ready.Scaled);
-        else if (forPrinter)
-            StretchDraw(canvas, target, ready.Part.copy()); // a device-independent copy of its own
-        else
-            StretchDraw(canvas, target, ready.Part);
-        ++painted;
+    const auto paintUpTo = [&](size_t end) {
+        for (; painted < end; ++painted) {
+            const QRect &target = pieces[painted].Target;
+            const TPreparedPiece ready = std::move(prepared[painted]);
+            if (ready.Error)
+                std::rethrow_exception(ready.Error);
+            if (!ready.Scaled.isNull())
+                canvas.drawImage(target.topLeft(), ready.Scaled);
+            else if (forPrinter)
+                StretchDraw(canvas, target, ready.Part.copy()); // a device-independent copy of its own
+            else
+                StretchDraw(canvas, target, ready.Part);
 
-        if (ProcessMessages)
-            ProcessMessages();
+            if (ProcessMessages)
+                ProcessMessages();
+        }
     };
     try {
-        SharedRenderPool().Run(pieces.size(), prepare, paint);
+        SharedRenderPool().Run(toMake.size(), make, [&](size_t j) { paintUpTo(toMake[j] + 1); });
+        paintUpTo(pieces.size());
     } catch (...) {
         // A rendering that stops early leaves the canvas filled where its pieces were to land.
         if (!forPrinter)
@@ -404,9 +402,82 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
     }
 }
 
+TRenderPool::TBackgroundRun TMapImage::PrepareRegion(TRenderQuality quality, QPoint center,
+                                                      const QRect &destRect, long double scale) const
+{
+    if (FTiles.empty() || !(scale > 0 && scale <= kMaxScale))
+        return {};
+    const TRegionPlacement region = PlaceRegion(center, destRect, scale, FWidth, FHeight);
+    const bool resample = quality == TRenderQuality::High && scale != 1;
+    auto pieces = std::make_shared<std::vector<TRenderPiece>>(PlanPieces(FTiles, region, scale, resample));
+    size_t bytes = 0;
+    for (TRenderPiece &piece : *pieces) {
+        const TMapTile &tile = FTiles[piece.Tile];
+        // A tile the region cuts is cut otherwise by any other view: only its decoding serves.
+        piece.Resample = piece.Resample && piece.Source == QRect(tile.Left, tile.Top, tile.Right - tile.Left,
+                                                                 tile.Bottom - tile.Top);
+        bytes += size_t(tile.Right - tile.Left) * size_t(tile.Bottom - tile.Top) * 4;
+        if (piece.Resample)
+            bytes += size_t(piece.Target.width()) * size_t(piece.Target.height()) * 4;
+    }
+    if (bytes > SharedTileCache().BudgetBytes() / 4 * 3)
+        return {};
+    return SharedRenderPool().RunInBackground(pieces->size(), [this, pieces](size_t i) {
+        TPreparedPiece ready;
+        PreparePiece((*pieces)[i], ready);
+    });
+}
+
+TTileKey TMapImage::TileKey(int index) const
+{
+    return TTileKey{FCacheIdentity.Value(), index, QRect(), QSize()};
+}
+
+TTileKey TMapImage::ResampledKey(const TRenderPiece &piece) const
+{
+    return TTileKey{FCacheIdentity.Value(), int(piece.Tile), piece.Source, piece.Target.size()};
+}
+
+void TMapImage::ShowPartOfTile(const TRenderPiece &piece, TPreparedPiece &ready) const
+{
+    const TMapTile &tile = FTiles[piece.Tile];
+    // The part shares the decoded tile's pixels: nothing is copied for the screen.
+    ready.Part = QImage(ready.Tile->constBits() + qsizetype(piece.Source.y() - tile.Top) * ready.Tile->bytesPerLine()
+                            + qsizetype(piece.Source.x() - tile.Left) * 4,
+                        piece.Source.width(), piece.Source.height(), ready.Tile->bytesPerLine(),
+                        QImage::Format_RGB32);
+}
+
+bool TMapImage::PieceFromCache(const TRenderPiece &piece, TPreparedPiece &ready) const
+{
+    if (piece.Resample) {
+        const TDecodedTile scaled = SharedTileCache().Find(ResampledKey(piece));
+        if (scaled)
+            ready.Scaled = *scaled;
+        return bool(scaled);
+    }
+    ready.Tile = SharedTileCache().Find(TileKey(int(piece.Tile)));
+    if (ready.Tile)
+        ShowPartOfTile(piece, ready);
+    return bool(ready.Tile);
+}
+
+void TMapImage::PreparePiece(const TRenderPiece &piece, TPreparedPiece &ready) const
+{
+    if (PieceFromCache(piece, ready))
+        return;
+    ready.Tile = DecodedTile(int(piece.Tile));
+    ShowPartOfTile(piece, ready);
+    if (piece.Resample) {
+        ready.Scaled = Resampled(ready.Part, piece.Target.size());
+        if (!ready.Scaled.isNull())
+            SharedTileCache().Insert(ResampledKey(piece), std::make_shared<const QImage>(ready.Scaled));
+    }
+}
+
 TDecodedTile TMapImage::DecodedTile(int index) const
 {
-    const TTileKey key{FCacheIdentity.Value(), index, QRect(), QSize()};
+    const TTileKey key = TileKey(index);
     if (TDecodedTile cached = SharedTileCache().Find(key))
         return cached;
     thread_local TJpegDecoder decoder;

@@ -8,12 +8,15 @@
 #include <functional>
 #include <vector>
 
+#include "mapdata/render_pool.h"
 #include "mapdata/tile_cache.h"
 
 class QIODevice;
 class QImage;
 class QPainter;
 class TJpegDecoder;
+struct TRenderPiece;
+struct TPreparedPiece;
 
 // One tile of a .map file: the picture rectangle it covers (Right and Bottom exclusive) and
 // the offset of its entry (int32 length + JPEG stream) in the data blob.
@@ -84,6 +87,14 @@ public:
     // picture untouched and always stretches plainly.
     void RenderRegion(TRenderTarget target, TRenderQuality quality, QPoint center,
                       const QRect &destRect, long double scale, QPainter &canvas) const;
+    // Starts preparing in the background what Draw would take from the shared cache for the
+    // same arguments (its tiles decoded and, with quality High, its whole tiles resampled),
+    // so that a rendering of a view inside that region finds it there; returns at once. A
+    // region whose pieces would fill more than three quarters of the cache is not prepared:
+    // that would push out the pieces of the view on screen. The object must stay loaded
+    // until the returned run is stopped; a corrupt tile is left for the rendering to report.
+    TRenderPool::TBackgroundRun PrepareRegion(TRenderQuality quality, QPoint center, const QRect &destRect,
+                                              long double scale) const;
 
     // Where RenderPage puts the picture on a page of pageWidth x pageHeight device pixels: the
     // page rectangle, and the centre (pixels of this map) and scale to render it with.
@@ -106,6 +117,16 @@ public:
 private:
     // Tile index decoded, from the shared cache when it holds it; safe on any thread.
     TDecodedTile DecodedTile(int index) const;
+    // Where the shared cache files a decoded tile, and a piece resampled.
+    TTileKey TileKey(int index) const;
+    TTileKey ResampledKey(const TRenderPiece &piece) const;
+    // Sets ready.Part to the piece's part of the decoded tile ready.Tile.
+    void ShowPartOfTile(const TRenderPiece &piece, TPreparedPiece &ready) const;
+    // The piece's picture when the shared cache holds what it needs; false otherwise.
+    bool PieceFromCache(const TRenderPiece &piece, TPreparedPiece &ready) const;
+    // The piece's picture, from the shared cache or made (and then kept there); safe on any
+    // thread.
+    void PreparePiece(const TRenderPiece &piece, TPreparedPiece &ready) const;
 
     int32_t FWidth = 0;
     int32_t FHeight = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -20,16 +21,19 @@ std::unique_ptr<TRenderPool> &SharedPoolSlot()
 
 } // namespace
 
-// What one Run shares with the workers: which of its pieces are prepared, and how.
+// What one Run or background run shares with the workers: how its pieces are prepared and,
+// for a Run, which of them are done and how.
 struct TRenderPool::TBatch {
-    const std::function<void(size_t)> *Prepare;
+    const std::function<void(size_t)> *Prepare = nullptr;
+    std::function<void(size_t)> OwnPrepare; // a background run's, which outlives its caller
+    bool Background = false;
     std::vector<char> Done;
     std::vector<std::exception_ptr> Errors;
     size_t Pending = 0;     // tasks queued or running
     bool Cancelled = false; // queued tasks are skipped
 };
 
-TRenderPool::TRenderPool(int workers)
+TRenderPool::TRenderPool(int workers) : FBackgroundWorkers(std::max(1, workers - 1))
 {
     for (int i = 0; i < workers; ++i)
         FThreads.emplace_back([this] { Work(); });
@@ -40,6 +44,9 @@ TRenderPool::~TRenderPool()
     {
         const std::lock_guard lock(FMutex);
         FStopping = true;
+        for (const TTask &task : FBackgroundTasks)
+            --task.Batch->Pending;
+        FBackgroundTasks.clear();
     }
     FTaskReady.notify_all();
     for (std::thread &thread : FThreads)
@@ -99,16 +106,52 @@ void TRenderPool::Submit(const std::shared_ptr<TBatch> &batch, size_t index)
     FTaskReady.notify_one();
 }
 
+TRenderPool::TBackgroundRun TRenderPool::RunInBackground(size_t count, std::function<void(size_t)> prepare)
+{
+    if (FThreads.empty() || count == 0)
+        return {};
+    const auto batch = std::make_shared<TBatch>();
+    batch->OwnPrepare = std::move(prepare);
+    batch->Prepare = &batch->OwnPrepare;
+    batch->Background = true;
+    {
+        const std::lock_guard lock(FMutex);
+        batch->Pending = count;
+        for (size_t i = 0; i < count; ++i)
+            FBackgroundTasks.push_back({batch, i});
+    }
+    FTaskReady.notify_all();
+    return TBackgroundRun(this, batch);
+}
+
+void TRenderPool::Finish(const std::shared_ptr<TBatch> &batch, bool cancel)
+{
+    std::unique_lock lock(FMutex);
+    if (cancel) {
+        batch->Cancelled = true;
+        batch->Pending -= std::erase_if(FBackgroundTasks, [&](const TTask &task) { return task.Batch == batch; });
+    }
+    FTaskDone.wait(lock, [&] { return batch->Pending == 0; });
+}
+
+bool TRenderPool::TaskAvailable() const
+{
+    return !FTasks.empty() || (!FBackgroundTasks.empty() && FBackgroundRunning < FBackgroundWorkers);
+}
+
 void TRenderPool::Work()
 {
     std::unique_lock lock(FMutex);
     for (;;) {
-        FTaskReady.wait(lock, [this] { return FStopping || !FTasks.empty(); });
-        if (FTasks.empty())
+        FTaskReady.wait(lock, [this] { return FStopping || TaskAvailable(); });
+        if (!TaskAvailable())
             return;
-        const TTask task = std::move(FTasks.front());
-        FTasks.pop_front();
+        std::deque<TTask> &queue = FTasks.empty() ? FBackgroundTasks : FTasks;
+        const TTask task = std::move(queue.front());
+        queue.pop_front();
         TBatch &batch = *task.Batch;
+        if (batch.Background)
+            ++FBackgroundRunning;
         if (!batch.Cancelled) {
             lock.unlock();
             std::exception_ptr error;
@@ -118,12 +161,58 @@ void TRenderPool::Work()
                 error = std::current_exception();
             }
             lock.lock();
-            batch.Errors[task.Index] = error;
+            if (!batch.Background)
+                batch.Errors[task.Index] = error;
         }
-        batch.Done[task.Index] = 1;
+        if (batch.Background) {
+            --FBackgroundRunning;
+            FTaskReady.notify_one(); // the next background task may start
+        } else {
+            batch.Done[task.Index] = 1;
+        }
         --batch.Pending;
         FTaskDone.notify_all();
     }
+}
+
+TRenderPool::TBackgroundRun::TBackgroundRun(TRenderPool *pool, std::shared_ptr<TBatch> batch)
+    : FPool(pool), FBatch(std::move(batch))
+{
+}
+
+TRenderPool::TBackgroundRun::TBackgroundRun(TBackgroundRun &&other) noexcept
+    : FPool(std::exchange(other.FPool, nullptr)), FBatch(std::move(other.FBatch))
+{
+}
+
+TRenderPool::TBackgroundRun &TRenderPool::TBackgroundRun::operator=(TBackgroundRun &&other) noexcept
+{
+    if (this != &other) {
+        Stop();
+        FPool = std::exchange(other.FPool, nullptr);
+        FBatch = std::move(other.FBatch);
+    }
+    return *this;
+}
+
+TRenderPool::TBackgroundRun::~TBackgroundRun()
+{
+    Stop();
+}
+
+void TRenderPool::TBackgroundRun::Stop()
+{
+    if (!FBatch)
+        return;
+    FPool->Finish(FBatch, true);
+    FBatch.reset();
+    FPool = nullptr;
+}
+
+void TRenderPool::TBackgroundRun::Wait()
+{
+    if (FBatch)
+        FPool->Finish(FBatch, false);
 }
 
 TRenderPool &SharedRenderPool()

@@ -26,6 +26,7 @@
 #include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
 #include "mapdata/names.h"
+#include "mapdata/tile_cache.h"
 #include "tests/app/test_data_folder.h"
 #include "tests/app/viewer_test_support.h"
 
@@ -386,6 +387,39 @@ private slots:
         QCOMPARE(ViewBitmap().cacheKey(), drawn);
         ClickButton("bTL");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(start.x(), start.y() - 53));
+    }
+
+    // Guards against a look-ahead that misses what a pan step draws (a margin too small, the
+    // other map, the view's scale taken for the device's): once the view has prepared its
+    // surroundings, a step in any direction decodes no tile.
+    void preparedSurroundingsServeEveryPanStep()
+    {
+        const QString img = AppPath + QStringLiteral("img/");
+        TMapView view;
+        view.Load(img + QStringLiteral("sp_light.map"), img + QStringLiteral("sp_full.map"),
+                  img + QStringLiteral("sp.pts"));
+        const QPoint middle(1200, 600);
+        for (const qreal ratio : {1.0, 2.0}) {
+            for (const int zoom : {2, 5}) { // 40%: the light map at a ratio of 1; and 100%
+                view.Resize(QSize(443, 213), ratio);
+                view.CentreOn(middle);
+                view.ZoomTo(zoom);
+                QImage drawn;
+                view.Render(drawn, TRenderQuality::Plain);
+                view.PrepareSurroundings(TRenderQuality::Plain);
+                view.WaitUntilPrepared();
+                const size_t prepared = SharedTileCache().Bytes();
+                for (const QPoint direction : {QPoint(-1, -1), QPoint(0, -1), QPoint(1, -1), QPoint(-1, 0),
+                                               QPoint(1, 0), QPoint(-1, 1), QPoint(0, 1), QPoint(1, 1)}) {
+                    QVERIFY(view.Pan(direction.x(), direction.y()));
+                    view.Render(drawn, TRenderQuality::Plain);
+                    QVERIFY2(SharedTileCache().Bytes() == prepared,
+                             qPrintable(QStringLiteral("ratio %1, zoom %2, step (%3, %4)").arg(ratio).arg(zoom)
+                                            .arg(direction.x()).arg(direction.y())));
+                    view.CentreOn(middle);
+                }
+            }
+        }
     }
 
     // Guards against nested redraws while the renderer lets events run, keys and clicks that

@@ -4,7 +4,12 @@
 #include <QtEndian>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <future>
+#include <numeric>
+#include <thread>
 
 #include "map_test_support.h"
 #include "base/errors.h"
@@ -90,6 +95,44 @@ TEST(MapImageRender, ParallelRenderingGivesTheSerialBytes)
 // Guards against the tile cache serving a tile of what a map object held before, or of
 // another map object: two maps of the same tile grid, loaded into one object in turn, into a
 // copy, and into a second object, each draw their own picture.
+// Guards against background work that a rendering must wait behind, that takes every
+// worker, or that goes on after it was stopped (its map may be loading other content then).
+TEST(RenderPool, BackgroundWorkYieldsToRenderingsAndEndsWhenStopped)
+{
+    TRenderPool pool(2);
+    std::atomic<int> started = 0;
+    std::atomic<bool> released = false;
+    TRenderPool::TBackgroundRun background = pool.RunInBackground(1000, [&](size_t) {
+        ++started;
+        while (!released)
+            std::this_thread::yield();
+    });
+    while (started == 0)
+        std::this_thread::yield();
+    // One worker is held by a background piece: the other one prepares the rendering's.
+    auto rendering = std::async(std::launch::async, [&pool] {
+        std::vector<int> prepared(8);
+        pool.Run(prepared.size(), [&](size_t i) { prepared[i] = 1; }, [](size_t) {});
+        return std::accumulate(prepared.begin(), prepared.end(), 0);
+    });
+    const bool renderingEnded = rendering.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+    if (!renderingEnded)
+        released = true; // lets the test end
+    ASSERT_TRUE(renderingEnded);
+    EXPECT_EQ(rendering.get(), 8);
+    EXPECT_EQ(started, 1);
+    std::thread release([&released] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        released = true;
+    });
+    background.Stop(); // drops the queued pieces, then waits for the running one
+    release.join();
+    const int stoppedAt = started;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(started, stoppedAt);
+    EXPECT_LT(stoppedAt, 1000);
+}
+
 TEST(MapImageRender, CacheServesOnlyTheMapItWasFilledFrom)
 {
     const TRawMap first = GridMap(TestPicture(256, 192), 64, 64, 95);
