@@ -374,7 +374,7 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
     };
     size_t painted = 0;
     const auto paintUpTo = [&](size_t end) {
-        for (; painted < end; ++painted) {
+        while (painted < end) {
             const QRect &target = pieces[painted].Target;
             const TPreparedPiece ready = std::move(prepared[painted]);
             if (ready.Error)
@@ -385,6 +385,7 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
                 StretchDraw(canvas, target, ready.Part.copy()); // a device-independent copy of its own
             else
                 StretchDraw(canvas, target, ready.Part);
+            ++painted;
 
             if (ProcessMessages)
                 ProcessMessages();

@@ -78,7 +78,7 @@ public:
     ~TBackgroundRun();
 
     void Stop();
-    // Waits until every piece has been prepared, unless the run is stopped meanwhile.
+    // Waits until every piece has been prepared.
     void Wait();
 
 private:
@@ -92,5 +92,5 @@ private:
 // The pool the map renderer uses: one worker a processor (at least one).
 TRenderPool &SharedRenderPool();
 // Replaces the shared pool by one of the given number of workers (0: no threads at all), for
-// measuring and testing the serial path. Never while a rendering runs.
+// measuring and testing the serial path. Never while a rendering or a background run lives.
 void SetSharedRenderWorkers(int workers);
