@@ -5,8 +5,8 @@
 #include <QString>
 #include <functional>
 
-#include "mapdata/coordinates.h"
 #include "app/view_math.h"
+#include "mapdata/coordinates.h"
 #include "mapdata/map_image.h"
 
 class QImage;
@@ -68,7 +68,7 @@ public:
     void Render(QImage &bitmap, TRenderQuality quality) const;
     // Starts preparing in the background what a pan step in any direction from the view
     // would draw (as Render would, from the same map), so that the step draws from the tile
-    // cache; the preparing of before ends. Returns at once.
+    // cache; a preparing started before is stopped first. Returns at once.
     void PrepareSurroundings(TRenderQuality quality);
     // Ends the background preparing: the pieces not begun are dropped, the running ones
     // waited for.
