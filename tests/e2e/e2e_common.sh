@@ -51,12 +51,19 @@ visible_windows() { xdotool search --onlyvisible --name '^Tovral$' 2>/dev/null |
 visible_windows_at_least() { [ "$(visible_windows)" -ge "$1" ]; }
 visible_windows_exactly() { [ "$(visible_windows)" -eq "$1" ]; }
 
-# Starts Debian's openbox on the X display and waits until it manages the screen.
+# Starts Debian's openbox on the X display and waits until it manages the screen. An openbox
+# that has given up is started again: at times a display that has just started refuses its
+# first connection ("Failed to open the display").
 start_window_manager() {
-  openbox --sm-disable >/dev/null 2>&1 &
-  wm_pid=$!
-  wait_until eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' \
-    || fail "openbox did not start"
+  wm_manages_screen() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return
+    if [ -z "${wm_pid:-}" ] || ! kill -0 "$wm_pid" 2>/dev/null; then
+      openbox --sm-disable >/dev/null 2>&1 &
+      wm_pid=$!
+    fi
+    false
+  }
+  wait_until wm_manages_screen || fail "openbox did not start"
 }
 
 # Starts $work/tovral on the X display, whatever platform the test suite asks for, and waits
