@@ -1,10 +1,10 @@
 #include "app/map_view.h"
 
-#include <QImage>
 #include <QPainter>
 #include <QtGlobal>
 #include <QtMath>
 
+#include "app/view_bitmap.h"
 #include "app/view_math.h"
 #include "base/errors.h"
 
@@ -107,26 +107,28 @@ QSize TMapView::DevicePixelSize() const
     return QSize(qCeil(FViewSize.width() * FDevicePixelRatio), qCeil(FViewSize.height() * FDevicePixelRatio));
 }
 
-void TMapView::Render(QImage &bitmap, TRenderQuality quality) const
+void TMapView::Render(TViewBitmap &bitmap, TRenderQuality quality) const
 {
     const TMapChoice choice = DeviceMapChoice();
-    const QSize devicePixelSize = DevicePixelSize();
-    // The last bitmap is drawn over when nothing else shares it: every pixel is drawn again,
-    // and fresh memory of a large view costs more to touch than the drawing itself.
-    if (bitmap.size() != devicePixelSize || bitmap.format() != QImage::Format_RGB32 || !bitmap.isDetached())
-        bitmap = QImage(devicePixelSize, QImage::Format_RGB32);
-    if (bitmap.isNull())
-        return;
-    bitmap.setDevicePixelRatio(FDevicePixelRatio);
-    // A painter on the bitmap would work in view pixels; the pieces are drawn in device
-    // pixels, through a picture that shares the bitmap's pixels without its ratio.
-    QImage devicePixels(bitmap.bits(), bitmap.width(), bitmap.height(), bitmap.bytesPerLine(),
-                        bitmap.format());
-    QPainter canvas(&devicePixels);
-    canvas.setBrush(Qt::white);
-    canvas.setClipRect(devicePixels.rect());
     const TMapImage &map = choice.UseLightMap ? FLightMap : FFullMap;
-    map.Draw(quality, choice.Center, devicePixels.rect(), choice.Scale, canvas);
+    bitmap.Resize(DevicePixelSize(), FDevicePixelRatio);
+    if (bitmap.IsNull())
+        return;
+    const QRect view(QPoint(0, 0), bitmap.Pixels().size());
+    const TShownDrawing next{map.ContentId(), quality, choice.Center, choice.Scale};
+    QRegion toDraw(view);
+    if (const std::optional<TShownDrawing> &last = bitmap.Shown();
+        last && last->Map == next.Map && last->Quality == next.Quality && last->Scale == next.Scale) {
+        if (const auto repeated = map.RepeatedDrawing(quality, last->Center, next.Center, view, next.Scale)) {
+            bitmap.Scroll(repeated->Shift);
+            toDraw = repeated->Changed;
+        }
+    }
+    bitmap.Draw(toDraw, [&](QPainter &canvas, QPoint viewOrigin) {
+        canvas.setBrush(Qt::white);
+        map.Draw(quality, choice.Center, QRect(viewOrigin, view.size()), choice.Scale, canvas);
+    });
+    bitmap.SetShown(next);
 }
 
 void TMapView::PrepareSurroundings(TRenderQuality quality)

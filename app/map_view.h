@@ -9,7 +9,7 @@
 #include "mapdata/coordinates.h"
 #include "mapdata/map_image.h"
 
-class QImage;
+class TViewBitmap;
 
 // The map view of the current state, without widgets: the state's two maps and reference
 // points, and where and how closely the view looks at them. The map window's handlers call
@@ -60,12 +60,13 @@ public:
     QPoint DraggedCentre(QPoint startCenter, QPoint drag) const;
     QPoint PictureShift(QPoint startCenter, QPoint center) const;
 
-    // Replaces bitmap with a picture of the view size in device pixels (each length times
-    // the ratio, rounded up), marked with the ratio, and draws the view into it at the scale
-    // times the ratio, from the light map where that has pixels enough for that scale. The
-    // bitmap is in place while the pieces are drawn, so that a repaint between them shows
-    // those already done.
-    void Render(QImage &bitmap, TRenderQuality quality) const;
+    // Makes bitmap the view size in device pixels (each length times the ratio, rounded up),
+    // marked with the ratio, and draws the view into it at the scale times the ratio, from
+    // the light map where that has pixels enough for that scale. Where the bitmap already
+    // shows this view moved (a pan), the pixels it repeats are kept and only the rest is
+    // drawn. The bitmap is in place while the pieces are drawn, so that a repaint between
+    // them shows those already done.
+    void Render(TViewBitmap &bitmap, TRenderQuality quality) const;
     // Starts preparing in the background what a pan step in any direction from the view
     // would draw (as Render would, from the same map), so that the step draws from the tile
     // cache; a preparing started before is stopped first. Returns at once.

@@ -16,11 +16,10 @@ void TViewImage::paintEvent(QPaintEvent *event)
     // or where a drag has moved it away) the panel's white shows.
     // The bitmap holds its device pixel ratio: drawn at its size in view pixels, each of its
     // pixels is one device pixel of the screen.
-    const QRect shown = QRectF(FShift, FBitmap.deviceIndependentSize()).toAlignedRect();
+    const QRect shown = QRectF(FShift, FBitmap.Pixels().deviceIndependentSize()).toAlignedRect();
     for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
         painter.fillRect(uncovered, Qt::white);
-    if (!FBitmap.isNull())
-        painter.drawImage(FShift, FBitmap);
+    FBitmap.Paint(painter, FShift);
 }
 
 void TViewImage::ShowShifted(QPoint shift)

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
+
+#include "app/view_bitmap.h"
 
 // The picture control of the map view: shows the view bitmap at its top-left corner, never
 // stretched (a bitmap of device pixels, marked with its ratio, shows one pixel per device
@@ -14,8 +15,8 @@ class TViewImage : public QWidget {
 public:
     explicit TViewImage(QWidget *parent);
 
-    QImage &Bitmap() { return FBitmap; }
-    const QImage &Bitmap() const { return FBitmap; }
+    TViewBitmap &Bitmap() { return FBitmap; }
+    const TViewBitmap &Bitmap() const { return FBitmap; }
 
     // Shows the bitmap with its top-left corner at shift (view pixels); (0, 0) shows it in
     // place.
@@ -26,6 +27,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QImage FBitmap;
+    TViewBitmap FBitmap;
     QPoint FShift;
 };

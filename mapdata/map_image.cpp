@@ -346,7 +346,12 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
 
     const TRegionPlacement region = PlaceRegion(center, destRect, scale, FWidth, FHeight);
     const bool resample = !forPrinter && quality == TRenderQuality::High && scale != 1;
-    const std::vector<TRenderPiece> pieces = PlanPieces(FTiles, region, scale, resample);
+    std::vector<TRenderPiece> pieces = PlanPieces(FTiles, region, scale, resample);
+    // A piece outside the clip would paint nothing: it is neither made nor drawn.
+    if (canvas.hasClipping()) {
+        const QRegion clip = canvas.clipRegion();
+        std::erase_if(pieces, [&clip](const TRenderPiece &piece) { return !clip.intersects(piece.Target); });
+    }
     // The screen's canvas is filled where no piece lands; the pieces cover the rest.
     if (!forPrinter)
         FillClipArea(canvas, PiecesArea(pieces));
@@ -427,6 +432,80 @@ TRenderPool::TBackgroundRun TMapImage::PrepareRegion(TRenderQuality quality, QPo
         TPreparedPiece ready;
         PreparePiece((*pieces)[i], ready);
     });
+}
+
+std::optional<TMapImage::TRepeatedDrawing> TMapImage::RepeatedDrawing(TRenderQuality quality, QPoint lastCenter,
+                                                                     QPoint center, const QRect &destRect,
+                                                                     long double scale) const
+{
+    if (FTiles.empty() || !(scale > 0 && scale <= kMaxScale))
+        return std::nullopt;
+    const bool resample = quality == TRenderQuality::High && scale != 1;
+    const auto plan = [&](QPoint around) {
+        return PlanPieces(FTiles, PlaceRegion(around, destRect, scale, FWidth, FHeight), scale, resample);
+    };
+    const std::vector<TRenderPiece> last = plan(lastCenter);
+    const std::vector<TRenderPiece> next = plan(center);
+    const auto sameExceptPlace = [](const TRenderPiece &a, const TRenderPiece &b) {
+        return a.Tile == b.Tile && a.Source == b.Source && a.Target.size() == b.Target.size() &&
+               a.Resample == b.Resample;
+    };
+    // The pieces of a tile both drawings show, as (next, last) indices: a plan lists each
+    // tile once, in increasing order.
+    std::vector<std::pair<size_t, size_t>> shared;
+    for (size_t i = 0, j = 0; i < next.size() && j < last.size();) {
+        if (next[i].Tile < last[j].Tile)
+            ++i;
+        else if (last[j].Tile < next[i].Tile)
+            ++j;
+        else
+            shared.emplace_back(i++, j++);
+    }
+    // Two pieces of one tile put the same pixels wherever both land, once the last is moved
+    // back by the shift, when they are the same piece, or plain copies of the tile placed
+    // alike (at scale 1 a border cuts a tile otherwise, but copies the same pixels).
+    const auto copiesTile = [](const TRenderPiece &piece) {
+        return !piece.Resample && piece.Source.size() == piece.Target.size();
+    };
+    const auto tilePlace = [](const TRenderPiece &piece) { return piece.Target.topLeft() - piece.Source.topLeft(); };
+    // The shift is the one of the first tile both show as copies, or whole.
+    std::optional<QPoint> shift;
+    for (auto pair = shared.begin(); pair != shared.end() && !shift; ++pair) {
+        const TRenderPiece &nextPiece = next[pair->first];
+        const TRenderPiece &lastPiece = last[pair->second];
+        const TMapTile &tile = FTiles[nextPiece.Tile];
+        if (copiesTile(nextPiece) && copiesTile(lastPiece))
+            shift = tilePlace(lastPiece) - tilePlace(nextPiece);
+        else if (sameExceptPlace(nextPiece, lastPiece) &&
+                 nextPiece.Source == QRect(tile.Left, tile.Top, tile.Right - tile.Left, tile.Bottom - tile.Top))
+            shift = lastPiece.Target.topLeft() - nextPiece.Target.topLeft();
+    }
+    if (!shift)
+        return std::nullopt;
+    const QRect overlap = destRect & destRect.translated(-*shift);
+    if (overlap.isEmpty())
+        return std::nullopt;
+    const auto agree = [&](const TRenderPiece &nextPiece, const TRenderPiece &lastPiece) {
+        if (sameExceptPlace(nextPiece, lastPiece))
+            return nextPiece.Target.translated(*shift) == lastPiece.Target;
+        return copiesTile(nextPiece) && copiesTile(lastPiece) && tilePlace(nextPiece) + *shift == tilePlace(lastPiece);
+    };
+    // A pixel outside Changed is covered, in both drawings, only by pieces that agree there,
+    // in the same order (or by none, and filled in both): it is the same pixel.
+    TRepeatedDrawing repeated{*shift, QRegion(destRect).subtracted(overlap)};
+    std::vector<bool> nextAgreed(next.size()), lastAgreed(last.size());
+    for (const auto &[i, j] : shared)
+        if (agree(next[i], last[j])) {
+            nextAgreed[i] = lastAgreed[j] = true;
+            repeated.Changed += QRegion(next[i].Target).xored(last[j].Target.translated(-*shift)) & destRect;
+        }
+    for (size_t i = 0; i < next.size(); ++i)
+        if (!nextAgreed[i])
+            repeated.Changed += next[i].Target & destRect;
+    for (size_t j = 0; j < last.size(); ++j)
+        if (!lastAgreed[j])
+            repeated.Changed += last[j].Target.translated(-*shift) & destRect;
+    return repeated;
 }
 
 TTileKey TMapImage::TileKey(int index) const

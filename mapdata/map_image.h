@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "mapdata/render_pool.h"
@@ -72,12 +74,28 @@ public:
     int TileCount() const { return int(FTiles.size()); }
     const std::vector<TMapTile> &Tiles() const { return FTiles; }
     const QByteArray &Data() const { return FData; }
+    // A number no two loads (and no two map objects) share: what a picture drawn from this
+    // content can be told by.
+    uint64_t ContentId() const { return FCacheIdentity.Value(); }
 
     // Fills the canvas's clip rectangle with its brush, then draws the map around center
     // (pixels of this map) at scale (canvas pixels per map pixel) into destRect, with the
     // Lanczos3 resampler when quality is High and scale != 1.
     void Draw(TRenderQuality quality, QPoint center, const QRect &destRect, long double scale,
               QPainter &canvas) const;
+    // How the drawing Draw makes around center repeats the one it made around lastCenter
+    // (same quality, destRect and scale): the pixel at p of the new drawing is the pixel at
+    // p + Shift of the last everywhere in destRect but Changed. A piece that lands in the
+    // overlap of the two views is repeated when it is the same piece moved by Shift; the
+    // others (border tiles a fractional scale cuts anew, a border of the picture placed
+    // otherwise) are in Changed with what the views do not share. Empty when the views share
+    // no whole tile moved by one shift. A pan can then draw only Changed.
+    struct TRepeatedDrawing {
+        QPoint Shift;
+        QRegion Changed;
+    };
+    std::optional<TRepeatedDrawing> RepeatedDrawing(TRenderQuality quality, QPoint lastCenter, QPoint center,
+                                                    const QRect &destRect, long double scale) const;
     // Renders the visible area (centre, view rectangle and scale of the window) or the whole
     // picture onto a page painter, fitted into the largest centred rectangle of its aspect on
     // the painter's device. Printing onto a printer is the windows' business (output/).

@@ -49,14 +49,14 @@ void TformTovralMain::ConnectOutputHandlers()
 
 void TformTovralMain::bCopiarClick()
 {
-    if (Image->Bitmap().isNull())
+    if (Image->Bitmap().IsNull())
         return;
     bool copied = false;
     RunReported(this, [&] {
         // The status scope closes before the error report or the confirmation is shown.
         const TStatusScope copying(this, kCopyingStatus, true);
         // The view as drawn: on a high-density screen, its device pixels.
-        QGuiApplication::clipboard()->setImage(Image->Bitmap());
+        QGuiApplication::clipboard()->setImage(Image->Bitmap().Picture());
         copied = true;
     });
     if (copied)

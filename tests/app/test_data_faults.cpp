@@ -164,15 +164,16 @@ private slots:
         QVERIFY(ShowWithState(answers, QStringLiteral("São Paulo")));
         QVERIFY(QDir(FFolder->filePath(QStringLiteral("img"))).removeRecursively());
 
-        const QImage &view = MapControl<TViewImage>("Image").Bitmap();
+        const TViewBitmap &view = MapControl<TViewImage>("Image").Bitmap();
         SelectZoom(kFullSize);
-        const QImage atFullSize = view;
+        const QImage atFullSize = view.Picture();
         ClickButton("bTL");
-        QVERIFY(view != atFullSize);
+        QVERIFY(view.Picture() != atFullSize);
         ClickButton("cbHQ");
         SelectZoom(kFullSize - 1);
         QVERIFY(answers.Messages().isEmpty());
-        const QColor centre = view.pixelColor(view.rect().center());
+        const QImage shown = view.Picture();
+        const QColor centre = shown.pixelColor(shown.rect().center());
         QCOMPARE(centre.blue(), kFullMapBlue);
 
         answers.Add(PickState(QStringLiteral("Minas Gerais")));

@@ -1,6 +1,7 @@
 // Wheel, drag and keys over the map view, on the offscreen platform, against the small
 // generated data folder (SP: a 2400 x 1200 full map; MG: a tall 300 x 900 one).
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMouseEvent>
 #include <QScreen>
@@ -35,7 +36,21 @@ int ZoomEntry()
 
 qint64 Drawn()
 {
-    return View().Bitmap().cacheKey();
+    return View().Bitmap().Pixels().cacheKey();
+}
+
+// Whether the view shows, pixel for pixel, what the map view draws afresh: a pan that kept
+// pixels of the picture before kept only those it repeats, and shows them where they belong.
+bool ShowsFreshRendering()
+{
+    const TRenderQuality quality = MapControl<QCheckBox>("cbHQ").isChecked() ? TRenderQuality::High
+                                                                            : TRenderQuality::Plain;
+    TViewBitmap fresh;
+    formTovralMain->View()->Render(fresh, quality);
+    const QImage expected = fresh.Picture();
+    const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return View().Bitmap().Picture() == expected &&
+           shown.copy(expected.rect()) == expected.copy(shown.rect());
 }
 
 void Wheel(QPoint at, int angle)
@@ -160,7 +175,7 @@ private slots:
         const QPointF kept = MapPointUnder(pointer);
         const QColor expected =
             RampColour(QPoint(int(kept.x()), int(kept.y())), kSaoPauloMap, kFullMapBlue);
-        const QColor shown(View().Bitmap().pixel(pointer));
+        const QColor shown(View().Bitmap().Picture().pixel(pointer));
         QVERIFY(qAbs(shown.red() - expected.red()) <= 6 && qAbs(shown.green() - expected.green()) <= 6);
 
         // Past the last entry nothing is drawn.
@@ -223,7 +238,7 @@ private slots:
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
         QImage frame(View().size(), QImage::Format_RGB32);
         View().render(&frame);
-        QCOMPARE(frame.pixel(60, 40), View().Bitmap().pixel(10, 10));
+        QCOMPARE(frame.pixel(60, 40), View().Bitmap().Picture().pixel(10, 10));
         QCOMPARE(QColor(frame.pixel(10, 10)), QColor(Qt::white));
 
         Release({250, 130});
@@ -231,6 +246,7 @@ private slots:
         QCOMPARE(View().Shift(), QPoint(0, 0));
         QVERIFY(Drawn() != picture);
         QVERIFY(piecesDrawn > 0);
+        QVERIFY(ShowsFreshRendering());
         QVERIFY(SameCursor(View().cursor(), HandCursor()));
 
         // A click without a move draws nothing.
@@ -333,15 +349,16 @@ private slots:
     {
         QScreen *ordinary = ScreenOfRatio(1);
         QScreen *dense = ScreenOfRatio(2);
-        if (!ordinary || !dense)
-            QSKIP("needs screens of 1 and 2 device pixels per pixel (two_screens.json)");
+        QScreen *fractional = ScreenOfRatio(1.5);
+        if (!ordinary || !dense || !fractional)
+            QSKIP("needs screens of 1, 2 and 1.5 device pixels per pixel (two_screens.json)");
         QVERIFY(StartWithState(QStringLiteral("São Paulo")));
         SelectZoom(kFullSizeZoomIndex);
-        QCOMPARE(View().Bitmap().devicePixelRatio(), 1.0);
+        QCOMPARE(View().Bitmap().Pixels().devicePixelRatio(), 1.0);
 
         formTovralMain->windowHandle()->setScreen(dense);
-        QTRY_COMPARE(View().Bitmap().devicePixelRatio(), 2.0);
-        QCOMPARE(View().Bitmap().size(), View().size() * 2);
+        QTRY_COMPARE(View().Bitmap().Pixels().devicePixelRatio(), 2.0);
+        QCOMPARE(View().Bitmap().Pixels().size(), View().size() * 2);
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
         QCOMPARE(formTovralMain->View()->Scale(), 1.0L);
 
@@ -351,9 +368,10 @@ private slots:
         MoveHeld({250, 130});
         QCOMPARE(View().Shift(), QPoint(50, 30));
         const QImage frame = View().grab().toImage();
-        QCOMPARE(frame.pixel(120, 80), View().Bitmap().pixel(20, 20));
+        QCOMPARE(frame.pixel(120, 80), View().Bitmap().Picture().pixel(20, 20));
         Release({250, 130});
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1150, 570));
+        QVERIFY(ShowsFreshRendering());
 
         // The wheel keeps the map point under the pointer, a point in view pixels.
         const QPoint pointer(300, 150);
@@ -363,9 +381,19 @@ private slots:
         const QPointF after = MapPointUnder(pointer);
         QVERIFY(qAbs(after.x() - before.x()) <= 1 && qAbs(after.y() - before.y()) <= 1);
 
+        // At a fractional ratio a pan keeps pixels that land between view pixels.
+        formTovralMain->windowHandle()->setScreen(fractional);
+        QTRY_COMPARE(View().Bitmap().Pixels().devicePixelRatio(), 1.5);
+        SelectZoom(2);
+        ClickButton("bTL");
+        ClickButton("SpeedButton4");
+        ClickButton("SpeedButton4");
+        QVERIFY(!View().Bitmap().Origin().isNull()); // pixels were kept
+        QVERIFY(ShowsFreshRendering());
+
         formTovralMain->windowHandle()->setScreen(ordinary);
-        QTRY_COMPARE(View().Bitmap().devicePixelRatio(), 1.0);
-        QCOMPARE(View().Bitmap().size(), View().size());
+        QTRY_COMPARE(View().Bitmap().Pixels().devicePixelRatio(), 1.0);
+        QCOMPARE(View().Bitmap().Pixels().size(), View().size());
     }
 
     // Guards against input that starts a redraw or moves the view while the window is

@@ -31,7 +31,7 @@
 #include "tests/app/viewer_test_support.h"
 
 namespace {
-const QImage &ViewBitmap()
+const TViewBitmap &ViewBitmap()
 {
     return MapControl<TViewImage>("Image").Bitmap();
 }
@@ -39,12 +39,12 @@ const QImage &ViewBitmap()
 // The colour shown at a point of the view bitmap.
 QColor ViewPixel(int x, int y)
 {
-    return QColor(ViewBitmap().pixel(x, y));
+    return QColor(ViewBitmap().Picture().pixel(x, y));
 }
 
 QColor ViewCentrePixel()
 {
-    const QImage &bitmap = ViewBitmap();
+    const QImage &bitmap = ViewBitmap().Pixels();
     return ViewPixel(bitmap.width() / 2, bitmap.height() / 2);
 }
 
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(formTovralMain->CurrentUF(), QStringLiteral("SP"));
         QCOMPARE(MapControl<QLabel>("lUF").text(), QStringLiteral("São Paulo"));
         QCOMPARE(MapControl<QComboBox>("cZoom").currentText(), QStringLiteral("Mapa Inteiro"));
-        QCOMPARE(ViewBitmap().size(), QSize(443, 213));
+        QCOMPARE(ViewBitmap().Pixels().size(), QSize(443, 213));
         const QListWidget &cities = MapControl<QListWidget>("lCidades");
         QCOMPARE(cities.currentRow(), 0);
         QLineEdit &search = MapControl<QLineEdit>("eCidade");
@@ -243,13 +243,13 @@ private slots:
     {
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
-        const qint64 before = ViewBitmap().cacheKey();
+        const qint64 before = ViewBitmap().Pixels().cacheKey();
         answers.Add(PickState(QStringLiteral("Minas Gerais"), false));
         QPushButton &changeState = MapControl<QPushButton>("bChangeUF");
         changeState.click();
         QCOMPARE(formTovralMain->CurrentUF(), QStringLiteral("SP"));
         QCOMPARE(MapControl<QListWidget>("lCidades").count(), 5);
-        QCOMPARE(ViewBitmap().cacheKey(), before);
+        QCOMPARE(ViewBitmap().Pixels().cacheKey(), before);
         // The picker keeps the entry moved to, although it was cancelled.
         QCOMPARE(formPickUF->SelectedUF(), QStringLiteral("MG"));
 
@@ -300,9 +300,9 @@ private slots:
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
 
         // Toggling the quality switch redraws the same view.
-        const qint64 before = ViewBitmap().cacheKey();
+        const qint64 before = ViewBitmap().Pixels().cacheKey();
         ClickButton("cbHQ");
-        QVERIFY(ViewBitmap().cacheKey() != before);
+        QVERIFY(ViewBitmap().Pixels().cacheKey() != before);
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
     }
 
@@ -322,8 +322,9 @@ private slots:
                 view.Resize(QSize(443, 213), ratio);
                 view.CentreOn(QPoint(700, 400));
                 view.ZoomTo(zoom);
-                QImage drawn;
-                view.Render(drawn, TRenderQuality::High);
+                TViewBitmap bitmap;
+                view.Render(bitmap, TRenderQuality::High);
+                QImage drawn = bitmap.Picture();
                 const QString row = QStringLiteral("ratio %1, zoom %2").arg(ratio).arg(zoom);
                 QCOMPARE(drawn.devicePixelRatio(), ratio);
                 QCOMPARE(drawn.size(), ratio == 2.0 ? QSize(886, 426) : QSize(665, 320));
@@ -354,11 +355,11 @@ private slots:
     {
         TModalAnswers answers;
         QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
-        const qint64 wholeMap = ViewBitmap().cacheKey();
+        const qint64 wholeMap = ViewBitmap().Pixels().cacheKey();
         ClickButton("bTL");
         ClickButton("SpeedButton4");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
-        QCOMPARE(ViewBitmap().cacheKey(), wholeMap);
+        QCOMPARE(ViewBitmap().Pixels().cacheKey(), wholeMap);
 
         SelectZoom(5); // 100%: steps round(443 / 4) = 111 and round(213 / 4) = 53
         ClickButton("SpeedButton1");
@@ -382,9 +383,9 @@ private slots:
         ClickButton("bChangeUF");
         SelectZoom(5);
         const QPoint start = formTovralMain->View()->Center();
-        const qint64 drawn = ViewBitmap().cacheKey();
+        const qint64 drawn = ViewBitmap().Pixels().cacheKey();
         ClickButton("SpeedButton2");
-        QCOMPARE(ViewBitmap().cacheKey(), drawn);
+        QCOMPARE(ViewBitmap().Pixels().cacheKey(), drawn);
         ClickButton("bTL");
         QCOMPARE(formTovralMain->View()->Center(), QPoint(start.x(), start.y() - 53));
     }
@@ -404,7 +405,7 @@ private slots:
                 view.Resize(QSize(443, 213), ratio);
                 view.CentreOn(middle);
                 view.ZoomTo(zoom);
-                QImage drawn;
+                TViewBitmap drawn;
                 view.Render(drawn, TRenderQuality::Plain);
                 view.PrepareSurroundings(TRenderQuality::Plain);
                 view.WaitUntilPrepared();
@@ -451,9 +452,9 @@ private slots:
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1311, 600));
 
         formTovralMain->setEnabled(false);
-        const qint64 before = ViewBitmap().cacheKey();
+        const qint64 before = ViewBitmap().Pixels().cacheKey();
         SelectZoom(6);
-        QCOMPARE(ViewBitmap().cacheKey(), before);
+        QCOMPARE(ViewBitmap().Pixels().cacheKey(), before);
         formTovralMain->setEnabled(true);
     }
 
@@ -481,13 +482,13 @@ private slots:
         QCOMPARE(lCidades.y() + lCidades.height(), bCidadeMapa.y() - 2);
         const QSize view(client.width() - 155 - 10 - 2, client.height() - 103 - 39 - 2 - 30 - 19);
         QCOMPARE(image.size(), view);
-        QCOMPARE(image.Bitmap().size(), view);
+        QCOMPARE(image.Bitmap().Pixels().size(), view);
         QVERIFY(w.View()->Scale() > designedScale);
         SaveScreenshot(&w, QStringLiteral("map_window_maximised"));
 
         w.showNormal();
         QTRY_COMPARE(w.size(), QSize(610, 406));
-        QCOMPARE(image.Bitmap().size(), QSize(443, 213));
+        QCOMPARE(image.Bitmap().Pixels().size(), QSize(443, 213));
         QCOMPARE(w.View()->Scale(), designedScale);
     }
 

@@ -92,6 +92,58 @@ TEST(MapImageRender, ParallelRenderingGivesTheSerialBytes)
     }
 }
 
+// Guards against a pan that keeps pixels it must draw again: the last drawing moved by the
+// shift, with only the changed region drawn over it, must give the new drawing byte for byte,
+// at scale 1 and at fractional scales (border tiles cut anew, resampled), for views of odd
+// and even sizes, near the picture's edges and with the centre clamped into it. A reuse that
+// shrinks to nothing would pass, so the cases that must reuse most of the view say so.
+TEST(MapImageRender, RepeatedDrawingKeepsOnlyIdenticalPixels)
+{
+    const TMapImage map = LoadRaw(GridMap(TestPicture(900, 700), 64, 48, 90));
+    struct TCase {
+        TRenderQuality Quality;
+        long double Scale;
+        QSize View;
+        QPoint From, To;
+        bool MostlyRepeated;
+    };
+    for (const TCase &pan : {TCase{TRenderQuality::High, 1, QSize(320, 240), QPoint(450, 350), QPoint(530, 410), true},
+                             TCase{TRenderQuality::Plain, 1, QSize(321, 241), QPoint(451, 350), QPoint(370, 411), true},
+                             TCase{TRenderQuality::Plain, 1, QSize(321, 241), QPoint(100, 90), QPoint(20, 30), false},
+                             TCase{TRenderQuality::High, 1, QSize(300, 200), QPoint(850, 650), QPoint(950, 720), false},
+                             TCase{TRenderQuality::High, 0.37L, QSize(200, 150), QPoint(450, 350), QPoint(585, 350), true},
+                             TCase{TRenderQuality::High, 1.6L, QSize(400, 300), QPoint(450, 350), QPoint(388, 397), true},
+                             TCase{TRenderQuality::Plain, 0.83L, QSize(301, 199), QPoint(300, 200), QPoint(391, 260), true},
+                             TCase{TRenderQuality::High, 0.5L, QSize(320, 240), QPoint(450, 350), QPoint(450, 350), true}}) {
+        const QRect view(QPoint(0, 0), pan.View);
+        const QImage last = DrawOnWhite(map, pan.Quality, pan.From, pan.View, pan.Scale);
+        const QImage next = DrawOnWhite(map, pan.Quality, pan.To, pan.View, pan.Scale);
+        const auto repeated = map.RepeatedDrawing(pan.Quality, pan.From, pan.To, view, pan.Scale);
+        const QString where = QStringLiteral("scale %1 from (%2, %3) to (%4, %5)").arg(double(pan.Scale))
+                                  .arg(pan.From.x()).arg(pan.From.y()).arg(pan.To.x()).arg(pan.To.y());
+        if (!repeated) {
+            EXPECT_FALSE(pan.MostlyRepeated) << where.toStdString();
+            continue;
+        }
+        QImage reused(pan.View, QImage::Format_RGB32);
+        reused.fill(Qt::magenta);
+        {
+            QPainter painter(&reused);
+            painter.drawImage(-repeated->Shift, last);
+            painter.setBrush(Qt::white);
+            painter.setClipRegion(repeated->Changed);
+            map.Draw(pan.Quality, pan.To, view, pan.Scale, painter);
+        }
+        EXPECT_EQ(reused, next) << where.toStdString();
+        long long changedPixels = 0;
+        for (const QRect &rect : repeated->Changed)
+            changedPixels += (long long)rect.width() * rect.height();
+        if (pan.MostlyRepeated) {
+            EXPECT_LT(changedPixels, (long long)pan.View.width() * pan.View.height() * 3 / 4) << where.toStdString();
+        }
+    }
+}
+
 // Guards against the tile cache serving a tile of what a map object held before, or of
 // another map object: two maps of the same tile grid, loaded into one object in turn, into a
 // copy, and into a second object, each draw their own picture.

@@ -287,7 +287,7 @@ private slots:
         QVERIFY(atMessage.StatusHidden && atMessage.MapEnabled);
         QCOMPARE(atMessage.Focus, &copy);
         const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(copied, MapControl<TViewImage>("Image").Bitmap().convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(copied, MapControl<TViewImage>("Image").Bitmap().Picture().convertToFormat(QImage::Format_RGB32));
     }
 
     // Guards against shortcuts that do not run the buttons' handlers, that take a copy of
@@ -378,10 +378,10 @@ private slots:
         const TViewImage &view = MapControl<TViewImage>("Image");
         QVERIFY(800 * formTovralMain->View()->Scale() > view.height());
 
-        const qint64 drawn = view.Bitmap().cacheKey();
+        const qint64 drawn = view.Bitmap().Pixels().cacheKey();
         ClickButton("bT");
         ClickButton("SpeedButton5");
-        QCOMPARE(view.Bitmap().cacheKey(), drawn);
+        QCOMPARE(view.Bitmap().Pixels().cacheKey(), drawn);
         QCOMPARE(formTovralMain->View()->Center(), QPoint(800, 400));
 
         FDialogs->FileName = OutPath(QStringLiteral("rounded.jpg"));
