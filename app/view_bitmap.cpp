@@ -81,15 +81,13 @@ void TViewBitmap::Draw(const QRegion &area, const std::function<void(QPainter &,
     // pixels, through a picture that shares them without their ratio.
     QImage devicePixels(FPixels.bits(), FPixels.width(), FPixels.height(), FPixels.bytesPerLine(),
                         FPixels.format());
-    const QSize size = FPixels.size();
-    for (const QPoint wrapped : {QPoint(0, 0), QPoint(size.width(), 0), QPoint(0, size.height()),
-                                 QPoint(size.width(), size.height())}) {
-        const QPoint viewOrigin = FOrigin - wrapped;
+    for (const TPart &part : Parts()) {
+        const QPoint viewOrigin = part.Stored.topLeft() - part.InView;
         // Clipped to one rectangle at a time, the pieces are copied row by row; a clip of
         // several rectangles would blend them span by span.
-        for (const QRect &part : area.translated(viewOrigin) & devicePixels.rect()) {
+        for (const QRect &clip : area.translated(viewOrigin) & part.Stored) {
             QPainter canvas(&devicePixels);
-            canvas.setClipRect(part);
+            canvas.setClipRect(clip);
             draw(canvas, viewOrigin);
         }
     }
