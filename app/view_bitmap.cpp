@@ -83,12 +83,11 @@ void TViewBitmap::Draw(const QRegion &area, const std::function<void(QPainter &,
                         FPixels.format());
     for (const TPart &part : Parts()) {
         const QPoint viewOrigin = part.Stored.topLeft() - part.InView;
-        // Clipped to one rectangle at a time, the pieces are copied row by row; a clip of
-        // several rectangles would blend them span by span.
-        for (const QRect &clip : area.translated(viewOrigin) & part.Stored) {
-            QPainter canvas(&devicePixels);
-            canvas.setClipRect(clip);
-            draw(canvas, viewOrigin);
-        }
+        const QRegion clip = area.translated(viewOrigin) & part.Stored;
+        if (clip.isEmpty())
+            continue;
+        QPainter canvas(&devicePixels);
+        canvas.setClipRegion(clip);
+        draw(canvas, viewOrigin);
     }
 }

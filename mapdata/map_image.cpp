@@ -348,10 +348,9 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
     const bool resample = !forPrinter && quality == TRenderQuality::High && scale != 1;
     std::vector<TRenderPiece> pieces = PlanPieces(FTiles, region, scale, resample);
     // A piece outside the clip would paint nothing: it is neither made nor drawn.
-    if (canvas.hasClipping()) {
-        const QRegion clip = canvas.clipRegion();
+    const QRegion clip = canvas.hasClipping() ? canvas.clipRegion() : QRegion();
+    if (canvas.hasClipping())
         std::erase_if(pieces, [&clip](const TRenderPiece &piece) { return !clip.intersects(piece.Target); });
-    }
     // The screen's canvas is filled where no piece lands; the pieces cover the rest.
     if (!forPrinter)
         FillClipArea(canvas, PiecesArea(pieces));
@@ -377,6 +376,18 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
             ready.Error = std::current_exception();
         }
     };
+    const auto paintPiece = [&](const QRect &target, const TPreparedPiece &ready) {
+        if (!ready.Scaled.isNull())
+            canvas.drawImage(target.topLeft(), ready.Scaled);
+        else if (forPrinter)
+            StretchDraw(canvas, target, ready.Part.copy()); // a device-independent copy of its own
+        else
+            StretchDraw(canvas, target, ready.Part);
+    };
+    // Under a clip of several rectangles a piece is painted once for each rectangle it meets,
+    // clipped to that one: clipped to them all at once it would be blended span by span
+    // instead of copied row by row.
+    const bool severalClipRects = clip.rectCount() > 1;
     size_t painted = 0;
     const auto paintUpTo = [&](size_t end) {
         while (painted < end) {
@@ -384,12 +395,14 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
             const TPreparedPiece ready = std::move(prepared[painted]);
             if (ready.Error)
                 std::rethrow_exception(ready.Error);
-            if (!ready.Scaled.isNull())
-                canvas.drawImage(target.topLeft(), ready.Scaled);
-            else if (forPrinter)
-                StretchDraw(canvas, target, ready.Part.copy()); // a device-independent copy of its own
+            if (!severalClipRects)
+                paintPiece(target, ready);
             else
-                StretchDraw(canvas, target, ready.Part);
+                for (const QRect &rect : clip)
+                    if (rect.intersects(target)) {
+                        canvas.setClipRect(rect);
+                        paintPiece(target, ready);
+                    }
             ++painted;
 
             if (ProcessMessages)
@@ -401,6 +414,8 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
         paintUpTo(pieces.size());
     } catch (...) {
         // A rendering that stops early leaves the canvas filled where its pieces were to land.
+        if (severalClipRects)
+            canvas.setClipRegion(clip);
         if (!forPrinter)
             for (size_t i = painted; i < pieces.size(); ++i)
                 canvas.fillRect(pieces[i].Target, canvas.brush());
