@@ -78,9 +78,10 @@ public:
     // content can be told by.
     uint64_t ContentId() const { return FCacheIdentity.Value(); }
 
-    // Fills the canvas's clip rectangle with its brush, then draws the map around center
-    // (pixels of this map) at scale (canvas pixels per map pixel) into destRect, with the
-    // Lanczos3 resampler when quality is High and scale != 1.
+    // Fills the canvas's clip area with its brush, then draws the map around center (pixels
+    // of this map) at scale (canvas pixels per map pixel) into destRect, with the Lanczos3
+    // resampler when quality is High and scale != 1. A tile the clip leaves out is not
+    // decoded.
     void Draw(TRenderQuality quality, QPoint center, const QRect &destRect, long double scale,
               QPainter &canvas) const;
     // How the drawing Draw makes around center repeats the one it made around lastCenter

@@ -56,7 +56,8 @@ void ForgetViewBitmap()
     MapControl<TViewImage>("Image").Bitmap().Forget();
 }
 
-// Arguments: zoom index, window size (index of kWindowSizes), high quality.
+// One redraw of the whole view (a redraw of the place the view already shows would keep every
+// pixel). Arguments: zoom index, window size (index of kWindowSizes), high quality.
 void Redraw(benchmark::State &state)
 {
     ShowView(state.range(1), state.range(0), state.range(2) != 0);
