@@ -120,7 +120,10 @@ TRenderPool::TBackgroundRun TRenderPool::RunInBackground(size_t count, std::func
         for (size_t i = 0; i < count; ++i)
             FBackgroundTasks.push_back({batch, i});
     }
-    FTaskReady.notify_all();
+    // Only so many workers may take background tasks: waking the others would only take the
+    // processor from the thread that queued them.
+    for (int worker = 0; worker < FBackgroundWorkers && size_t(worker) < count; ++worker)
+        FTaskReady.notify_one();
     return TBackgroundRun(this, batch);
 }
 
