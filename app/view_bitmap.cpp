@@ -77,6 +77,9 @@ void TViewBitmap::Draw(const QRegion &area, const std::function<void(QPainter &,
     FShown.reset();
     if (FPixels.isNull())
         return;
+    // Where nothing is kept the picture starts again at the origin, in one part.
+    if (QRegion(FPixels.rect()).subtracted(area).isEmpty())
+        FOrigin = QPoint(0, 0);
     // A painter on the pixels would work in view pixels; the parts are drawn in device
     // pixels, through a picture that shares them without their ratio.
     QImage devicePixels(FPixels.bits(), FPixels.width(), FPixels.height(), FPixels.bytesPerLine(),
