@@ -147,6 +147,12 @@ TRegionPlacement PlaceRegion(QPoint center, const QRect &destRect, long double s
     return region;
 }
 
+// Whether the piece shows its tile whole, not a part a region's border cut from it.
+bool ShowsWholeTile(const TRenderPiece &piece, const TMapTile &tile)
+{
+    return piece.Source == QRect(tile.Left, tile.Top, tile.Right - tile.Left, tile.Bottom - tile.Top);
+}
+
 bool TileContains(const TMapTile &tile, int x, int y)
 {
     return tile.Left <= x && x <= tile.Right - 1 && tile.Top <= y && y <= tile.Bottom - 1;
@@ -348,8 +354,9 @@ void TMapImage::RenderRegion(TRenderTarget target, TRenderQuality quality, QPoin
     const bool resample = !forPrinter && quality == TRenderQuality::High && scale != 1;
     std::vector<TRenderPiece> pieces = PlanPieces(FTiles, region, scale, resample);
     // A piece outside the clip would paint nothing: it is neither made nor drawn.
-    const QRegion clip = canvas.hasClipping() ? canvas.clipRegion() : QRegion();
-    if (canvas.hasClipping())
+    const bool clipped = canvas.hasClipping();
+    const QRegion clip = clipped ? canvas.clipRegion() : QRegion();
+    if (clipped)
         std::erase_if(pieces, [&clip](const TRenderPiece &piece) { return !clip.intersects(piece.Target); });
     // The screen's canvas is filled where no piece lands; the pieces cover the rest.
     if (!forPrinter)
@@ -435,8 +442,7 @@ TRenderPool::TBackgroundRun TMapImage::PrepareRegion(TRenderQuality quality, QPo
     for (TRenderPiece &piece : *pieces) {
         const TMapTile &tile = FTiles[piece.Tile];
         // A tile the region cuts is cut otherwise by any other view: only its decoding serves.
-        piece.Resample = piece.Resample && piece.Source == QRect(tile.Left, tile.Top, tile.Right - tile.Left,
-                                                                 tile.Bottom - tile.Top);
+        piece.Resample = piece.Resample && ShowsWholeTile(piece, tile);
         bytes += size_t(tile.Right - tile.Left) * size_t(tile.Bottom - tile.Top) * 4;
         if (piece.Resample)
             bytes += size_t(piece.Target.width()) * size_t(piece.Target.height()) * 4;
@@ -488,11 +494,9 @@ std::optional<TMapImage::TRepeatedDrawing> TMapImage::RepeatedDrawing(TRenderQua
     for (auto pair = shared.begin(); pair != shared.end() && !shift; ++pair) {
         const TRenderPiece &nextPiece = next[pair->first];
         const TRenderPiece &lastPiece = last[pair->second];
-        const TMapTile &tile = FTiles[nextPiece.Tile];
         if (copiesTile(nextPiece) && copiesTile(lastPiece))
             shift = tilePlace(lastPiece) - tilePlace(nextPiece);
-        else if (sameExceptPlace(nextPiece, lastPiece) &&
-                 nextPiece.Source == QRect(tile.Left, tile.Top, tile.Right - tile.Left, tile.Bottom - tile.Top))
+        else if (sameExceptPlace(nextPiece, lastPiece) && ShowsWholeTile(nextPiece, FTiles[nextPiece.Tile]))
             shift = lastPiece.Target.topLeft() - nextPiece.Target.topLeft();
     }
     if (!shift)

@@ -87,10 +87,11 @@ public:
     // How the drawing Draw makes around center repeats the one it made around lastCenter
     // (same quality, destRect and scale): the pixel at p of the new drawing is the pixel at
     // p + Shift of the last everywhere in destRect but Changed. A piece that lands in the
-    // overlap of the two views is repeated when it is the same piece moved by Shift; the
-    // others (border tiles a fractional scale cuts anew, a border of the picture placed
-    // otherwise) are in Changed with what the views do not share. Empty when the views share
-    // no whole tile moved by one shift. A pan can then draw only Changed.
+    // overlap of the two views is repeated when it is the same piece moved by Shift, or a
+    // plain copy of the same tile placed alike; the others (border tiles a fractional scale
+    // cuts anew, a border of the picture placed otherwise) are in Changed with what the views
+    // do not share. Empty when the views show no tile both whole, or both as plain copies, or
+    // do not overlap. A pan can then draw only Changed.
     struct TRepeatedDrawing {
         QPoint Shift;
         QRegion Changed;
