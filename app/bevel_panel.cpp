@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "app/error_report.h"
+
 namespace {
 const QColor kHighlight(0xFF, 0xFF, 0xFF);
 const QColor kShadow(0xA0, 0xA0, 0xA0);
@@ -45,12 +47,14 @@ QRect TPanel::ClientRect() const
 
 void TPanel::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.fillRect(rect(), FColour);
-    const QRect outer = rect();
-    DrawBevel(painter, outer, FOuter);
-    const int inset = BevelWidth(FOuter);
-    DrawBevel(painter, outer.adjusted(inset, inset, -inset, -inset), FInner);
+    PaintReported(this, [&] {
+        QPainter painter(this);
+        painter.fillRect(rect(), FColour);
+        const QRect outer = rect();
+        DrawBevel(painter, outer, FOuter);
+        const int inset = BevelWidth(FOuter);
+        DrawBevel(painter, outer.adjusted(inset, inset, -inset, -inset), FInner);
+    });
 }
 
 TShapeCircle::TShapeCircle(QWidget *parent) : QWidget(parent)
@@ -59,12 +63,14 @@ TShapeCircle::TShapeCircle(QWidget *parent) : QWidget(parent)
 
 void TShapeCircle::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(kShapeOutline, 1));
-    painter.setBrush(kShapeFill);
-    const int side = qMin(width(), height()) - 1;
-    QRectF circle(0, 0, side, side);
-    circle.moveCenter(QRectF(rect()).center());
-    painter.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
+    PaintReported(this, [&] {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(kShapeOutline, 1));
+        painter.setBrush(kShapeFill);
+        const int side = qMin(width(), height()) - 1;
+        QRectF circle(0, 0, side, side);
+        circle.moveCenter(QRectF(rect()).center());
+        painter.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
+    });
 }

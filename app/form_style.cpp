@@ -16,6 +16,7 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include "app/error_report.h"
 #include "resources/viewer_art/viewer_art.h"
 
 namespace {
@@ -61,7 +62,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        return watched == &FWidget && FTake(*event);
+        return RunReported(&FWidget, true, [&] { return watched == &FWidget && FTake(*event); });
     }
 
 private:

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "app/error_report.h"
+
 namespace {
 // The events by which a person acts on a window. Hovering, entering and leaving only change
 // highlights, and are let through so that none is left behind.
@@ -48,7 +50,7 @@ TInputHold::~TInputHold()
 
 bool TInputHold::eventFilter(QObject *watched, QEvent *event)
 {
-    return IsUserInput(event->type()) && InHeldWindow(watched);
+    return RunReported(FWindow, true, [&] { return IsUserInput(event->type()) && InHeldWindow(watched); });
 }
 
 bool TInputHold::InHeldWindow(QObject *receiver) const

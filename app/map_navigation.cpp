@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include "app/error_report.h"
 #include "app/form_style.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
@@ -30,51 +31,54 @@ bool TMapNavigation::Accepting() const
 
 bool TMapNavigation::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != &FView)
-        return false;
-    switch (event->type()) {
-    case QEvent::Wheel:
-        if (!FDragging && Accepting())
-            WheelTurned(*static_cast<QWheelEvent *>(event));
-        return true;
-    case QEvent::MouseButtonPress: {
-        const auto &mouse = *static_cast<QMouseEvent *>(event);
-        if (mouse.button() == Qt::LeftButton && !FDragging && Accepting())
-            StartDrag(mouse.position().toPoint());
-        return true;
-    }
-    case QEvent::MouseMove: {
-        const auto &mouse = *static_cast<QMouseEvent *>(event);
-        if (!FDragging)
+    // An event whose handling failed counts as taken: the view does not act on it again.
+    return RunReported(&FWindow, true, [&] {
+        if (watched != &FView)
             return false;
-        // A release that never arrived (the grab was lost) ends the drag where it is.
-        if (!(mouse.buttons() & Qt::LeftButton))
-            EndDrag(Accepting());
-        else
-            MoveDrag(mouse.position().toPoint());
-        return true;
-    }
-    case QEvent::MouseButtonRelease: {
-        const auto &mouse = *static_cast<QMouseEvent *>(event);
-        if (FDragging && mouse.button() == Qt::LeftButton) {
-            MoveDrag(mouse.position().toPoint());
-            EndDrag(Accepting());
-        }
-        return true;
-    }
-    case QEvent::KeyPress: {
-        const auto &key = *static_cast<QKeyEvent *>(event);
-        if (FDragging) {
-            // Escape drops the drag; other keys wait until the map is let go.
-            if (key.key() == Qt::Key_Escape)
-                EndDrag(false);
+        switch (event->type()) {
+        case QEvent::Wheel:
+            if (!FDragging && Accepting())
+                WheelTurned(*static_cast<QWheelEvent *>(event));
+            return true;
+        case QEvent::MouseButtonPress: {
+            const auto &mouse = *static_cast<QMouseEvent *>(event);
+            if (mouse.button() == Qt::LeftButton && !FDragging && Accepting())
+                StartDrag(mouse.position().toPoint());
             return true;
         }
-        return Accepting() && KeyPressed(key);
-    }
-    default:
-        return false;
-    }
+        case QEvent::MouseMove: {
+            const auto &mouse = *static_cast<QMouseEvent *>(event);
+            if (!FDragging)
+                return false;
+            // A release that never arrived (the grab was lost) ends the drag where it is.
+            if (!(mouse.buttons() & Qt::LeftButton))
+                EndDrag(Accepting());
+            else
+                MoveDrag(mouse.position().toPoint());
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            const auto &mouse = *static_cast<QMouseEvent *>(event);
+            if (FDragging && mouse.button() == Qt::LeftButton) {
+                MoveDrag(mouse.position().toPoint());
+                EndDrag(Accepting());
+            }
+            return true;
+        }
+        case QEvent::KeyPress: {
+            const auto &key = *static_cast<QKeyEvent *>(event);
+            if (FDragging) {
+                // Escape drops the drag; other keys wait until the map is let go.
+                if (key.key() == Qt::Key_Escape)
+                    EndDrag(false);
+                return true;
+            }
+            return Accepting() && KeyPressed(key);
+        }
+        default:
+            return false;
+        }
+    });
 }
 
 // --- Wheel and keys -------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QWindow>
 #include <cstdio>
 
+#include "app/error_report.h"
 #include "app/form_style.h"
 
 namespace {
@@ -57,5 +58,6 @@ void TerminateApplication()
 {
     // Queued, so that the handler that asks finishes first.
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QCoreApplication::instance(), Reported(nullptr, [] { QCoreApplication::exit(0); }),
+        Qt::QueuedConnection);
 }

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -284,29 +285,29 @@ void TformTovralMain::BuildMapArea()
 
 void TformTovralMain::ConnectViewHandlers()
 {
-    connect(bSair, &QPushButton::clicked, this, &TformTovralMain::bSairClick);
-    connect(bChangeUF, &QPushButton::clicked, this, &TformTovralMain::bChangeUFClick);
-    connect(cZoom, &QComboBox::activated, this, &TformTovralMain::cZoomChange);
-    connect(cbHQ, &QCheckBox::clicked, this, &TformTovralMain::cbHQClick);
-    connect(bTL, &QToolButton::clicked, this, &TformTovralMain::bTLClick);
-    connect(bT, &QToolButton::clicked, this, &TformTovralMain::bTClick);
-    connect(bTR, &QToolButton::clicked, this, &TformTovralMain::bTRClick);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TformTovralMain::SpeedButton2Click);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TformTovralMain::SpeedButton1Click);
-    connect(SpeedButton3, &QToolButton::clicked, this, &TformTovralMain::SpeedButton3Click);
-    connect(SpeedButton5, &QToolButton::clicked, this, &TformTovralMain::SpeedButton5Click);
-    connect(SpeedButton4, &QToolButton::clicked, this, &TformTovralMain::SpeedButton4Click);
-    connect(bLegendas, &QPushButton::clicked, this, &TformTovralMain::bLegendasClick);
+    connect(bSair, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bSairClick));
+    connect(bChangeUF, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bChangeUFClick));
+    connect(cZoom, &QComboBox::activated, this, Reported(this, &TformTovralMain::cZoomChange));
+    connect(cbHQ, &QCheckBox::clicked, this, Reported(this, &TformTovralMain::cbHQClick));
+    connect(bTL, &QToolButton::clicked, this, Reported(this, &TformTovralMain::bTLClick));
+    connect(bT, &QToolButton::clicked, this, Reported(this, &TformTovralMain::bTClick));
+    connect(bTR, &QToolButton::clicked, this, Reported(this, &TformTovralMain::bTRClick));
+    connect(SpeedButton2, &QToolButton::clicked, this, Reported(this, &TformTovralMain::SpeedButton2Click));
+    connect(SpeedButton1, &QToolButton::clicked, this, Reported(this, &TformTovralMain::SpeedButton1Click));
+    connect(SpeedButton3, &QToolButton::clicked, this, Reported(this, &TformTovralMain::SpeedButton3Click));
+    connect(SpeedButton5, &QToolButton::clicked, this, Reported(this, &TformTovralMain::SpeedButton5Click));
+    connect(SpeedButton4, &QToolButton::clicked, this, Reported(this, &TformTovralMain::SpeedButton4Click));
+    connect(bLegendas, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bLegendasClick));
 }
 
 void TformTovralMain::ConnectShortcuts()
 {
     const auto bind = [this](QKeyCombination keys, std::function<void()> handler) {
         auto *shortcut = new QShortcut(QKeySequence(keys), this);
-        connect(shortcut, &QShortcut::activated, this, [this, handler] {
+        connect(shortcut, &QShortcut::activated, this, Reported(this, [this, handler] {
             if (isEnabled())
                 handler();
-        });
+        }));
     };
     bind(Qt::CTRL | Qt::Key_S, [this] { bSaveIMGClick(); });
     bind(Qt::CTRL | Qt::Key_P, [this] { bPrintClick(); });
@@ -408,37 +409,43 @@ void TformTovralMain::bChangeUFClick()
 
 void TformTovralMain::changeEvent(QEvent *event)
 {
-    QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || FActivated || !isActiveWindow())
-        return;
-    // Only the first activation counts; the work runs once the activation is delivered.
-    FActivated = true;
-    QMetaObject::invokeMethod(this, &TformTovralMain::FormActivate, Qt::QueuedConnection);
+    RunReported(this, [&] {
+        QWidget::changeEvent(event);
+        if (event->type() != QEvent::ActivationChange || FActivated || !isActiveWindow())
+            return;
+        // Only the first activation counts; the work runs once the activation is delivered.
+        FActivated = true;
+        QMetaObject::invokeMethod(this, Reported(this, &TformTovralMain::FormActivate), Qt::QueuedConnection);
+    });
 }
 
 void TformTovralMain::showEvent(QShowEvent *event)
 {
-    QWidget::showEvent(event);
-    if (!FWatchingScreen && windowHandle()) {
-        FWatchingScreen = true;
-        // Queued, so that the window's pixel ratio has followed the screen when it runs.
-        connect(windowHandle(), &QWindow::screenChanged, this, &TformTovralMain::ScreenChanged,
-                Qt::QueuedConnection);
-    }
-    if (!FPlacedOnScreen && !isMaximized()) {
-        FPlacedOnScreen = true;
-        CentreOnScreen(*this);
-    }
-    // Ask for the focus on the first showing, also where no window manager gives it.
-    if (!FActivated)
-        activateWindow();
+    RunReported(this, [&] {
+        QWidget::showEvent(event);
+        if (!FWatchingScreen && windowHandle()) {
+            FWatchingScreen = true;
+            // Queued, so that the window's pixel ratio has followed the screen when it runs.
+            connect(windowHandle(), &QWindow::screenChanged, this,
+                    Reported(this, &TformTovralMain::ScreenChanged), Qt::QueuedConnection);
+        }
+        if (!FPlacedOnScreen && !isMaximized()) {
+            FPlacedOnScreen = true;
+            CentreOnScreen(*this);
+        }
+        // Ask for the focus on the first showing, also where no window manager gives it.
+        if (!FActivated)
+            activateWindow();
+    });
 }
 
 void TformTovralMain::closeEvent(QCloseEvent *event)
 {
-    // Closing the map window ends the program, whatever other windows are open.
-    event->accept();
-    TerminateApplication();
+    RunReported(this, [&] {
+        // Closing the map window ends the program, whatever other windows are open.
+        event->accept();
+        TerminateApplication();
+    });
 }
 
 // --- Choosing and loading a state ---------------------------------------------------------
@@ -475,7 +482,8 @@ void TformTovralMain::LoadUF(const QString &code)
         const QSignalBlocker quiet(cZoom);
         cZoom->setCurrentIndex(kWholeMapZoomIndex);
     }
-    cZoomChange();
+    // A first drawing that fails is reported; the city selection is still brought in line.
+    RunReported(this, [this] { cZoomChange(); });
     lCidadesClick();
 }
 
@@ -513,13 +521,14 @@ void TformTovralMain::cZoomChange()
     // reaches the window meanwhile; its controls keep their look.
     const QScopedValueRollback drawing(FDrawing, true);
     const TInputHold held(this);
+    // Also a drawing that failed half-way is shown: what it drew, the rest blank.
+    const auto repaint = qScopeGuard([this] { Image->update(); });
     FLastClientWidth = width();
     FLastClientHeight = height();
     ResizeView(); // drawn for the screen the window is on now
     FView->ZoomTo(cZoom->currentIndex());
     const TRenderQuality quality = cbHQ->isChecked() ? TRenderQuality::High : TRenderQuality::Plain;
     FView->Render(Image->Bitmap(), quality);
-    Image->update();
     FView->PrepareSurroundings(quality); // the next pan step draws from the cache
 }
 
@@ -530,16 +539,18 @@ void TformTovralMain::cbHQClick()
 
 void TformTovralMain::resizeEvent(QResizeEvent *event)
 {
-    QWidget::resizeEvent(event);
-    // The border is fixed: only maximising changes the size. A size the user dragged is
-    // taken back.
-    if (event->spontaneous() && !isMaximized() && !isFullScreen() && isVisible() &&
-        size() != kDesignedClientSize) {
-        resize(kDesignedClientSize);
-        return;
-    }
-    AlignPanels();
-    FormResize();
+    RunReported(this, [&] {
+        QWidget::resizeEvent(event);
+        // The border is fixed: only maximising changes the size. A size the user dragged is
+        // taken back.
+        if (event->spontaneous() && !isMaximized() && !isFullScreen() && isVisible() &&
+            size() != kDesignedClientSize) {
+            resize(kDesignedClientSize);
+            return;
+        }
+        AlignPanels();
+        FormResize();
+    });
 }
 
 void TformTovralMain::FormResize()

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QRegion>
 
+#include "app/error_report.h"
+
 TViewImage::TViewImage(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -11,15 +13,17 @@ TViewImage::TViewImage(QWidget *parent) : QWidget(parent)
 
 void TViewImage::paintEvent(QPaintEvent *event)
 {
-    QPainter painter(this);
-    // Outside the bitmap (before the first redraw, while a larger size waits for its redraw,
-    // or where a drag has moved it away) the panel's white shows.
-    // The bitmap holds its device pixel ratio: drawn at its size in view pixels, each of its
-    // pixels is one device pixel of the screen.
-    const QRect shown = QRectF(FShift, FBitmap.Pixels().deviceIndependentSize()).toAlignedRect();
-    for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
-        painter.fillRect(uncovered, Qt::white);
-    FBitmap.Paint(painter, FShift);
+    PaintReported(this, [&] {
+        QPainter painter(this);
+        // Outside the bitmap (before the first redraw, while a larger size waits for its
+        // redraw, or where a drag has moved it away) the panel's white shows.
+        // The bitmap holds its device pixel ratio: drawn at its size in view pixels, each of
+        // its pixels is one device pixel of the screen.
+        const QRect shown = QRectF(FShift, FBitmap.Pixels().deviceIndependentSize()).toAlignedRect();
+        for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
+            painter.fillRect(uncovered, Qt::white);
+        FBitmap.Paint(painter, FShift);
+    });
 }
 
 void TViewImage::ShowShifted(QPoint shift)

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "app/error_report.h"
 #include "app/form_style.h"
 
 TformArea *formArea = nullptr;
@@ -44,7 +45,7 @@ TformArea::TformArea(QWidget *parent)
     setTabOrder(bCancel, rb1);
     setTabOrder(rb1, rb2);
 
-    connect(bOK, &QPushButton::clicked, this, &TformArea::bOKClick);
+    connect(bOK, &QPushButton::clicked, this, Reported(this, &TformArea::bOKClick));
     FormCreate();
 }
 
@@ -71,9 +72,11 @@ void TformArea::bOKClick()
 
 void TformArea::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
-    // The question's text is set by the caller just before showing.
-    lTitulo->adjustSize();
-    CentreOnScreen(*this);
-    FormShow();
+    RunReported(this, [&] {
+        QDialog::showEvent(event);
+        // The question's text is set by the caller just before showing.
+        lTitulo->adjustSize();
+        CentreOnScreen(*this);
+        FormShow();
+    });
 }

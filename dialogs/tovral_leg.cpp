@@ -5,6 +5,7 @@
 #include <QShowEvent>
 #include <QTabWidget>
 
+#include "app/error_report.h"
 #include "app/form_style.h"
 #include "app/tovral_main.h"
 #include "resources/viewer_art/viewer_art.h"
@@ -66,14 +67,18 @@ void TformLegendas::FormClose()
 
 void TformLegendas::showEvent(QShowEvent *event)
 {
-    QWidget::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    RunReported(this, [&] {
+        QWidget::showEvent(event);
+        if (!event->spontaneous())
+            FormShow();
+    });
 }
 
 void TformLegendas::hideEvent(QHideEvent *event)
 {
-    QWidget::hideEvent(event);
-    if (!event->spontaneous())
-        FormClose();
+    RunReported(this, [&] {
+        QWidget::hideEvent(event);
+        if (!event->spontaneous())
+            FormClose();
+    });
 }

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 
+#include "app/error_report.h"
 #include "app/form_style.h"
 
 TformStatus *formStatus = nullptr;
@@ -36,8 +37,10 @@ void TformStatus::SetStatusText(const QString &text)
 
 void TformStatus::closeEvent(QCloseEvent *event)
 {
-    // Only the operation that showed the window hides it.
-    event->ignore();
+    RunReported(this, [&] {
+        // Only the operation that showed the window hides it.
+        event->ignore();
+    });
 }
 
 TDisabledWindow::TDisabledWindow(QWidget *window, QWidget *focusAfter)

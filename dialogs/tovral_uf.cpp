@@ -50,7 +50,7 @@ TformPickUF::TformPickUF(TViewerData &data, QWidget *parent)
 
     // Esc and the close box reject the dialog, as bCancel does.
     connect(bOK, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cUF, &QComboBox::currentIndexChanged, this, &TformPickUF::cUFChange);
+    connect(cUF, &QComboBox::currentIndexChanged, this, Reported(this, &TformPickUF::cUFChange));
 
     RunReported(this, [this] { FormCreate(); });
 }
@@ -92,7 +92,9 @@ void TformPickUF::FormShow()
 
 void TformPickUF::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
-    CentreOnScreen(*this);
-    FormShow();
+    RunReported(this, [&] {
+        QDialog::showEvent(event);
+        CentreOnScreen(*this);
+        FormShow();
+    });
 }

@@ -41,10 +41,10 @@ std::optional<TOutputArea> ChooseOutputArea(TformTovralMain &window, const QStri
 void TformTovralMain::ConnectOutputHandlers()
 {
     OutputDialogs = CreateSystemOutputDialogs(this);
-    connect(bCopiar, &QPushButton::clicked, this, &TformTovralMain::bCopiarClick);
-    connect(bSaveIMG, &QPushButton::clicked, this, &TformTovralMain::bSaveIMGClick);
-    connect(bPrint, &QPushButton::clicked, this, &TformTovralMain::bPrintClick);
-    connect(bCalcDist, &QPushButton::clicked, this, &TformTovralMain::bCalcDistClick);
+    connect(bCopiar, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bCopiarClick));
+    connect(bSaveIMG, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bSaveIMGClick));
+    connect(bPrint, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bPrintClick));
+    connect(bCalcDist, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bCalcDistClick));
 }
 
 void TformTovralMain::bCopiarClick()

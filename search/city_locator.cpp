@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <optional>
 
+#include "app/error_report.h"
 #include "app/messages.h"
 #include "app/tovral_main.h"
 #include "app/view_math.h"
@@ -45,15 +46,15 @@ std::optional<TRowPosition> RowPosition(const QString &row)
 
 void TformTovralMain::ConnectLocatorHandlers()
 {
-    connect(eCidade, &QLineEdit::textChanged, this, &TformTovralMain::eCidadeChange);
+    connect(eCidade, &QLineEdit::textChanged, this, Reported(this, &TformTovralMain::eCidadeChange));
     new TKeyPressHook(eCidade, [this](QChar &key) { eCidadeKeyPress(key); });
     // A click and the arrow keys both change the current row; a click on the entry already
     // selected changes nothing but still copies its name into eCidade. lCidadesClick is
     // idempotent, so a click that also changes the row may run it twice.
-    connect(lCidades, &QListWidget::currentRowChanged, this, &TformTovralMain::lCidadesClick);
-    connect(lCidades, &QListWidget::itemClicked, this, &TformTovralMain::lCidadesClick);
-    connect(lCidades, &QListWidget::itemDoubleClicked, this, &TformTovralMain::lCidadesDblClick);
-    connect(bCidadeMapa, &QPushButton::clicked, this, &TformTovralMain::bCidadeMapaClick);
+    connect(lCidades, &QListWidget::currentRowChanged, this, Reported(this, &TformTovralMain::lCidadesClick));
+    connect(lCidades, &QListWidget::itemClicked, this, Reported(this, &TformTovralMain::lCidadesClick));
+    connect(lCidades, &QListWidget::itemDoubleClicked, this, Reported(this, &TformTovralMain::lCidadesDblClick));
+    connect(bCidadeMapa, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bCidadeMapaClick));
 }
 
 void TformTovralMain::eCidadeChange()

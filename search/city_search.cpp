@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QSignalBlocker>
 
+#include "app/error_report.h"
 #include "mapdata/names.h"
 
 int IncrementalSearchPosition(const TSortedStrings &names, const QString &typed)
@@ -58,21 +59,24 @@ void FillCityList(QListWidget &list, TSortedStrings &names, const TSortedStrings
 }
 
 TKeyPressHook::TKeyPressHook(QLineEdit *edit, THandler handler)
-    : QObject(edit), FHandler(std::move(handler))
+    : QObject(edit), FEdit(edit), FHandler(std::move(handler))
 {
     edit->installEventFilter(this);
 }
 
 bool TKeyPressHook::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress)
-        return QObject::eventFilter(watched, event);
-    const auto *press = static_cast<QKeyEvent *>(event);
-    // Enter arrives as a key without text on some platforms; it is carriage return here.
-    const bool enter = press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter;
-    if (!enter && press->text().size() != 1)
-        return false;
-    QChar key = enter ? QChar(kEnterKey) : press->text().front();
-    FHandler(key);
-    return key.isNull();
+    // A key whose handler failed counts as taken: the box does not act on it as well.
+    return RunReported(FEdit->window(), true, [&] {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const auto *press = static_cast<QKeyEvent *>(event);
+        // Enter arrives as a key without text on some platforms; it is carriage return here.
+        const bool enter = press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter;
+        if (!enter && press->text().size() != 1)
+            return false;
+        QChar key = enter ? QChar(kEnterKey) : press->text().front();
+        FHandler(key);
+        return key.isNull();
+    });
 }

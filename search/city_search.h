@@ -53,6 +53,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QLineEdit *FEdit; // the box it serves, its parent
     THandler FHandler;
 };
 

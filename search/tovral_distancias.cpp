@@ -99,8 +99,8 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
                 &TformDistancias::eCidadeInKeyPress, &TformDistancias::lCidadesInClick);
     ConnectSide(Out, &TformDistancias::cbUFOutChange, &TformDistancias::eCidadeOutChange,
                 &TformDistancias::eCidadeOutKeyPress, &TformDistancias::lCidadesOutClick);
-    connect(Button1, &QPushButton::clicked, this, &TformDistancias::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TformDistancias::Button2Click);
+    connect(Button1, &QPushButton::clicked, this, Reported(this, &TformDistancias::Button1Click));
+    connect(Button2, &QPushButton::clicked, this, Reported(this, &TformDistancias::Button2Click));
 
     RunReported(this, [this] { FormCreate(); });
 }
@@ -126,12 +126,12 @@ void TformDistancias::ConnectSide(TCitySide &side, void (TformDistancias::*chang
                                   void (TformDistancias::*keyPress)(QChar &),
                                   void (TformDistancias::*click)())
 {
-    connect(side.cbUF, &QComboBox::activated, this, change);
-    connect(side.eCidade, &QLineEdit::textChanged, this, search);
+    connect(side.cbUF, &QComboBox::activated, this, Reported(this, change));
+    connect(side.eCidade, &QLineEdit::textChanged, this, Reported(this, search));
     new TKeyPressHook(side.eCidade, [this, keyPress](QChar &key) { (this->*keyPress)(key); });
     // As on the map window: a click or the arrow keys; the follow-up is idempotent.
-    connect(side.lCidades, &QListWidget::currentRowChanged, this, click);
-    connect(side.lCidades, &QListWidget::itemClicked, this, click);
+    connect(side.lCidades, &QListWidget::currentRowChanged, this, Reported(this, click));
+    connect(side.lCidades, &QListWidget::itemClicked, this, Reported(this, click));
 }
 
 void TformDistancias::FormCreate()
@@ -159,13 +159,15 @@ void TformDistancias::FormShow()
 
 void TformDistancias::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
-    // A window restored after being minimised keeps both sides' choices; only an opening
-    // (bCalcDist) starts afresh.
-    if (event->spontaneous())
-        return;
-    CentreOnScreen(*this);
-    FormShow();
+    RunReported(this, [&] {
+        QDialog::showEvent(event);
+        // A window restored after being minimised keeps both sides' choices; only an opening
+        // (bCalcDist) starts afresh.
+        if (event->spontaneous())
+            return;
+        CentreOnScreen(*this);
+        FormShow();
+    });
 }
 
 void TformDistancias::cbUFChange(TCitySide &side)

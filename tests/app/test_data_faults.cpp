@@ -4,10 +4,17 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QKeySequence>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+#include <cstdio>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/tovral_main.h"
 #include "app/view_image.h"
@@ -22,6 +29,45 @@
 namespace {
 const QString kLoadFailed = QStringLiteral("Erro ao carregar mapas");
 constexpr int kFullSize = 5;
+const QString kErrorLinePrefix = QStringLiteral("tovral: ");
+
+// Sends what the process writes to standard error into a file while it lives.
+class TStandardErrorCapture {
+public:
+    TStandardErrorCapture()
+    {
+        if (!FFile.open())
+            return;
+        std::fflush(stderr);
+        FSaved = dup(STDERR_FILENO);
+        dup2(FFile.handle(), STDERR_FILENO);
+    }
+    ~TStandardErrorCapture() { Restore(); }
+
+    // The program's own lines written so far (those of Qt and of the test are left out);
+    // the capture ends.
+    QStringList ProgramLines()
+    {
+        Restore();
+        FFile.seek(0);
+        const QStringList lines = QString::fromLocal8Bit(FFile.readAll()).split(QLatin1Char('\n'));
+        return lines.filter(QRegularExpression(QStringLiteral("^") + kErrorLinePrefix));
+    }
+
+private:
+    void Restore()
+    {
+        if (FSaved < 0)
+            return;
+        std::fflush(stderr);
+        dup2(FSaved, STDERR_FILENO);
+        close(FSaved);
+        FSaved = -1;
+    }
+
+    QTemporaryFile FFile;
+    int FSaved = -1;
+};
 
 // The ways a data file can go bad.
 enum class TFault { Missing, Folder, Fifo, Truncated, Garbage };
@@ -181,6 +227,62 @@ private slots:
         ClickButton("bChangeUF");
         QCOMPARE(RunUntilTerminated(), 0);
         QCOMPARE(answers.Messages(), QStringList{kLoadFailed});
+    }
+
+    void corruptTileFailsOneDrawing_data()
+    {
+        QTest::addColumn<QString>("map");
+        QTest::addColumn<QPoint>("mapCentre");
+        QTest::addColumn<QKeySequence>("toFailingZoom");
+        QTest::addColumn<QKeySequence>("toWorkingZoom");
+        // The whole map, drawn as the state loads, fails; 120 % draws from the full map.
+        QTest::addRow("light map") << QStringLiteral("sp_light.map") << QPoint(480, 240) << QKeySequence()
+                                   << QKeySequence(Qt::Key_End);
+        // 120 % fails; 20 % draws from the light map.
+        QTest::addRow("full map") << QStringLiteral("sp_full.map") << QPoint(1200, 600)
+                                  << QKeySequence(Qt::Key_End) << QKeySequence(Qt::Key_Home, Qt::Key_Down);
+    }
+
+    // Guards against a tile that cannot be decoded throwing through Qt's signals (undefined
+    // behaviour; the application's last net then writes a line) or leaving the window
+    // unusable: the zoom entry chosen with the keyboard in the zoom box reports the failure
+    // with the file's name; then another entry draws, a pan draws, the window takes input,
+    // and the city selection is in line with the list.
+    void corruptTileFailsOneDrawing()
+    {
+        QFETCH(QString, map);
+        QFETCH(QPoint, mapCentre);
+        QFETCH(QKeySequence, toFailingZoom);
+        QFETCH(QKeySequence, toWorkingZoom);
+        CorruptTile(DataFile(map), mapCentre);
+        TModalAnswers answers;
+        TStandardErrorCapture errors;
+        FWindows = std::make_unique<TViewerWindows>();
+        answers.Add(PickState(QStringLiteral("São Paulo")));
+        answers.AddMessageBoxOk(); // as the state loads, or on the failing zoom entry
+        formTovralMain->show();
+        QVERIFY(QTest::qWaitFor([] { return formTovralMain->Ready() && formTovralMain->isEnabled(); },
+                                kViewerWaitMs));
+        auto &zoom = MapControl<QComboBox>("cZoom");
+        zoom.setFocus();
+        QTest::keySequence(&zoom, toFailingZoom);
+        QCOMPARE(answers.Messages().size(), 1);
+        QVERIFY2(answers.Messages()[0].startsWith(QStringLiteral("Cannot draw map %1: tile ").arg(DataFile(map))),
+                 qPrintable(answers.Messages()[0]));
+        QVERIFY(formTovralMain->isEnabled());
+        QVERIFY(formTovralMain->SelectedCityRow() >= 0 && MapControl<QPushButton>("bCidadeMapa").isEnabled());
+
+        const TViewBitmap &view = MapControl<TViewImage>("Image").Bitmap();
+        QTest::keySequence(&zoom, toWorkingZoom);
+        QVERIFY(view.Shown().has_value());
+        const QPoint centre = formTovralMain->View()->Center();
+        const QImage before = view.Picture();
+        ClickButton("SpeedButton1");
+        QVERIFY(view.Shown().has_value());
+        QVERIFY(formTovralMain->View()->Center().x() > centre.x());
+        QVERIFY(view.Picture() != before);
+        QCOMPARE(answers.Messages().size(), 1);
+        QCOMPARE(errors.ProgramLines(), QStringList());
     }
 };
 

@@ -1,9 +1,13 @@
 #include "tests/app/test_data_folder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
+#include <QRect>
+#include <QtEndian>
 #include <cmath>
 
+#include "mapdata/map_image.h"
 #include "tools/catalogue_writer.h"
 #include "tools/map_writer.h"
 #include "tools/pts_writer.h"
@@ -111,4 +115,28 @@ void WriteLargeTestFolder(const QString &folder, QSize fullSize)
     WriteDataFolder(folder, {QStringLiteral("SP=São Paulo")},
                     {QStringLiteral("SP\tSÃO PAULO\t-233250\t-463810")},
                     {{QStringLiteral("sp"), fullSize}});
+}
+
+void CorruptTile(const QString &mapPath, QPoint mapPixel)
+{
+    QFile file(mapPath);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    QByteArray bytes = file.readAll();
+    const auto int32At = [&bytes](qsizetype at) { return qFromLittleEndian<qint32>(bytes.constData() + at); };
+    // The header (index size, width, height), the index, the data size, then the data block.
+    const qint32 indexBytes = int32At(0);
+    const qsizetype dataStart = 16 + indexBytes;
+    for (qsizetype record = 12; record < 12 + indexBytes; record += kMapTileBytes) {
+        const QRect tile(QPoint(int32At(record), int32At(record + 4)),
+                         QPoint(int32At(record + 8) - 1, int32At(record + 12) - 1));
+        if (!tile.contains(mapPixel))
+            continue;
+        const qsizetype entry = dataStart + int32At(record + 16);
+        const qint32 length = int32At(entry);
+        bytes.replace(entry + 4, length, QByteArray(length, 'X'));
+        file.seek(0);
+        file.write(bytes);
+        return;
+    }
 }

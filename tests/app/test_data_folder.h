@@ -33,5 +33,9 @@ void WriteDataFolder(const QString &folder, const QStringList &ufLines, const QS
 // 300 x 900 one, RJ its maps but no .pts file, AM no files.
 void WriteStandardTestFolder(const QString &folder);
 
+// Replaces the JPEG stream of the tile of a .map file that covers mapPixel by bytes that are
+// no JPEG: the file still loads, and drawing that tile fails.
+void CorruptTile(const QString &mapPath, QPoint mapPixel);
+
 // A folder with one large state, "SP", for benchmarks and manual runs.
 void WriteLargeTestFolder(const QString &folder, QSize fullSize);

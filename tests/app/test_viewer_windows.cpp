@@ -590,6 +590,31 @@ private slots:
         QCOMPARE(formTovralMain->focusWidget(), &cities);
     }
 
+    // Guards against a painting that fails opening its message box while the widget paints,
+    // or once for every repaint: the failures of one burst make one report, shown after the
+    // painting, and a later failure is reported again.
+    void paintFailuresAreReportedAfterPainting()
+    {
+        struct TFailingWidget : QWidget {
+            void paintEvent(QPaintEvent *) override
+            {
+                PaintReported(this, [] { throw TovralError(QStringLiteral("Cannot paint")); });
+            }
+        } widget;
+        TModalAnswers answers;
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        for (int burst = 1; burst <= 2; ++burst) {
+            widget.repaint();
+            widget.repaint();
+            QCOMPARE(answers.ModalsSeen(), burst - 1);
+            answers.AddMessageBoxOk();
+            QTRY_COMPARE(answers.Messages().size(), burst);
+            QTest::qWait(50);
+            QCOMPARE(answers.ModalsSeen(), burst);
+        }
+    }
+
     // Guards against an exception escaping an event handler: the program must report it and
     // go on.
     void uncaughtErrorsAreReported()

@@ -50,19 +50,6 @@ void WriteFile(const QString &path, const QByteArray &bytes)
     file.write(bytes);
 }
 
-// Replaces the JPEG stream of the first tile of a .map file by bytes that are no JPEG.
-void CorruptFirstTile(const QString &mapPath)
-{
-    QByteArray bytes = ReadFile(mapPath);
-    const auto int32At = [&bytes](qsizetype at) { return qFromLittleEndian<qint32>(bytes.constData() + at); };
-    const qint32 indexBytes = int32At(0);
-    const qsizetype blobStart = 16 + indexBytes;
-    const qsizetype entry = blobStart + int32At(12 + 16);
-    const qint32 length = int32At(entry);
-    bytes.replace(entry + 4, length, QByteArray(length, 'X'));
-    WriteFile(mapPath, bytes);
-}
-
 // What the file's JPEG markers say about how it was encoded.
 struct TJpegLayout {
     bool Jfif = false;
@@ -437,7 +424,7 @@ private slots:
     {
         QTemporaryDir brokenFolder;
         WriteStandardTestFolder(brokenFolder.path());
-        CorruptFirstTile(brokenFolder.filePath(QStringLiteral("img/sp_full.map")));
+        CorruptTile(brokenFolder.filePath(QStringLiteral("img/sp_full.map")), QPoint(0, 0));
         const QString savedAppPath = AppPath;
         AppPath = brokenFolder.path() + QLatin1Char('/');
         TModalAnswers answers;
