@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -471,6 +472,9 @@ void TformTovralMain::LoadUF(const QString &code)
             LoadStateFiles(code);
         } catch (...) {
             loading.Finish();
+            // The box says only that the load failed; the line names the file and the reason.
+            WriteErrorMessage(QStringLiteral("tovral: cannot load the state %1: %2")
+                                  .arg(code, ExceptionText(std::current_exception())));
             ShowErrorMessage(this, kLoadFailedMessage);
             TerminateApplication();
             return;
@@ -505,7 +509,9 @@ void TformTovralMain::FillStateCities()
 void TformTovralMain::LoadStateFiles(const QString &code)
 {
     if (!FView)
-        throw TovralError(QStringLiteral("The city catalogue could not be read; no map view"));
+        throw TovralError(
+            QStringLiteral("The city catalogue %1 could not be read at start-up, so no map is shown")
+                .arg(QDir::toNativeSeparators(TViewerData::CityCataloguePath())));
     const QString stem = LowerCase(code);
     FView->Load(DataPath(stem + QStringLiteral("_light.map")),
                 DataPath(stem + QStringLiteral("_full.map")), DataPath(stem + QStringLiteral(".pts")));

@@ -2,9 +2,14 @@
 
 #include "mapdata/app_path.h"
 
+QString TViewerData::CityCataloguePath()
+{
+    return DataPath(QStringLiteral("txt/cidades.txt"));
+}
+
 void TViewerData::ReadCityCatalogue()
 {
-    FCityRows.Assign(ReadCatalogueLines(DataPath(QStringLiteral("txt/cidades.txt"))));
+    FCityRows.Assign(ReadCatalogueLines(CityCataloguePath()));
 }
 
 void TViewerData::ReadStateCatalogue()

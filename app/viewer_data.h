@@ -15,6 +15,8 @@ public:
     // Reads the city catalogue; on failure throws as ReadCatalogueLines does and the rows
     // stay empty.
     void ReadCityCatalogue();
+    // Where the city catalogue is read from: AppPath + img/txt/cidades.txt.
+    static QString CityCataloguePath();
     // Reads the state catalogue; on failure throws as ReadCatalogueLines does and the
     // catalogue stays empty.
     void ReadStateCatalogue();

@@ -1,6 +1,7 @@
 #include "mapdata/data_file.h"
 
 #include <QDir>
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,7 +23,7 @@ void OpenDataFile(QFile &file, const QString &path)
     // Opening without blocking first lets a FIFO be refused instead of waiting for a writer.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        ThrowCannotOpen(path);
+        ThrowCannotOpen(path, qt_error_string(errno)); // "No such file or directory", ...
     struct stat info {};
     const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     const int flags = regular ? fcntl(fd, F_GETFL) : -1;

@@ -183,7 +183,9 @@ private slots:
     }
 
     // Guards against a state file that went bad after start-up hanging the program, being
-    // half used, or not ending it: the load fails as a whole with the load message.
+    // half used, or not ending it: the load fails as a whole with the load message. And
+    // against the reason being lost: one line on standard error names the file and what is
+    // wrong with it.
     void stateFileChangedBeforeLoading()
     {
         QFETCH(QString, file);
@@ -193,11 +195,17 @@ private slots:
         Break(DataFile(file), fault);
         answers.Add(PickState(QStringLiteral("São Paulo")));
         answers.AddMessageBoxOk();
+        TStandardErrorCapture errors;
         formTovralMain->show();
         QCOMPARE(RunUntilTerminated(), 0);
         QCOMPARE(answers.Messages(), QStringList{kLoadFailed});
         QVERIFY(!formTovralMain->Ready());
         QVERIFY(formTovralMain->isEnabled() && !formStatus->isVisible());
+        const QStringList lines = errors.ProgramLines();
+        QCOMPARE(lines.size(), 1);
+        const QRegularExpression fileAndReason(QStringLiteral("^tovral: cannot load the state SP: .*%1: .+$")
+                                                   .arg(QRegularExpression::escape(DataFile(file))));
+        QVERIFY2(fileAndReason.match(lines[0]).hasMatch(), qPrintable(lines[0]));
     }
 
     // Guards against a loaded state that still depends on its files: once São Paulo is

@@ -163,7 +163,7 @@ TEST_F(CatalogueFile, MissingFileNamesThePath)
         ReadCatalogueLines(path);
         FAIL() << "no error";
     } catch (const TovralError &error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file ") + path);
+        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file %1: No such file or directory").arg(path));
     }
 }
 

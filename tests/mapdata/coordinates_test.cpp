@@ -218,6 +218,6 @@ TEST_F(PtsFile, MissingFile)
         list.LoadFromFile(path);
         FAIL() << "accepted";
     } catch (const TovralError &error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file ") + path);
+        EXPECT_EQ(error.Message(), QStringLiteral("Cannot open file %1: No such file or directory").arg(path));
     }
 }

@@ -157,7 +157,8 @@ TEST(MapImageLoad, ReadsWhatTheWriterWrote)
     EXPECT_EQ(map.TileCount(), 4);
 }
 
-// Guards against a missing file being reported without its name, and Clear forgetting the size.
+// Guards against a missing file being reported without its name or the system's reason, and Clear
+// forgetting the size.
 TEST(MapImageLoad, MissingFileAndClear)
 {
     TMapImage map;
@@ -165,7 +166,7 @@ TEST(MapImageLoad, MissingFileAndClear)
         map.LoadFromFile("/nonexistent/folder/sp_full.map");
         FAIL();
     } catch (const TovralError &error) {
-        EXPECT_EQ(error.Message(), QString("Cannot open file /nonexistent/folder/sp_full.map"));
+        EXPECT_EQ(error.Message(), QString("Cannot open file /nonexistent/folder/sp_full.map: No such file or directory"));
     }
     QByteArray bytes = SmallGoodMap().Bytes();
     QBuffer stream(&bytes);
