@@ -1,4 +1,4 @@
-// The viewer's entry: one instance at a time, the windows in their fixed order, the loop.
+// The viewer's entry: one instance per user, the windows in their fixed order, the loop.
 #include "app/error_report.h"
 #include "app/form_style.h"
 #include "app/single_instance.h"
@@ -7,7 +7,7 @@
 
 int main(int argc, char *argv[])
 {
-    // Held until the process ends; a second start ends here, silently.
+    // Held until the process ends; a second start by the same user ends here, silently.
     if (!ClaimSingleInstance(QStringLiteral("VexoraTovral")))
         return 0;
 
