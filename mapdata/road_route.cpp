@@ -200,27 +200,29 @@ std::optional<std::vector<TStretch>> ShortestStretches(const TRoadNetwork &netwo
     return stretches;
 }
 
-// The joins of a route's two cities: both to the largest piece, or both to the piece nearest
-// to one of them, whichever leaves the network least (the largest piece on a tie).
+// The joins of a route's two cities: to the largest piece, unless the piece nearest to one of
+// them is also nearer to the other than the largest piece is (two cities by a road the data
+// holds apart from the rest); of two such pieces the one with less joining.
 std::pair<TNetworkJoin, TNetworkJoin> RouteJoins(const TRoadNetwork &network, const TRouteCity &origin,
                                                  const TRouteCity &destination)
 {
-    std::pair<TNetworkJoin, TNetworkJoin> best{origin.Joins.Largest, destination.Joins.Largest};
-    const auto offNetwork = [](const std::pair<TNetworkJoin, TNetworkJoin> &joins) {
-        return int64_t(joins.first.Metres) + joins.second.Metres;
-    };
-    const auto consider = [&](const std::pair<TNetworkJoin, TNetworkJoin> &joins) {
-        if (joins.first.Point >= 0 && joins.second.Point >= 0 && offNetwork(joins) < offNetwork(best))
-            best = joins;
-    };
-    const auto pieceOf = [&network](const TNetworkJoin &join) { return join.Point < 0 ? -1 : network.PieceOf(join.Point); };
-    if (const int32_t piece = pieceOf(origin.Joins.Nearest); piece != network.LargestPiece() && piece >= 0)
-        consider({origin.Joins.Nearest,
-                  network.NearestPoint(destination.Position.Latitude, destination.Position.Longitude, piece)});
-    if (const int32_t piece = pieceOf(destination.Joins.Nearest); piece != network.LargestPiece() && piece >= 0)
-        consider({network.NearestPoint(origin.Position.Latitude, origin.Position.Longitude, piece),
-                  destination.Joins.Nearest});
-    return best;
+    std::pair<TNetworkJoin, TNetworkJoin> chosen{origin.Joins.Largest, destination.Joins.Largest};
+    int64_t chosenMetres = std::numeric_limits<int64_t>::max();
+    for (const TRouteCity *city : {&origin, &destination}) {
+        const int32_t point = city->Joins.Nearest.Point;
+        if (point < 0 || network.PieceOf(point) == network.LargestPiece())
+            continue;
+        const auto joinTo = [&](const TRouteCity &end) {
+            return &end == city ? end.Joins.Nearest
+                                : network.NearestPoint(end.Position.Latitude, end.Position.Longitude, network.PieceOf(point));
+        };
+        const TNetworkJoin fromOrigin = joinTo(origin), fromDestination = joinTo(destination);
+        const int64_t metres = int64_t(fromOrigin.Metres) + fromDestination.Metres;
+        if (fromOrigin.Metres < origin.Joins.Largest.Metres && fromDestination.Metres < destination.Joins.Largest.Metres &&
+            metres < chosenMetres)
+            chosen = {fromOrigin, fromDestination}, chosenMetres = metres;
+    }
+    return chosen;
 }
 
 TGeoPosition PositionOf(const TRoadNetwork &network, int32_t point)

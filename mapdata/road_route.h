@@ -66,8 +66,8 @@ struct TRouteEnd {
 };
 
 // The road answer for two catalogue rows. The route runs over the largest piece of the
-// network, or over the piece nearest to either city when both cities reach that piece with
-// less straight-line joining (two cities by a road the data holds apart from the rest).
+// network, or over a smaller piece that is nearer than the largest one to both cities (two
+// cities by a road the data holds apart from the rest, such as Manaus and Boa Vista).
 struct TRoadRoute {
     enum class TStatus {
         Found,          // Path holds the shortest road path
