@@ -137,8 +137,8 @@ private:
 
 bool IsPosition(const TNetworkPoint &point)
 {
-    return std::abs(point.Latitude) <= 90 * kNetworkUnitsPerDegree &&
-           std::abs(point.Longitude) <= 180 * kNetworkUnitsPerDegree;
+    return std::abs(int64_t(point.Latitude)) <= 90 * kNetworkUnitsPerDegree &&
+           std::abs(int64_t(point.Longitude)) <= 180 * kNetworkUnitsPerDegree;
 }
 
 bool IsLength(int32_t metres)

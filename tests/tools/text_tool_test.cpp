@@ -115,9 +115,9 @@ protected:
 };
 } // namespace
 
-// The answer as text and as JSON: names found without accents or letter case, the straight
-// line exactly the calculator's, the joins counted off the network, the path's points from
-// the origin's join to the destination's.
+// Guards against a route answer unlike the engine's: names found without accents or letter
+// case, the straight line exactly the calculator's, the joins counted off the network, the
+// path's points from the origin's join to the destination's, as text and as JSON.
 TEST_F(ToolRoute, PrintsTheRoadAnswer)
 {
     TToolRun run = Route({QStringLiteral("sao tome/xa"), QStringLiteral("Vila Nova")});
@@ -148,8 +148,9 @@ TEST_F(ToolRoute, PrintsTheRoadAnswer)
     EXPECT_EQ(points[2].toArray()[1].toDouble(), -49);
 }
 
-// Every refusal is exit 1 and one line: a name of several states without its UF (listing
-// them), an unknown city, a data folder without a network, options that do not fit.
+// Guards against a guessed city or a failure without a clear line: a name of several states
+// without its UF (listing them), an unknown city, a data folder without a network and options
+// that do not fit each end with exit 1 and one line.
 TEST_F(ToolRoute, RefusesWithOneLine)
 {
     QTemporaryDir bare;
