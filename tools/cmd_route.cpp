@@ -36,8 +36,9 @@ struct TCityName {
 TCityName SplitCityName(const QString &text)
 {
     const qsizetype slash = text.lastIndexOf(QLatin1Char('/'));
-    if (slash >= 0 && text.size() - slash - 1 == 2)
-        return {TrimBlanks(text.left(slash)), UpperCase(text.mid(slash + 1))};
+    const QString uf = TrimBlanks(text.mid(slash + 1));
+    if (slash >= 0 && uf.size() == 2)
+        return {TrimBlanks(text.left(slash)), UpperCase(uf)};
     return {TrimBlanks(text), QString()};
 }
 
