@@ -39,11 +39,12 @@ struct TEdgePlace {
     int32_t Place = 0;
 };
 
-// Part of one edge walked from one place to another (either way).
+// Part of one edge walked from one place to another (either way), and its length.
 struct TStretch {
     int32_t Edge = -1;
     int32_t FromPlace = 0;
     int32_t ToPlace = 0;
+    int64_t Metres = 0;
 };
 
 int32_t LastPlace(const TRoadNetwork &network, int32_t edge)
@@ -80,18 +81,12 @@ int64_t MetresToPlace(const TRoadNetwork &network, int32_t edge, int32_t place)
     return total > 0 ? std::lrint(e.Metres * (before / total)) : 0;
 }
 
-int64_t StretchMetres(const TRoadNetwork &network, const TStretch &stretch)
-{
-    return std::abs(MetresToPlace(network, stretch.Edge, stretch.ToPlace) -
-                    MetresToPlace(network, stretch.Edge, stretch.FromPlace));
-}
-
 // One way into or out of the junction graph from a path's end: the junction, and the stretch
-// between the end and it (no stretch when the end is that junction).
+// between the end and it (none when the end is that junction).
 struct TGate {
     int32_t Junction = -1;
-    int64_t Metres = 0;
     std::optional<TStretch> Stretch; // from the end to the junction
+    int64_t Metres() const { return Stretch ? Stretch->Metres : 0; }
 };
 
 TEdgePlace PlaceOfPoint(const TRoadNetwork &network, int32_t point)
@@ -104,19 +99,17 @@ TEdgePlace PlaceOfPoint(const TRoadNetwork &network, int32_t point)
 std::vector<TGate> GatesOf(const TRoadNetwork &network, int32_t point)
 {
     if (point < network.JunctionCount())
-        return {{point, 0, std::nullopt}};
+        return {{point, std::nullopt}};
     const TEdgePlace at = PlaceOfPoint(network, point);
-    std::vector<TGate> gates;
-    for (const int32_t end : {0, LastPlace(network, at.Edge)}) {
-        const TStretch stretch{at.Edge, at.Place, end};
-        gates.push_back({PointAt(network, at.Edge, end), StretchMetres(network, stretch), stretch});
-    }
-    return gates;
+    const int64_t fromStart = MetresToPlace(network, at.Edge, at.Place);
+    const int32_t last = LastPlace(network, at.Edge);
+    return {{PointAt(network, at.Edge, 0), TStretch{at.Edge, at.Place, 0, fromStart}},
+            {PointAt(network, at.Edge, last), TStretch{at.Edge, at.Place, last, network.Edge(at.Edge).Metres - fromStart}}};
 }
 
 TStretch Reversed(const TStretch &stretch)
 {
-    return {stretch.Edge, stretch.ToPlace, stretch.FromPlace};
+    return {stretch.Edge, stretch.ToPlace, stretch.FromPlace, stretch.Metres};
 }
 
 // The stretches of the shortest path between two points, in order; nothing without a path.
@@ -134,8 +127,8 @@ std::optional<std::vector<TStretch>> ShortestStretches(const TRoadNetwork &netwo
     if (from >= network.JunctionCount() && to >= network.JunctionCount()) {
         const TEdgePlace a = PlaceOfPoint(network, from), b = PlaceOfPoint(network, to);
         if (a.Edge == b.Edge) {
-            along = TStretch{a.Edge, a.Place, b.Place};
-            best = StretchMetres(network, *along);
+            best = std::abs(MetresToPlace(network, a.Edge, b.Place) - MetresToPlace(network, a.Edge, a.Place));
+            along = TStretch{a.Edge, a.Place, b.Place, best};
         }
     }
 
@@ -147,10 +140,10 @@ std::optional<std::vector<TStretch>> ShortestStretches(const TRoadNetwork &netwo
     std::priority_queue<TQueued, std::vector<TQueued>, std::greater<>> queue;
     for (size_t g = 0; g < starts.size(); ++g) {
         const TGate &gate = starts[g];
-        if (gate.Metres < metres[size_t(gate.Junction)]) {
-            metres[size_t(gate.Junction)] = gate.Metres;
+        if (gate.Metres() < metres[size_t(gate.Junction)]) {
+            metres[size_t(gate.Junction)] = gate.Metres();
             startGate[size_t(gate.Junction)] = int32_t(g);
-            queue.push({gate.Metres, gate.Junction});
+            queue.push({gate.Metres(), gate.Junction});
         }
     }
     while (!queue.empty()) {
@@ -161,8 +154,8 @@ std::optional<std::vector<TStretch>> ShortestStretches(const TRoadNetwork &netwo
         if (reached >= best)
             break;
         for (size_t g = 0; g < ends.size(); ++g)
-            if (ends[g].Junction == junction && reached + ends[g].Metres < best)
-                best = reached + ends[g].Metres, bestEnd = int32_t(g);
+            if (ends[g].Junction == junction && reached + ends[g].Metres() < best)
+                best = reached + ends[g].Metres(), bestEnd = int32_t(g);
         for (const int32_t *e = network.EdgesAtBegin(junction); e != network.EdgesAtEnd(junction); ++e) {
             const TNetworkEdge &edge = network.Edge(*e);
             const int32_t next = edge.From == junction ? edge.To : edge.From;
@@ -190,7 +183,8 @@ std::optional<std::vector<TStretch>> ShortestStretches(const TRoadNetwork &netwo
         const int32_t e = arrivedBy[size_t(junction)];
         const TNetworkEdge &edge = network.Edge(e);
         const bool forward = edge.To == junction;
-        stretches.push_back(forward ? TStretch{e, 0, LastPlace(network, e)} : TStretch{e, LastPlace(network, e), 0});
+        stretches.push_back(forward ? TStretch{e, 0, LastPlace(network, e), edge.Metres}
+                                    : TStretch{e, LastPlace(network, e), 0, edge.Metres});
         junction = forward ? edge.From : edge.To;
     }
     const TGate &start = starts[size_t(startGate[size_t(junction)])];
@@ -246,7 +240,7 @@ std::optional<TRoadPath> ShortestRoadPath(const TRoadNetwork &network, int32_t f
         const int step = stretch.ToPlace > stretch.FromPlace ? 1 : -1;
         for (int32_t place = stretch.FromPlace + step; place != stretch.ToPlace + step; place += step)
             path.Points.push_back(PositionOf(network, PointAt(network, stretch.Edge, place)));
-        const int64_t metres = StretchMetres(network, stretch);
+        const int64_t metres = stretch.Metres;
         path.Metres += metres;
         const TNetworkRoad &road = network.Data().Roads[size_t(network.Edge(stretch.Edge).Road)];
         const QString name = RoadName(road);
