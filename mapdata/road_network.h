@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <vector>

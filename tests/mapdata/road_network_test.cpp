@@ -2,9 +2,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <QtEndian>
+#include <gtest/gtest.h>
 #include <functional>
+#include <numbers>
 #include <random>
 
 #include "base/errors.h"
