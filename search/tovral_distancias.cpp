@@ -16,8 +16,8 @@
 #include "app/messages.h"
 #include "app/viewer_data.h"
 #include "dialogs/tovral_uf.h"
+#include "mapdata/great_circle.h"
 #include "search/city_search.h"
-#include "search/great_circle.h"
 
 TformDistancias *formDistancias = nullptr;
 

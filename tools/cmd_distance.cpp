@@ -3,7 +3,7 @@
 #include <QTextStream>
 
 #include "mapdata/catalogue.h"
-#include "search/great_circle.h"
+#include "mapdata/great_circle.h"
 #include "tools/tool_command.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// tovral-tool info FILE [--deep]: what a .map or .pts file holds, and whether the viewer can
-// use it. A .map whose index breaks the band layout the renderer relies on fails; --deep also
+// tovral-tool info FILE [--deep]: what a .map, .pts or road network (.net) file holds, and
+// whether the viewer can use it. A .map whose index breaks the band layout the renderer relies on fails; --deep also
 // decodes every tile and checks its size.
 #include <QFileInfo>
 #include <QtEndian>
@@ -9,6 +9,7 @@
 #include "mapdata/coordinates.h"
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/map_image.h"
+#include "mapdata/road_network.h"
 #include "tools/tool_arguments.h"
 
 namespace {
@@ -90,21 +91,35 @@ int InfoPoints(const QString &path)
     return 0;
 }
 
+int InfoNetwork(const QString &path)
+{
+    TRoadNetwork network;
+    network.LoadFromFile(path);
+    const TRoadNetworkData &data = network.Data();
+    QTextStream(stdout) << "net " << data.Points.size() << " points " << data.JunctionCount << " junctions "
+                        << data.Edges.size() << " edges " << data.Roads.size() << " roads " << data.CityJoins.size()
+                        << " city joins " << network.PieceCount() << " pieces, the largest "
+                        << network.PiecePoints(network.LargestPiece()) << " points\n";
+    return 0;
+}
+
 int RunInfo(const QStringList &arguments)
 {
     const TToolArguments args(QStringLiteral("info"), arguments, {}, {QStringLiteral("--deep")});
     if (args.Positional.size() != 1)
-        args.Fail(QStringLiteral("expected one .map or .pts file"));
+        args.Fail(QStringLiteral("expected one .map, .pts or .net file"));
     const QString path = args.Positional[0];
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("map"))
         return InfoMap(args, path);
     if (suffix == QLatin1String("pts"))
         return InfoPoints(path);
-    args.Fail(QStringLiteral("%1: not a .map or .pts file").arg(path));
+    if (suffix == QLatin1String("net"))
+        return InfoNetwork(path);
+    args.Fail(QStringLiteral("%1: not a .map, .pts or .net file").arg(path));
 }
 
 } // namespace
 
-TOOL_COMMAND("info", "info FILE [--deep]       what a .map or .pts file holds; fails if the viewer would refuse it",
+TOOL_COMMAND("info", "info FILE [--deep]       what a .map, .pts or .net file holds; fails if the viewer would refuse it",
              RunInfo);

@@ -1,7 +1,6 @@
 #include "tools/map_writer.h"
 
 #include <QDir>
-#include <QtEndian>
 
 #include <algorithm>
 #include <limits>
@@ -9,17 +8,7 @@
 #include "base/errors.h"
 #include "mapdata/jpeg_codec.h"
 #include "mapdata/output_file.h"
-
-namespace {
-
-void AppendInt32(QByteArray &bytes, int32_t value)
-{
-    char buffer[4];
-    qToLittleEndian(value, buffer);
-    bytes.append(buffer, 4);
-}
-
-} // namespace
+#include "tools/binary_writer.h"
 
 TMapWriter::TMapWriter(int width, int height, int tileSize, int quality)
     : FWidth(width), FHeight(height), FTileSize(tileSize), FQuality(quality)

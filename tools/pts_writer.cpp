@@ -5,15 +5,9 @@
 
 #include "base/errors.h"
 #include "mapdata/output_file.h"
+#include "tools/binary_writer.h"
 
 namespace {
-void AppendInt32(QByteArray &bytes, int32_t value)
-{
-    const auto bits = uint32_t(value);
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes += char((bits >> shift) & 0xFF);
-}
-
 void AppendExtended80(QByteArray &bytes, long double value)
 {
     unsigned char raw[10];

@@ -11,6 +11,7 @@
 #include "tools/catalogue_writer.h"
 #include "tools/map_writer.h"
 #include "tools/pts_writer.h"
+#include "tools/road_network_writer.h"
 
 namespace {
 
@@ -85,6 +86,25 @@ void PtsSeeds(TSeedFolder &seeds, const QTemporaryDir &scratch)
     seeds.Add(ReadWhole(path));
 }
 
+// Networks with junctions, shape points, a closed loop, a separate piece and city joins.
+void NetworkSeeds(TSeedFolder &seeds)
+{
+    TRoadNetworkData network;
+    network.Points = {{-1000000, -5000000}, {-1000000, -4980000}, {-1200000, -5200000}, {-1200000, -5190000},
+                      {-1000000, -4990000}, {-990000, -4985000}, {-995000, -4970000}, {-990000, -4975000}};
+    network.JunctionCount = 4;
+    network.Roads = {{QStringLiteral("BR-001"), TNetworkRoadKind::Federal}, {QString(), TNetworkRoadKind::Urban},
+                     {QStringLiteral("SP-002"), TNetworkRoadKind::State}};
+    network.Edges = {{0, 1, 23100, 2, 0}, {1, 1, 4700, 2, 1}, {2, 3, 1100, 0, 2}};
+    network.CityJoins = {{{-43200, -180000}, {{0, 0}, {0, 0}}}, {{-36000, -179990}, {{4, 1200}, {6, 900}}}};
+    seeds.Add(RoadNetworkBytes(network));
+    network.CityJoins.clear();
+    network.Points.resize(6);
+    network.Edges = {{0, 1, 23100, 2, 0}};
+    seeds.Add(RoadNetworkBytes(network));
+    seeds.Add(RoadNetworkBytes({}));
+}
+
 // A catalogue input: one byte with the state catalogue's length, the state catalogue, then the
 // city catalogue, both as the catalogue writer writes them.
 void CatalogueSeeds(TSeedFolder &seeds, const QTemporaryDir &scratch)
@@ -133,10 +153,11 @@ int main(int argc, char **argv)
     const QString root = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir scratch;
     TSeedFolder map(root, QStringLiteral("fuzz_map")), pts(root, QStringLiteral("fuzz_pts")),
-        catalogue(root, QStringLiteral("fuzz_catalogue")), names(root, QStringLiteral("fuzz_names")),
-        resample(root, QStringLiteral("fuzz_resample"));
+        network(root, QStringLiteral("fuzz_network")), catalogue(root, QStringLiteral("fuzz_catalogue")),
+        names(root, QStringLiteral("fuzz_names")), resample(root, QStringLiteral("fuzz_resample"));
     MapSeeds(map, scratch);
     PtsSeeds(pts, scratch);
+    NetworkSeeds(network);
     CatalogueSeeds(catalogue, scratch);
     NameSeeds(names);
     ResampleSeeds(resample);

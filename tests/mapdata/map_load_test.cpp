@@ -7,16 +7,10 @@
 
 #include "map_test_support.h"
 #include "base/errors.h"
+#include "tests/support/sequential_buffer.h"
 #include "tools/map_writer.h"
 
 namespace {
-
-// A stream that cannot tell its size (a pipe, a socket): the loader must not trust sizes.
-class TSequentialBuffer : public QBuffer {
-public:
-    using QBuffer::QBuffer;
-    bool isSequential() const override { return true; }
-};
 
 TRawMap SmallGoodMap()
 {

@@ -11,6 +11,7 @@
 #include "mapdata/coordinates.h"
 #include "mapdata/map_image.h"
 #include "mapdata/names.h"
+#include "mapdata/road_route.h"
 #include "mkdata_test_support.h"
 #include "resources/symbols/map_symbols.h"
 #include "tools/mkdata/catalogues.h"
@@ -67,8 +68,8 @@ void ExpectCatalogueRoundTrip(const TGeodata &data, const QString &folder)
 } // namespace
 
 // Guards against a synthetic folder the viewer could not use: every catalogue line must read
-// back, every state's maps and reference points must load, and each town's symbol must show
-// on the full map where GeoToPixel puts the town.
+// back, every state's maps and reference points must load, each town's symbol must show on
+// the full map where GeoToPixel puts the town, and a road must link the states' capitals.
 TEST(SyntheticFolder, EngineLoadsRendersAndLocatesEveryTown)
 {
     QTemporaryDir folder;
@@ -121,9 +122,26 @@ TEST(SyntheticFolder, EngineLoadsRendersAndLocatesEveryTown)
             EXPECT_GE(ShareOfColour(view, QRect(3, 3, 9, 9), mark, 200), 0.04) << town.Name.toStdString();
         }
     }
+
+    // The road network links the three capitals, each on the highway.
+    TRoadNetwork network;
+    network.LoadFromFile(folder.filePath(kRoadNetworkFileName));
+    QStringList capitals;
+    for (const TMunicipality &town : data.Municipalities)
+        if (town.Capital)
+            capitals << CityCatalogueLine(town);
+    ASSERT_EQ(capitals.size(), 3);
+    for (const QString &origin : capitals)
+        for (const QString &destination : capitals) {
+            const TRoadRoute route = RoadRouteBetweenRows(network, origin, destination);
+            EXPECT_EQ(route.Status, TRoadRoute::TStatus::Found) << origin.toStdString();
+            EXPECT_GE(route.RoadKm(), route.AirKm * 0.999L) << origin.toStdString();
+            EXPECT_LT(route.OffNetworkKm(), 0.1L) << origin.toStdString();
+        }
 }
 
-// Guards against --states leaving out catalogue lines or writing maps it was not asked for.
+// Guards against --states leaving out catalogue lines or the road network, or writing maps it
+// was not asked for.
 TEST(SyntheticFolder, StatesOptionLimitsTheMapsNotTheCatalogues)
 {
     QTemporaryDir folder;
@@ -132,6 +150,7 @@ TEST(SyntheticFolder, StatesOptionLimitsTheMapsNotTheCatalogues)
     ExpectCatalogueRoundTrip(data, folder.path());
     EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("tb_full.map"))));
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("ta_full.map"))));
+    EXPECT_TRUE(QFile::exists(folder.filePath(kRoadNetworkFileName)));
     // An unknown code is refused by name before anything is written.
     QTemporaryDir other;
     try {

@@ -10,11 +10,13 @@
 #include "mapdata/catalogue.h"
 #include "mapdata/map_image.h"
 #include "mapdata/names.h"
+#include "mapdata/road_route.h"
 #include "mkdata_test_support.h"
 #include "resources/symbols/map_symbols.h"
 #include "tools/mkdata/boundaries.h"
 #include "tools/mkdata/catalogues.h"
 #include "tools/mkdata/mkdata.h"
+#include "tools/mkdata/road_network_builder.h"
 #include "tools/mkdata/state_scene.h"
 
 namespace {
@@ -198,4 +200,41 @@ TEST_F(RealGeodataTest, SergipeBuiltWholeLoadsAndShowsItsCapital)
     full.Draw(TRenderQuality::Plain, aracaju, view.rect(), 1, painter);
     painter.end();
     EXPECT_GT(ShareOfColour(view, QRect(6, 6, 9, 9), MapStyle::CapitalArea(), 60), 0.3);
+}
+
+// Guards against a road network that misses links or measures wrongly: capitals known to be
+// linked by road come out within a band around their published road distances (joins
+// included), Manaus and Boa Vista over BR-174, which the data holds apart from the rest.
+TEST_F(RealGeodataTest, RoadDistancesBetweenCapitalsMatchThePublishedOnes)
+{
+    const QStringList lines = CityCatalogueLines(RealGeodata()->Municipalities);
+    TRoadNetwork network;
+    network.Assign(BuildRoadNetwork(RealGeodata()->Roads, lines));
+    const auto row = [&lines](const char *uf, const char *name) {
+        const QString key = CityRowKey(QLatin1String(uf), QString::fromUtf8(name));
+        for (const QString &line : lines)
+            if (line.startsWith(key))
+                return line;
+        return QString();
+    };
+    const struct {
+        const char *UF1, *Name1, *UF2, *Name2;
+        long double Low, High; // published road distance, less and more a margin
+        const char *Road;      // a road the route must take
+    } pairs[] = {
+        {"SP", "São Paulo", "RJ", "Rio de Janeiro", 400, 450, "BR-116"},
+        {"DF", "Brasília", "GO", "Goiânia", 195, 225, "BR-060"},
+        {"PR", "Curitiba", "SC", "Florianópolis", 285, 320, "BR-101"},
+        {"AM", "Manaus", "RR", "Boa Vista", 700, 800, "BR-174"},
+    };
+    for (const auto &pair : pairs) {
+        const TRoadRoute route = RoadRouteBetweenRows(network, row(pair.UF1, pair.Name1), row(pair.UF2, pair.Name2));
+        ASSERT_EQ(route.Status, TRoadRoute::TStatus::Found) << pair.Name1;
+        const long double km = route.RoadKm() + route.OffNetworkKm();
+        EXPECT_GE(km, pair.Low) << pair.Name1;
+        EXPECT_LE(km, pair.High) << pair.Name1;
+        EXPECT_TRUE(std::any_of(route.Path.Roads.begin(), route.Path.Roads.end(),
+                                [&pair](const TRouteRoad &road) { return road.Name == QLatin1String(pair.Road); }))
+            << pair.Name1;
+    }
 }

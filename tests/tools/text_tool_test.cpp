@@ -1,8 +1,16 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "mapdata/road_network.h"
 #include "tool_run.h"
+#include "tools/catalogue_writer.h"
+#include "tools/mkdata/catalogues.h"
+#include "tools/mkdata/road_network_builder.h"
 #include "tools/pts_writer.h"
+#include "tools/road_network_writer.h"
 
 namespace {
 TToolRun RunTool(const QStringList &arguments)
@@ -76,4 +84,96 @@ TEST_F(ToolLocate, BadInputFailsWithOneLine)
     run = RunTool({QStringLiteral("locate"), pts, QStringLiteral("oeste"), QStringLiteral("-20.25")});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_EQ(run.ErrLines.size(), 1);
+}
+
+namespace {
+// A data folder with a catalogue and a road network: BR-100 from São Tomé (XA) to Vila Nova
+// (XC), and two towns named Bom Jesus.
+class ToolRoute : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        Folder = new QTemporaryDir;
+        QDir(Folder->path()).mkpath(QStringLiteral("txt"));
+        const auto line = [](const char *uf, const char *name, double latitude, double longitude) {
+            return QStringList{QLatin1String(uf), QString::fromUtf8(name), QStringLiteral("0"), FormatDMS(latitude),
+                               FormatDMS(longitude)}.join(QLatin1Char('\t'));
+        };
+        Lines = {line("XC", "Vila Nova", -10, -49), line("XA", "São Tomé", -10.02, -50),
+                 line("XA", "Bom Jesus", -10.5, -50), line("XB", "Bom Jesus", -10.5, -49.5)};
+        WriteCatalogueFile(Folder->filePath(QStringLiteral("txt/cidades.txt")), Lines);
+        TRoad road{QStringLiteral("BR-100"), TRoadKind::Federal, QStringLiteral("XA"),
+                   QPolygonF({QPointF(-50, -10), QPointF(-49.5, -10.1), QPointF(-49, -10)})};
+        WriteRoadNetworkFile(Folder->filePath(kRoadNetworkFileName), BuildRoadNetwork({road}, Lines));
+    }
+    static void TearDownTestSuite() { delete Folder; }
+
+    static TToolRun Route(const QStringList &arguments) { return RunTool(QStringList{QStringLiteral("route"), Folder->path()} + arguments); }
+
+    static inline QTemporaryDir *Folder = nullptr;
+    static inline QStringList Lines;
+};
+} // namespace
+
+// Guards against a route answer unlike the engine's: names found without accents or letter
+// case, the straight line exactly the calculator's, the joins counted off the network, the
+// path's points from the origin's join to the destination's, as text and as JSON.
+TEST_F(ToolRoute, PrintsTheRoadAnswer)
+{
+    TToolRun run = Route({QStringLiteral("sao tome/xa"), QStringLiteral("Vila Nova")});
+    ASSERT_EQ(run.ExitCode, 0) << run.ErrLines.join(QLatin1Char('\n')).toStdString();
+    const QStringList text = run.Out.split(QLatin1Char('\n'));
+    EXPECT_EQ(text.value(0), QStringLiteral("São Tomé/XA -> Vila Nova/XC"));
+    EXPECT_TRUE(text.contains(QStringLiteral("roads:")));
+    EXPECT_TRUE(text.value(text.indexOf(QStringLiteral("roads:")) + 1).startsWith(QStringLiteral("  BR-100 ")));
+
+    run = Route({QStringLiteral("São Tomé"), QStringLiteral("Vila Nova/XC"), QStringLiteral("--json"), QStringLiteral("--points")});
+    ASSERT_EQ(run.ExitCode, 0);
+    const QJsonObject answer = QJsonDocument::fromJson(run.Out.toUtf8()).object();
+    const TToolRun distance = RunTool({QStringLiteral("distance"), FormatDMS(-10.02), FormatDMS(-50), FormatDMS(-10), FormatDMS(-49)});
+    EXPECT_EQ(answer[QStringLiteral("air_km")].toDouble(), distance.Out.trimmed().toDouble());
+    const double road = answer[QStringLiteral("road_km")].toDouble();
+    EXPECT_GT(road, answer[QStringLiteral("air_km")].toDouble());
+    const QJsonArray roads = answer[QStringLiteral("roads")].toArray();
+    ASSERT_EQ(roads.size(), 1);
+    EXPECT_EQ(roads[0][QStringLiteral("ref")].toString(), QStringLiteral("BR-100"));
+    EXPECT_EQ(roads[0][QStringLiteral("km")].toDouble(), road);
+    const double originJoin = answer[QStringLiteral("origin")][QStringLiteral("join_km")].toDouble();
+    EXPECT_NEAR(originJoin, 2.2, 0.1);
+    EXPECT_NEAR(answer[QStringLiteral("off_network_km")].toDouble(),
+                originJoin + answer[QStringLiteral("destination")][QStringLiteral("join_km")].toDouble(), 1e-9);
+    const QJsonArray points = answer[QStringLiteral("points")].toArray();
+    ASSERT_EQ(points.size(), 3);
+    EXPECT_EQ(points[0].toArray()[1].toDouble(), -50);
+    EXPECT_EQ(points[2].toArray()[1].toDouble(), -49);
+}
+
+// Guards against a guessed city or a failure without a clear line: a name of several states
+// without its UF (listing them), an unknown city, a data folder without a network and options
+// that do not fit each end with exit 1 and one line.
+TEST_F(ToolRoute, RefusesWithOneLine)
+{
+    QTemporaryDir bare;
+    QDir(bare.path()).mkpath(QStringLiteral("txt"));
+    WriteCatalogueFile(bare.filePath(QStringLiteral("txt/cidades.txt")), Lines);
+    const struct {
+        QStringList Arguments;
+        const char *Says;
+    } cases[] = {
+        {{Folder->path(), QStringLiteral("Bom Jesus"), QStringLiteral("Vila Nova")}, "(XA, XB)"},
+        {{Folder->path(), QStringLiteral("Atlântida"), QStringLiteral("Vila Nova")}, "no city"},
+        {{Folder->path(), QStringLiteral("Bom Jesus/XC"), QStringLiteral("Vila Nova")}, "no city"},
+        {{bare.path(), QStringLiteral("Bom Jesus/XA"), QStringLiteral("Vila Nova")}, "has no road network"},
+        {{Folder->path(), QStringLiteral("Vila Nova"), QStringLiteral("Vila Nova"), QStringLiteral("--points")}, "--json"},
+        {{Folder->path(), QStringLiteral("Vila Nova")}, "expected"},
+    };
+    for (const auto &c : cases) {
+        const TToolRun run = RunTool(QStringList{QStringLiteral("route")} + c.Arguments);
+        EXPECT_EQ(run.ExitCode, 1) << c.Says;
+        ASSERT_EQ(run.ErrLines.size(), 1) << c.Says;
+        EXPECT_TRUE(run.ErrLines[0].startsWith(QStringLiteral("tovral-tool: route: "))) << run.ErrLines[0].toStdString();
+        EXPECT_TRUE(run.ErrLines[0].contains(QLatin1String(c.Says))) << run.ErrLines[0].toStdString();
+    }
+    // The state, when given, chooses among namesakes.
+    EXPECT_EQ(Route({QStringLiteral("Bom Jesus/XB"), QStringLiteral("Vila Nova")}).ExitCode, 0);
 }

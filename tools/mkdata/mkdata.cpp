@@ -12,6 +12,7 @@
 #include "tools/map_writer.h"
 #include "tools/mkdata/boundaries.h"
 #include "tools/mkdata/catalogues.h"
+#include "tools/mkdata/road_network_builder.h"
 #include "tools/mkdata/state_scene.h"
 #include "tools/pts_writer.h"
 
@@ -58,6 +59,7 @@ std::vector<TStateBuildReport> MakeDataFolder(const TGeodata &data, const QStrin
     if (!QDir().mkpath(folder))
         throw TovralError(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder)));
     WriteCatalogues(folder, data);
+    WriteRoadNetwork(folder, data);
 
     const std::vector<TBorderRun> boundaries = ClassifyBoundaries(data);
     std::vector<TStateBuildReport> reports(size_t(codes.size()));

@@ -1,7 +1,7 @@
 #pragma once
 
-// Builds a data folder: the two catalogues and, per state, the full map, the light map and
-// the reference points.
+// Builds a data folder: the two catalogues, the road network and, per state, the full map,
+// the light map and the reference points.
 
 #include <QString>
 #include <QStringList>
@@ -21,8 +21,9 @@ struct TStateBuildReport {
 // and writes <uf>.pts (the full map's reference grid), under folder.
 void WriteStateFiles(const TStateScene &full, const TStateScene &light, const QString &folder);
 
-// Writes the catalogues (every state and municipality) and the map files of the given states
-// (all when states is empty), threads states at a time. megaPixels: see TStateScene.
+// Writes the catalogues (every state and municipality), the road network of the whole
+// country and the map files of the given states (all when states is empty), threads states
+// at a time. megaPixels: see TStateScene.
 // Throws TovralError for an unknown state code.
 std::vector<TStateBuildReport> MakeDataFolder(const TGeodata &data, const QString &folder,
                                               const QStringList &states, int threads,
