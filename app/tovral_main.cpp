@@ -34,6 +34,7 @@
 #include "mapdata/display_probe.h"
 #include "mapdata/names.h"
 #include "resources/viewer_art/viewer_art.h"
+#include "search/city_suggestions.h"
 
 TformTovralMain *formTovralMain = nullptr;
 
@@ -452,9 +453,10 @@ QString TformTovralMain::ChooseUF()
     return code;
 }
 
-void TformTovralMain::LoadUF(const QString &code)
+bool TformTovralMain::LoadUF(const QString &code)
 {
     FUF = code;
+    FCitySuggestions->Close();
     {
         // Every load ends with the focus in the search box, ready for a name.
         TStatusScope loading(this, kLoadingStatus, true, eCidade);
@@ -466,7 +468,7 @@ void TformTovralMain::LoadUF(const QString &code)
             loading.Finish();
             ShowErrorMessage(this, kLoadFailedMessage);
             TerminateApplication();
-            return;
+            return false;
         }
     }
     activateWindow();
@@ -477,6 +479,7 @@ void TformTovralMain::LoadUF(const QString &code)
     }
     cZoomChange();
     lCidadesClick();
+    return true;
 }
 
 void TformTovralMain::FillStateCities()

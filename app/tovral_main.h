@@ -20,6 +20,8 @@ class QScreen;
 class QToolButton;
 class TPanel;
 class TShapeCircle;
+class TCitySuggestions;
+struct TCitySuggestion;
 class TViewImage;
 class TViewerData;
 class TOutputDialogs;
@@ -68,9 +70,9 @@ public:
 
     // Makes the state with this code (the picker's current choice) the current one: its
     // cities, its maps and reference points, the whole map drawn. A failed load is reported
-    // and ends the program. ChooseUF runs it after the picker's OK; the benchmarks load states
-    // with it.
-    void LoadUF(const QString &code);
+    // and ends the program (false). ChooseUF runs it after the picker's OK; the benchmarks
+    // load states with it.
+    bool LoadUF(const QString &code);
 
     // The legend window reports whether it is shown: bLegendas then offers to hide it
     // ("Ocultar Legendas") or to show it ("Exibir Legendas").
@@ -114,6 +116,12 @@ private:
     void eCidadeKeyPress(QChar &key);
     void lCidadesDblClick();
     void bCidadeMapaClick();
+    // Puts the selected entry of lCidades into eCidade and centres the map on it at "100%".
+    void LocateSelectedCity();
+    // The suggestions of cities of every state under eCidade follow its text; a chosen one is
+    // located, its state loaded first when it is another.
+    void ShowCitySuggestions();
+    void CitySuggestionChosen(const TCitySuggestion &city);
     void bCopiarClick();
     void bSaveIMGClick();
     void SaveMapImage(TOutputArea area);
@@ -175,6 +183,7 @@ private:
     QLabel *Label1 = nullptr;           //   "Localizador de Cidades"
     QLineEdit *eCidade = nullptr;       //   typed city name
     QListWidget *lCidades = nullptr;    //   the state's cities, display case, sorted
+    TCitySuggestions *FCitySuggestions = nullptr; // cities of every state under eCidade ("lSugestoes")
     QPushButton *bCidadeMapa = nullptr; //   "Localizar cidade no mapa"
     QPushButton *bChangeUF = nullptr;   //   "Escolher outro estado"
     TPanel *pNav = nullptr;             //   the pan pad

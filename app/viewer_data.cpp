@@ -5,9 +5,21 @@
 void TViewerData::ReadCityCatalogue()
 {
     FCityRows.Assign(ReadCatalogueLines(DataPath(QStringLiteral("txt/cidades.txt"))));
+    FCityIndex = TCityIndex(FCityRows);
 }
 
 void TViewerData::ReadStateCatalogue()
 {
     FUFCatalogue.Load(ReadCatalogueLines(DataPath(QStringLiteral("txt/ufs.txt"))));
+}
+
+int TViewerData::StateLineOfCityRow(int row) const
+{
+    for (int line = 0; line < FUFCatalogue.Lines().size(); ++line) {
+        const QString code = FUFCatalogue.CodeOf(line);
+        const TCityBlock block = StateCityBlock(FCityRows, code, NextUFCode(code));
+        if (row >= block.First && row < block.End)
+            return line;
+    }
+    return -1;
 }

@@ -1,6 +1,7 @@
 // The city locator of the map window: the incremental search of eCidade over lCidades, and
-// centring the map on the selected city at "100%". The selection follow-up lCidadesClick,
-// which state loading also runs, is with the map window's own handlers.
+// centring the map on the selected city at "100%"; beside it, the suggestions of cities of
+// every state under eCidade. The selection follow-up lCidadesClick, which state loading also
+// runs, is with the map window's own handlers.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -8,6 +9,7 @@
 #include <QSignalBlocker>
 #include <optional>
 
+#include "app/error_report.h"
 #include "app/messages.h"
 #include "app/tovral_main.h"
 #include "app/view_math.h"
@@ -15,7 +17,9 @@
 #include "mapdata/catalogue.h"
 #include "mapdata/coordinates.h"
 #include "mapdata/names.h"
+#include "dialogs/tovral_uf.h"
 #include "search/city_search.h"
+#include "search/city_suggestions.h"
 
 namespace {
 // Fernando de Noronha is drawn far from the mainland on the state's map; its fixed position
@@ -54,6 +58,10 @@ void TformTovralMain::ConnectLocatorHandlers()
     connect(lCidades, &QListWidget::itemClicked, this, &TformTovralMain::lCidadesClick);
     connect(lCidades, &QListWidget::itemDoubleClicked, this, &TformTovralMain::lCidadesDblClick);
     connect(bCidadeMapa, &QPushButton::clicked, this, &TformTovralMain::bCidadeMapaClick);
+    // Made after the key-press hook, so that the list sees Enter first while it is open.
+    FCitySuggestions = new TCitySuggestions(*eCidade, FData.CityIndex(),
+                                            [this](const TCitySuggestion &city) { CitySuggestionChosen(city); });
+    connect(eCidade, &QLineEdit::textChanged, this, &TformTovralMain::ShowCitySuggestions);
 }
 
 void TformTovralMain::eCidadeChange()
@@ -73,9 +81,42 @@ void TformTovralMain::eCidadeKeyPress(QChar &key)
     // With no entry selected (a state without cities) there is nothing to locate.
     if (!HasSelectedCity(*lCidades))
         return;
+    LocateSelectedCity();
+}
+
+void TformTovralMain::LocateSelectedCity()
+{
     SetTextQuietly(*eCidade, SelectedCityText(*lCidades));
     lCidadesClick();
     bCidadeMapaClick();
+}
+
+void TformTovralMain::ShowCitySuggestions()
+{
+    // After eCidadeChange, so that the selection of lCidades follows the text already.
+    RunReported(this, [this] { FCitySuggestions->Update(SelectedCityText(*lCidades), FUF); });
+}
+
+void TformTovralMain::CitySuggestionChosen(const TCitySuggestion &city)
+{
+    RunReported(this, [&] {
+        // The state whose list shows the city: loaded as a choice in the picker is, unless
+        // it is the current one.
+        const int line = FData.StateLineOfCityRow(city.Row);
+        if (line < 0)
+            return;
+        const QString code = FData.States().CodeOf(line);
+        if (code != FUF) {
+            formPickUF->SelectState(line);
+            if (!LoadUF(code))
+                return;
+        }
+        const int position = CityNamePosition(StateCityNames, city.Name);
+        if (position < 0)
+            return;
+        SelectCityEntry(*lCidades, position);
+        LocateSelectedCity();
+    });
 }
 
 void TformTovralMain::lCidadesDblClick()
