@@ -124,6 +124,22 @@ TRowFields SplitRow(const QString &row)
     }
     return fields;
 }
+
+// Typing errors forgiven in a folded text (see TCityIndex::Suggest).
+int TypoBudget(std::u16string_view foldedText)
+{
+    int budget = 0;
+    size_t wordStart = 0;
+    while (wordStart <= foldedText.size()) {
+        size_t wordEnd = foldedText.find(kBlank, wordStart);
+        if (wordEnd == std::u16string_view::npos)
+            wordEnd = foldedText.size();
+        const size_t letters = wordEnd - wordStart;
+        budget += letters >= 8 ? 2 : letters >= 4 ? 1 : 0;
+        wordStart = wordEnd + 1;
+    }
+    return std::min(budget, 2);
+}
 } // namespace
 
 TFoldedText FoldCityText(const QString &text)
@@ -163,21 +179,6 @@ bool BeginsCityName(const QString &typed, const QString &name)
 QString CitySuggestionText(const TCitySuggestion &suggestion)
 {
     return QStringLiteral("%1 (%2)").arg(suggestion.Name, suggestion.UF);
-}
-
-int TypoBudget(const std::u16string &foldedText)
-{
-    int budget = 0;
-    size_t wordStart = 0;
-    while (wordStart <= foldedText.size()) {
-        size_t wordEnd = foldedText.find(kBlank, wordStart);
-        if (wordEnd == std::u16string::npos)
-            wordEnd = foldedText.size();
-        const size_t letters = wordEnd - wordStart;
-        budget += letters >= 8 ? 2 : letters >= 4 ? 1 : 0;
-        wordStart = wordEnd + 1;
-    }
-    return std::min(budget, 2);
 }
 
 int PrefixEditDistance(std::u16string_view typed, std::u16string_view text, int limit)

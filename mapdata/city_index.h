@@ -54,10 +54,6 @@ struct TCityQuery {
     int Limit = 8;                   // at most this many suggestions
 };
 
-// Typing errors forgiven in a typed text: one for each word of 4 to 7 letters, two for each
-// longer word, never more than two in all; words of 3 letters or fewer must be right.
-int TypoBudget(const std::u16string &foldedText);
-
 // The optimal string alignment distance (insertions, deletions, substitutions and swaps of
 // two adjacent letters, no letter edited twice) between typed and the closest beginning of
 // text, when it is at most limit; limit + 1 otherwise. Gives up as soon as every alignment
@@ -75,8 +71,10 @@ public:
 
     // The best suggestions for the typed text, best first: by match quality (exact, prefix,
     // word prefix, then typing errors, fewer first), then the higher town rank, then the
-    // preferred state, then by name and state. The texts of every state appear, each with its
-    // own state code. Empty for a blank text.
+    // preferred state, then by name and state. Namesakes of every state appear, each with its
+    // own state code. Typing errors forgiven: one for each typed word of 4 to 7 letters, two
+    // for each longer word, never more than two in all; words of 3 letters or fewer must be
+    // right. Empty for a blank text.
     std::vector<TCitySuggestion> Suggest(const TCityQuery &query) const;
 
     // Cities indexed.

@@ -144,7 +144,8 @@ TEST(CityIndex, CatalogueWithoutRanksRanksByName)
 }
 
 // Guards against a banded, early-ending distance that disagrees with the whole table: a
-// diagonal left out, a stale cell read, a swap counted wrong, a bound passed.
+// diagonal left out, a stale cell read, a swap counted wrong, a bound passed, a long text
+// overrunning the rows.
 TEST(PrefixEditDistance, AgreesWithTheWholeTable)
 {
     std::mt19937 random(24);
@@ -163,4 +164,9 @@ TEST(PrefixEditDistance, AgreesWithTheWholeTable)
             << QString::fromStdU16String(typed).toStdString() << " / " << QString::fromStdU16String(text).toStdString()
             << " limit " << limit;
     }
+    // Texts longer than the rows kept on the stack.
+    std::u16string text(300, u'a'), typed = text;
+    typed[150] = u'b';
+    EXPECT_EQ(PrefixEditDistance(typed, text, 2), 1);
+    EXPECT_EQ(PrefixEditDistance(typed + u"bbb", text, 2), 3);
 }
