@@ -1,6 +1,7 @@
 #include "mapdata/city_index.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <array>
 #include <numeric>
@@ -247,31 +248,40 @@ struct TCityIndex::TCandidate {
 
 TCityIndex::TCityIndex(const TSortedStrings &cityRows)
 {
-    QHash<int, QHash<QString, bool>> namesOfState; // upper-case names already indexed, per state
     QHash<QString, int> stateIds;
-    std::vector<QByteArray> orderKeys;
+    std::vector<QSet<QString>> namesOfState; // upper-case names already indexed, per state
+    std::vector<QByteArray> nameKeys;        // per entry, its name's CatalogueSortKey
+    QStringView rowUF;                       // the state code as the last row wrote it
+    int state = -1;
     for (int row = 0; row < cityRows.Count(); ++row) {
         const TRowFields fields = SplitRow(cityRows[row]);
         if (fields.Name.isEmpty() || fields.Name.size() > kMaxIndexedName)
             continue;
-        const QString uf = UpperCase(fields.UF.toString());
-        auto state = stateIds.find(uf);
-        if (state == stateIds.end()) {
-            state = stateIds.insert(uf, int(FStates.size()));
-            FStates.push_back(uf);
+        // The rows are sorted: a state's rows follow each other.
+        if (state < 0 || fields.UF != rowUF) {
+            rowUF = fields.UF;
+            const QString uf = UpperCase(fields.UF.toString());
+            auto known = stateIds.find(uf);
+            if (known == stateIds.end()) {
+                known = stateIds.insert(uf, int(FStates.size()));
+                FStates.push_back(uf);
+                namesOfState.emplace_back();
+            }
+            state = *known;
         }
         const QString name = fields.Name.toString();
         // A state's list shows a name once; its row is the first one in catalogue order.
-        bool &seen = namesOfState[*state][UpperCase(name)];
-        if (seen)
+        const QString upperName = UpperCase(name);
+        QSet<QString> &seen = namesOfState[size_t(state)];
+        if (seen.contains(upperName))
             continue;
-        seen = true;
+        seen.insert(upperName);
         const TFoldedText folded = FoldCityText(name);
         if (folded.Text.empty())
             continue;
         TEntry entry;
         entry.Row = row;
-        entry.State = uint16_t(*state);
+        entry.State = uint16_t(state);
         entry.Rank = uint8_t(fields.Rank);
         entry.NameStart = uint32_t(FNames.size());
         entry.NameLength = uint16_t(name.size());
@@ -285,12 +295,16 @@ TCityIndex::TCityIndex(const TSortedStrings &cityRows)
             FWords.push_back({uint16_t(start), LetterBits(std::u16string_view(folded.Text).substr(size_t(start)))});
         FLongestKey = std::max(FLongestKey, int(folded.Text.size()));
         FEntries.push_back(entry);
-        orderKeys.push_back(CatalogueSortKey(name) + '\0' + uf.toLatin1());
+        nameKeys.push_back(CatalogueSortKey(name));
     }
     // The order by name (the catalogue comparison), then state.
     std::vector<int> byName(FEntries.size());
     std::iota(byName.begin(), byName.end(), 0);
-    std::sort(byName.begin(), byName.end(), [&orderKeys](int a, int b) { return orderKeys[size_t(a)] < orderKeys[size_t(b)]; });
+    std::sort(byName.begin(), byName.end(), [this, &nameKeys](int a, int b) {
+        if (nameKeys[size_t(a)] != nameKeys[size_t(b)])
+            return nameKeys[size_t(a)] < nameKeys[size_t(b)];
+        return FStates[FEntries[size_t(a)].State] < FStates[FEntries[size_t(b)].State];
+    });
     for (size_t position = 0; position < byName.size(); ++position)
         FEntries[size_t(byName[position])].Order = int32_t(position);
 }
