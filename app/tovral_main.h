@@ -183,7 +183,6 @@ private:
     QLabel *Label1 = nullptr;           //   "Localizador de Cidades"
     QLineEdit *eCidade = nullptr;       //   typed city name
     QListWidget *lCidades = nullptr;    //   the state's cities, display case, sorted
-    TCitySuggestions *FCitySuggestions = nullptr; // cities of every state under eCidade ("lSugestoes")
     QPushButton *bCidadeMapa = nullptr; //   "Localizar cidade no mapa"
     QPushButton *bChangeUF = nullptr;   //   "Escolher outro estado"
     TPanel *pNav = nullptr;             //   the pan pad
@@ -209,6 +208,7 @@ private:
 
     TViewerData &FData; // the shared catalogues: the city rows, the states
     TSortedStrings StateCityNames{true}; // upper-case names of the current state's cities
+    TCitySuggestions *FCitySuggestions = nullptr; // the list "lSugestoes" under eCidade, owned by it
 
     int32_t FLastClientWidth = 0;  // window client width at the start of the last redraw
     int32_t FLastClientHeight = 0; // window client height at the start of the last redraw

@@ -14,10 +14,10 @@
 #include "app/tovral_main.h"
 #include "app/view_math.h"
 #include "app/viewer_data.h"
+#include "dialogs/tovral_uf.h"
 #include "mapdata/catalogue.h"
 #include "mapdata/coordinates.h"
 #include "mapdata/names.h"
-#include "dialogs/tovral_uf.h"
 #include "search/city_search.h"
 #include "search/city_suggestions.h"
 
@@ -100,8 +100,8 @@ void TformTovralMain::ShowCitySuggestions()
 void TformTovralMain::CitySuggestionChosen(const TCitySuggestion &city)
 {
     RunReported(this, [&] {
-        // The state whose list shows the city: loaded as a choice in the picker is, unless
-        // it is the current one.
+        // The state whose list shows the city is loaded as a pick in the state picker loads
+        // it, unless it is on screen already.
         const int line = FData.StateLineOfCityRow(city.Row);
         if (line < 0)
             return;
