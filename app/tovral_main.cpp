@@ -36,6 +36,7 @@
 #include "mapdata/display_probe.h"
 #include "mapdata/names.h"
 #include "resources/viewer_art/viewer_art.h"
+#include "search/city_suggestions.h"
 
 TformTovralMain *formTovralMain = nullptr;
 
@@ -460,9 +461,10 @@ QString TformTovralMain::ChooseUF()
     return code;
 }
 
-void TformTovralMain::LoadUF(const QString &code)
+bool TformTovralMain::LoadUF(const QString &code)
 {
     FUF = code;
+    FCitySuggestions->Close();
     {
         // Every load ends with the focus in the search box, ready for a name.
         TStatusScope loading(this, kLoadingStatus, true, eCidade);
@@ -477,7 +479,7 @@ void TformTovralMain::LoadUF(const QString &code)
                                   .arg(code, ExceptionText(std::current_exception())));
             ShowErrorMessage(this, kLoadFailedMessage);
             TerminateApplication();
-            return;
+            return false;
         }
     }
     activateWindow();
@@ -489,6 +491,7 @@ void TformTovralMain::LoadUF(const QString &code)
     // A first drawing that fails is reported; the city selection is still brought in line.
     RunReported(this, [this] { cZoomChange(); });
     lCidadesClick();
+    return true;
 }
 
 void TformTovralMain::FillStateCities()

@@ -20,6 +20,8 @@ class QScreen;
 class QToolButton;
 class TPanel;
 class TShapeCircle;
+class TCitySuggestions;
+struct TCitySuggestion;
 class TViewImage;
 class TViewerData;
 class TOutputDialogs;
@@ -68,9 +70,9 @@ public:
 
     // Makes the state with this code (the picker's current choice) the current one: its
     // cities, its maps and reference points, the whole map drawn. A failed load is reported
-    // and ends the program. ChooseUF runs it after the picker's OK; the benchmarks load states
-    // with it.
-    void LoadUF(const QString &code);
+    // and ends the program (false). ChooseUF runs it after the picker's OK; the benchmarks
+    // load states with it.
+    bool LoadUF(const QString &code);
 
     // The legend window reports whether it is shown: bLegendas then offers to hide it
     // ("Ocultar Legendas") or to show it ("Exibir Legendas").
@@ -114,6 +116,12 @@ private:
     void eCidadeKeyPress(QChar &key);
     void lCidadesDblClick();
     void bCidadeMapaClick();
+    // Puts the selected entry of lCidades into eCidade and centres the map on it at "100%".
+    void LocateSelectedCity();
+    // The suggestions of cities of every state under eCidade follow its text; a chosen one is
+    // located, its state loaded first when it is another.
+    void ShowCitySuggestions();
+    void CitySuggestionChosen(const TCitySuggestion &city);
     void bCopiarClick();
     void bSaveIMGClick();
     void SaveMapImage(TOutputArea area);
@@ -200,6 +208,7 @@ private:
 
     TViewerData &FData; // the shared catalogues: the city rows, the states
     TSortedStrings StateCityNames{true}; // upper-case names of the current state's cities
+    TCitySuggestions *FCitySuggestions = nullptr; // the list "lSugestoes" under eCidade, owned by it
 
     int32_t FLastClientWidth = 0;  // window client width at the start of the last redraw
     int32_t FLastClientHeight = 0; // window client height at the start of the last redraw

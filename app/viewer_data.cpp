@@ -10,9 +10,21 @@ QString TViewerData::CityCataloguePath()
 void TViewerData::ReadCityCatalogue()
 {
     FCityRows.Assign(ReadCatalogueLines(CityCataloguePath()));
+    FCityIndex = TCityIndex(FCityRows);
 }
 
 void TViewerData::ReadStateCatalogue()
 {
     FUFCatalogue.Load(ReadCatalogueLines(DataPath(QStringLiteral("txt/ufs.txt"))));
+}
+
+int TViewerData::StateLineOfCityRow(int row) const
+{
+    for (int line = 0; line < FUFCatalogue.Lines().size(); ++line) {
+        const QString code = FUFCatalogue.CodeOf(line);
+        const TCityBlock block = StateCityBlock(FCityRows, code, NextUFCode(code));
+        if (row >= block.First && row < block.End)
+            return line;
+    }
+    return -1;
 }

@@ -85,6 +85,17 @@ int TformPickUF::SelectedIndex() const
     return cUF->currentIndex();
 }
 
+void TformPickUF::SelectState(int index)
+{
+    if (index < 0 || index >= cUF->count())
+        return;
+    {
+        const QSignalBlocker quiet(cUF);
+        cUF->setCurrentIndex(index);
+    }
+    cUFChange();
+}
+
 void TformPickUF::FormShow()
 {
     cUF->setFocus();

@@ -26,6 +26,9 @@ public:
     QString SelectedName() const;
     // The position of cUF's current entry, -1: none.
     int SelectedIndex() const;
+    // Makes entry index of cUF the choice, as a pick in the list does; an index that is no
+    // entry changes nothing.
+    void SelectState(int index);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -64,6 +64,21 @@ int CatalogueCompare(const QString &a, const QString &b)
     return ucol_strcoll(CatalogueCollator(), Utf16(a), int32_t(a.size()), Utf16(b), int32_t(b.size()));
 }
 
+QByteArray CatalogueSortKey(const QString &text)
+{
+    QByteArray key(64, Qt::Uninitialized);
+    for (;;) {
+        // The length includes the terminating zero byte, which the key keeps out.
+        const int32_t length = ucol_getSortKey(CatalogueCollator(), Utf16(text), int32_t(text.size()),
+                                               reinterpret_cast<uint8_t *>(key.data()), int32_t(key.size()));
+        if (length <= key.size()) {
+            key.truncate(std::max(0, length - 1));
+            return key;
+        }
+        key.resize(length);
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // TSortedStrings
 // ---------------------------------------------------------------------------------------

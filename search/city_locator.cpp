@@ -1,6 +1,7 @@
 // The city locator of the map window: the incremental search of eCidade over lCidades, and
-// centring the map on the selected city at "100%". The selection follow-up lCidadesClick,
-// which state loading also runs, is with the map window's own handlers.
+// centring the map on the selected city at "100%"; beside it, the suggestions of cities of
+// every state under eCidade. The selection follow-up lCidadesClick, which state loading also
+// runs, is with the map window's own handlers.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,10 +14,12 @@
 #include "app/tovral_main.h"
 #include "app/view_math.h"
 #include "app/viewer_data.h"
+#include "dialogs/tovral_uf.h"
 #include "mapdata/catalogue.h"
 #include "mapdata/coordinates.h"
 #include "mapdata/names.h"
 #include "search/city_search.h"
+#include "search/city_suggestions.h"
 
 namespace {
 // Fernando de Noronha is drawn far from the mainland on the state's map; its fixed position
@@ -55,6 +58,10 @@ void TformTovralMain::ConnectLocatorHandlers()
     connect(lCidades, &QListWidget::itemClicked, this, Reported(this, &TformTovralMain::lCidadesClick));
     connect(lCidades, &QListWidget::itemDoubleClicked, this, Reported(this, &TformTovralMain::lCidadesDblClick));
     connect(bCidadeMapa, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bCidadeMapaClick));
+    // Made after the key-press hook, so that the list sees Enter first while it is open.
+    FCitySuggestions = new TCitySuggestions(*eCidade, FData.CityIndex(),
+                                            [this](const TCitySuggestion &city) { CitySuggestionChosen(city); });
+    connect(eCidade, &QLineEdit::textChanged, this, Reported(this, &TformTovralMain::ShowCitySuggestions));
 }
 
 void TformTovralMain::eCidadeChange()
@@ -74,9 +81,42 @@ void TformTovralMain::eCidadeKeyPress(QChar &key)
     // With no entry selected (a state without cities) there is nothing to locate.
     if (!HasSelectedCity(*lCidades))
         return;
+    LocateSelectedCity();
+}
+
+void TformTovralMain::LocateSelectedCity()
+{
     SetTextQuietly(*eCidade, SelectedCityText(*lCidades));
     lCidadesClick();
     bCidadeMapaClick();
+}
+
+void TformTovralMain::ShowCitySuggestions()
+{
+    // After eCidadeChange, so that the selection of lCidades follows the text already.
+    RunReported(this, [this] { FCitySuggestions->Update(SelectedCityText(*lCidades), FUF); });
+}
+
+void TformTovralMain::CitySuggestionChosen(const TCitySuggestion &city)
+{
+    RunReported(this, [&] {
+        // The state whose list shows the city is loaded as a pick in the state picker loads
+        // it, unless it is on screen already.
+        const int line = FData.StateLineOfCityRow(city.Row);
+        if (line < 0)
+            return;
+        const QString code = FData.States().CodeOf(line);
+        if (code != FUF) {
+            formPickUF->SelectState(line);
+            if (!LoadUF(code))
+                return;
+        }
+        const int position = CityNamePosition(StateCityNames, city.Name);
+        if (position < 0)
+            return;
+        SelectCityEntry(*lCidades, position);
+        LocateSelectedCity();
+    });
 }
 
 void TformTovralMain::lCidadesDblClick()

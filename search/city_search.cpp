@@ -16,6 +16,28 @@ int IncrementalSearchPosition(const TSortedStrings &names, const QString &typed)
     return names.Find(key);
 }
 
+int CityNamePosition(const TSortedStrings &names, const QString &name)
+{
+    const QString upper = UpperCase(name);
+    const int position = names.Find(upper);
+    return position < names.Count() && CatalogueCompare(names[position], upper) == 0 ? position : -1;
+}
+
+int MatchedCityPosition(const TSortedStrings &names, const QString &typed, const TCityIndex &index,
+                        const TCityBlock &block)
+{
+    const int position = IncrementalSearchPosition(names, typed);
+    if (position < 0 || (position < names.Count() && BeginsCityName(typed, names[position])))
+        return position;
+    TCityQuery query;
+    query.Text = typed;
+    query.Within = block;
+    query.Limit = 1;
+    const std::vector<TCitySuggestion> best = index.Suggest(query);
+    const int matched = best.empty() ? -1 : CityNamePosition(names, best.front().Name);
+    return matched >= 0 ? matched : position;
+}
+
 void SelectCityEntry(QListWidget &list, int row)
 {
     if (row < 0 || row >= list.count() || row == list.currentRow())

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "mapdata/catalogue.h"
+#include "mapdata/city_index.h"
 
 class QLineEdit;
 class QListWidget;
@@ -18,6 +19,17 @@ class QListWidget;
 // (upper-cased, blanks trimmed), Count() when it sorts after every name, or -1 when the
 // trimmed text is empty and the selection is to stay.
 int IncrementalSearchPosition(const TSortedStrings &names, const QString &typed);
+
+// The position of a city's name (any letter case) among a state's upper-case names, -1
+// when the state has no such name.
+int CityNamePosition(const TSortedStrings &names, const QString &name);
+
+// Where a calculator side's search goes: the incremental search's position when the name
+// there begins with the typed text (case and accents aside); otherwise the position of the
+// city of the state's block that the index matches best, when it matches one; otherwise the
+// incremental search's position. -1 for a blank text, as IncrementalSearchPosition.
+int MatchedCityPosition(const TSortedStrings &names, const QString &typed, const TCityIndex &index,
+                        const TCityBlock &block);
 
 // Selects row of list without raising the list's own signals; a row outside the entries (a
 // text that sorts after every name) is refused and the selection stays.

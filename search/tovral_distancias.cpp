@@ -186,7 +186,8 @@ void TformDistancias::cbUFChange(TCitySide &side)
 
 void TformDistancias::eCidadeChange(TCitySide &side)
 {
-    const int position = IncrementalSearchPosition(side.FCityNames, side.eCidade->text());
+    const TCityBlock block = StateCityBlock(FData.CityRows(), side.FUF, FData.NextUFCode(side.FUF));
+    const int position = MatchedCityPosition(side.FCityNames, side.eCidade->text(), FData.CityIndex(), block);
     if (position < 0)
         return;
     SelectCityEntry(*side.lCidades, position);

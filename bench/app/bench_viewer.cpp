@@ -2,7 +2,9 @@
 // redraw at each zoom level, in the designed window, at 1920 x 1080 and at 3840 x 2160, one
 // pan by a button step at both sizes (at once, and once the view has prepared its
 // surroundings), the map view's rendering at 1920 x 1080 on screens of 1 and 2 device pixels
-// per view pixel, and one frame of dragging the map at 1920 x 1080.
+// per view pixel, one frame of dragging the map at 1920 x 1080, and one key typed into the
+// search box with its suggestions of every state (the whole country's cities with the sample
+// data folder, TOVRAL_BENCH_DATA).
 // The CPU column of the redraw and pan cases counts every thread of the process: on a busy
 // machine, CPU time / processors is what a quiet machine would show, at best.
 // The data is a synthetic 8000 x 6000 full map with a 0.4 light map (written once, in a
@@ -10,6 +12,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -172,8 +176,39 @@ void DragFrame(benchmark::State &state)
     state.counters["view_height"] = view.height();
 }
 
+// One key typed into the search box and the window's work that follows until it is idle
+// again: the state's incremental search, the suggestions of every state and the list's
+// update and painting. The names below are typed letter by letter, the box emptied between
+// them outside the clock; list_open tells how many of the keys left the list open.
+void Keystroke(benchmark::State &state)
+{
+    const QStringList names = {QStringLiteral("campinas"), QStringLiteral("sao jose do rio preto"),
+                               QStringLiteral("goianya"), QStringLiteral("feira de santana"),
+                               QStringLiteral("bom jesus")};
+    QLineEdit &edit = MapControl<QLineEdit>("eCidade");
+    const QListWidget &suggestions = MapControl<QListWidget>("lSugestoes");
+    edit.setFocus();
+    qsizetype name = 0, letter = 0;
+    double keys = 0, open = 0;
+    for (auto _ : state) {
+        if (letter == names[name].size()) {
+            state.PauseTiming();
+            edit.clear();
+            name = (name + 1) % names.size();
+            letter = 0;
+            state.ResumeTiming();
+        }
+        QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, QString(names[name][letter++]), Qt::NoModifier);
+        QCoreApplication::processEvents();
+        ++keys;
+        open += suggestions.isVisible() ? 1 : 0;
+    }
+    state.counters["list_open"] = open / keys;
+}
+
 BENCHMARK(LoadAndShow)->Unit(benchmark::kMillisecond);
 BENCHMARK(DragFrame)->Arg(5)->ArgName("zoom")->Unit(benchmark::kMillisecond);
+BENCHMARK(Keystroke)->Unit(benchmark::kMillisecond);
 BENCHMARK(Redraw)
     ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {0, 1, 2}, {1, 0}})
     ->ArgNames({"zoom", "size", "hq"})

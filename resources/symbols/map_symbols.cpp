@@ -75,6 +75,20 @@ TTownClass TownClassOf(long long population)
     return TTownClass::Under5k;
 }
 
+int TownRank(TTownClass townClass, bool capital)
+{
+    if (capital)
+        return kCapitalTownRank;
+    switch (townClass) {
+    case TTownClass::Over500k: return 4;
+    case TTownClass::From100kTo500k: return 3;
+    case TTownClass::From25kTo100k: return 2;
+    case TTownClass::From5kTo25k: return 1;
+    case TTownClass::Under5k: return 0;
+    }
+    return 0;
+}
+
 qreal TownSymbolRadius(TTownClass townClass)
 {
     switch (townClass) {

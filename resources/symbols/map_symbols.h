@@ -41,6 +41,11 @@ QColor Ink();      // boundaries, towns, names
 // Hierarchy of towns by population (the capital is drawn as an area, see DrawCapitalArea).
 enum class TTownClass { Over500k, From100kTo500k, From25kTo100k, From5kTo25k, Under5k };
 TTownClass TownClassOf(long long population);
+// The weight of a town's symbol: 0 for the smallest class up to 4 for the largest, and
+// kCapitalTownRank for the state capital, whose symbol outweighs every class. The city
+// catalogue records it for ranking search results.
+constexpr int kCapitalTownRank = 5;
+int TownRank(TTownClass townClass, bool capital);
 // Radius of the town symbol: labels keep clear of the circle of this radius.
 qreal TownSymbolRadius(TTownClass townClass);
 void DrawTownSymbol(QPainter &painter, QPointF centre, TTownClass townClass);

@@ -3,7 +3,9 @@
 # real window manager (openbox): Enter in the state picker; type a city's name and Enter (the
 # view is the full map at 100 % centred on it); type a second name and Enter (the view moves
 # there); a click on the map and the right arrow twice (two pans); Home (the whole map again);
-# Ctrl+S opens the save dialog with Qt's Portuguese texts. Nothing clicks into the edit box:
+# Ctrl+S opens the save dialog with Qt's Portuguese texts; Ctrl+F and a city of another state
+# typed without accents, chosen in the suggestions with Down and Enter (that state is loaded
+# and shown at 100 % centred on the city). Nothing clicks into the edit box:
 # the focus has to be where the program put it. With E2E_SCALE=2 the same path runs on a
 # screen at 200 %, where the view must be the map drawn at twice the scale, pixel for pixel.
 #   keyboard_e2e.sh <tovral binary> <tovral-tool binary>
@@ -35,12 +37,12 @@ capture_map_view "$work/whole.png"
 difference_from() {
   compare -metric MAE "$work/view.png" "$1" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true
 }
-# Checks that the view becomes the full map at 100 % around the point "X Y" (polling, since
-# the redraw may take a while on a busy machine): at the screen's device pixels, the map at
-# the scale times their ratio.
+# Checks that the view becomes the full map of a state (its file stem, ta when not given) at
+# 100 % around the point "X Y" (polling, since the redraw may take a while on a busy machine):
+# at the screen's device pixels, the map at the scale times their ratio.
 expect_view_at() {
-  local point=$1 what=$2 difference
-  offscreen_tool render "$work/img/ta_full.map" --center "${point// /,}" --scale "$scale" --hq \
+  local point=$1 what=$2 stem=${3:-ta} difference
+  offscreen_tool render "$work/img/${stem}_full.map" --center "${point// /,}" --scale "$scale" --hq \
     --size "$view_size" -o "$work/expected.png"
   view_matches() {
     capture_map_view "$work/view.png"
@@ -92,4 +94,18 @@ sleep 1
 keep_screen save-dialog
 echo "Ctrl+S: the save dialog \"Salvar como\""
 xdotool key Escape
+save_dialog_gone() { ! save_dialog_shown; }
+wait_until save_dialog_gone || fail "Escape did not close the save dialog"
+
+# Ctrl+F, then a city that only Terra Bonita (TB) has, typed without accents: the suggestions
+# open under the search box; Down and Enter load TB and centre its map on the city.
+xdotool key ctrl+f
+xdotool type --delay 80 "porto ibiuna"
+sleep 1
+keep_screen suggestions
+xdotool key Down
+xdotool key Return
+third=$(offscreen_tool locate "$work/img/tb.pts" -43.10 -20.10)
+expect_view_at "$third" "Porto Ibiúna (TB), chosen in the suggestions" tb
+keep_screen suggestion-chosen
 echo "PASSED"

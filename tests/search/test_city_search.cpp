@@ -11,6 +11,7 @@
 
 #include "app/tovral_main.h"
 #include "app/viewer_windows.h"
+#include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
 #include "mapdata/names.h"
 #include "search/tovral_distancias.h"
@@ -275,6 +276,60 @@ private slots:
         QCOMPARE(answers.ModalsSeen(), 1);
     }
 
+    // Guards against a suggestion list that takes the keys or the focus from eCidade, Escape
+    // or an Enter with no line highlighted that does not leave the state's own search alone,
+    // and a chosen city of another state that is not loaded and centred at 100%, or one of
+    // the current state that loads it again.
+    void suggestionsByKeyboard()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        auto *main = formTovralMain;
+        TLocator locator;
+        QListWidget &suggestions = MapControl<QListWidget>("lSugestoes");
+        const auto expectCentredOn = [this, main, &locator](const QString &state, const QString &entry) {
+            QCOMPARE(MapControl<QLabel>("lUF").text(), state);
+            QCOMPARE(locator.eCidade.text(), entry);
+            QCOMPARE(SelectedEntry(locator.lCidades), entry);
+            QCOMPARE(locator.cZoom.currentIndex(), 5);
+            QCOMPARE(main->View()->Center(), RowPoint(CityRow(main->SelectedCityRow())));
+            QVERIFY(locator.eCidade.hasFocus());
+        };
+
+        // A city of another state: the list opens, the keys stay with eCidade.
+        Type(locator.eCidade, QStringLiteral("recif"));
+        QVERIFY(suggestions.isVisible());
+        QCOMPARE(suggestions.item(0)->text(), QStringLiteral("Recife (PE)"));
+        QVERIFY(locator.eCidade.hasFocus());
+        QTest::keyClick(&locator.eCidade, Qt::Key_Escape);
+        QVERIFY(!suggestions.isVisible());
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+        expectCentredOn(QStringLiteral("São Paulo"), QStringLiteral("Santos"));
+
+        Type(locator.eCidade, QStringLiteral("recif"));
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return); // nothing highlighted
+        QVERIFY(!suggestions.isVisible());
+        expectCentredOn(QStringLiteral("São Paulo"), QStringLiteral("Santos"));
+
+        Type(locator.eCidade, QStringLiteral("recif"));
+        QTest::keyClick(&locator.eCidade, Qt::Key_Down);
+        QCOMPARE(suggestions.currentRow(), 0);
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+        QVERIFY(!suggestions.isVisible());
+        expectCentredOn(QStringLiteral("Pernambuco"), QStringLiteral("Recife"));
+        QCOMPARE(formPickUF->SelectedUF(), QStringLiteral("PE"));
+
+        // A word inside a name of the current state: located without a load.
+        Type(locator.eCidade, QStringLiteral("noronha"));
+        QCOMPARE(suggestions.item(0)->text(), QStringLiteral("Fernando de Noronha (PE)"));
+        main->View()->CentreOn(QPoint(0, 0));
+        QTest::keyClick(&locator.eCidade, Qt::Key_Down);
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("Fernando de Noronha"));
+        QCOMPARE(main->View()->Center(), main->View()->Coordinates().GeoToPixel(-35.2L, -10.6L));
+        QCOMPARE(answers.ModalsSeen(), 1);
+    }
+
     // Guards against Fernando de Noronha being placed from its catalogue row by the locator.
     void fernandoDeNoronhaUsesItsFixedPosition()
     {
@@ -372,6 +427,30 @@ private slots:
         // Fernando de Noronha is measured from its catalogue row.
         out.ChooseCity(QStringLiteral("Pernambuco"), QStringLiteral("fernando"));
         QVERIFY(Calculate(answers).startsWith(QStringLiteral("Distância aproximada: 3")));
+    }
+
+    // Guards against calculator boxes that find no city for a typing error or a word inside
+    // the name, that reach into another state, or that override a name the text begins.
+    void calculatorBoxesForgiveWithinTheirState()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        OpenCalculator();
+        TCalculatorSide in(TSide::In);
+        const struct {
+            const char *Typed;
+            const char *Selected;
+        } cases[] = {
+            {"campinsa", "Campinas"}, // a swap
+            {"paulo", "São Paulo"},   // a word inside the name
+            {"sao", "São Bento do Sapucaí"}, // the incremental search's choice, kept
+            {"recife", "Santos"},     // another state's city: the incremental search's choice
+        };
+        for (const auto &row : cases) {
+            in.ChooseCity(QStringLiteral("São Paulo"), QString::fromUtf8(row.Typed));
+            QCOMPARE(SelectedEntry(in.lCidades), QString::fromUtf8(row.Selected));
+            QCOMPARE(RowDisplayName(CityRow(in.CityRow())), QString::fromUtf8(row.Selected));
+        }
     }
 
     // Guards against a side without a city that raises an index error instead of the failure

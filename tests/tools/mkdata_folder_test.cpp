@@ -77,11 +77,12 @@ TEST(SyntheticFolder, EngineLoadsRendersAndLocatesEveryTown)
     MakeDataFolder(data, folder.path(), {}, 2, kSyntheticMegaPixels);
     ExpectCatalogueRoundTrip(data, folder.path());
 
-    // Catalogue bytes: Windows-1252 accents and CR LF line ends.
+    // Catalogue bytes: Windows-1252 accents, the capital's town rank after its IBGE code and
+    // CR LF line ends.
     QFile cities(folder.filePath(QStringLiteral("txt/cidades.txt")));
     ASSERT_TRUE(cities.open(QIODevice::ReadOnly));
     const QByteArray bytes = cities.readAll();
-    EXPECT_TRUE(bytes.contains("Vila \xC1urea\t"));
+    EXPECT_TRUE(bytes.contains("Vila \xC1urea\t9900101\t5\t"));
     EXPECT_EQ(bytes.count("\r\n"), qsizetype(data.Municipalities.size()));
 
     for (const TUFName &uf : data.UFs) {

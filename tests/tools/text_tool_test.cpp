@@ -1,9 +1,11 @@
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "mapdata/catalogue.h"
 #include "mapdata/road_network.h"
 #include "tool_run.h"
 #include "tools/catalogue_writer.h"
@@ -176,4 +178,63 @@ TEST_F(ToolRoute, RefusesWithOneLine)
     }
     // The state, when given, chooses among namesakes.
     EXPECT_EQ(Route({QStringLiteral("Bom Jesus/XB"), QStringLiteral("Vila Nova")}).ExitCode, 0);
+
+class ToolFind : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("txt")));
+        WriteCatalogueFile(dir.filePath(QStringLiteral("txt/cidades.txt")), kRows);
+    }
+    TToolRun Find(QStringList arguments)
+    {
+        return RunTool(QStringList{QStringLiteral("find"), dir.path()} + arguments);
+    }
+
+    // Code, name, IBGE code, town rank, latitude, longitude; not in catalogue order.
+    const QStringList kRows = {
+        QStringLiteral("SP\tCampinas\t3509502\t4\t-0225420\t-0470340"),
+        QStringLiteral("RS\tCampinas do Sul\t4303806\t1\t-0274302\t-0523732"),
+        QStringLiteral("PI\tBom Jesus\t2201903\t1\t-0090427\t-0442133"),
+        QStringLiteral("RN\tBom Jesus\t2401800\t1\t-0055859\t-0353449"),
+        QStringLiteral("SP\tSão José do Rio Preto\t3549805\t3\t-0204912\t-0492246"),
+    };
+    QTemporaryDir dir;
+};
+
+// Guards against suggestions out of rank, namesakes without their states, a current state
+// that is not preferred, and rows that are not the viewer's catalogue indexes.
+TEST_F(ToolFind, PrintsTheSuggestionsBestFirst)
+{
+    TToolRun run = Find({QStringLiteral("campinas")});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out, QStringLiteral("Campinas (SP)\nCampinas do Sul (RS)\n"));
+    EXPECT_EQ(Find({QStringLiteral("rio preto")}).Out, QStringLiteral("São José do Rio Preto (SP)\n"));
+    EXPECT_EQ(Find({QStringLiteral("bom jesus"), QStringLiteral("--uf"), QStringLiteral("rn")}).Out,
+              QStringLiteral("Bom Jesus (RN)\nBom Jesus (PI)\n"));
+    EXPECT_EQ(Find({QStringLiteral("xyz")}).Out, QString());
+
+    run = Find({QStringLiteral("--json"), QStringLiteral("bom jesus")});
+    EXPECT_EQ(run.ExitCode, 0);
+    TSortedStrings rows;
+    rows.Assign(kRows);
+    const QJsonArray found = QJsonDocument::fromJson(run.Out.toUtf8()).array();
+    ASSERT_EQ(found.size(), 2);
+    for (const QJsonValue &city : found) {
+        const QString uf = city[QStringLiteral("uf")].toString();
+        EXPECT_EQ(city[QStringLiteral("name")].toString(), QStringLiteral("Bom Jesus"));
+        EXPECT_EQ(city[QStringLiteral("row")].toInt(), rows.Find(CityRowKey(uf, QStringLiteral("Bom Jesus"))));
+    }
+}
+
+// A folder without a catalogue or a missing text ends with exit 1 and one line naming it.
+TEST_F(ToolFind, BadInputFailsWithOneLine)
+{
+    TToolRun run = RunTool({QStringLiteral("find"), dir.filePath(QStringLiteral("nada")), QStringLiteral("campinas")});
+    EXPECT_EQ(run.ExitCode, 1);
+    ASSERT_EQ(run.ErrLines.size(), 1);
+    EXPECT_TRUE(run.ErrLines[0].contains(QStringLiteral("cidades.txt")));
+    run = Find({});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.ErrLines, QStringList{QStringLiteral("tovral-tool: find: expected IMG_FOLDER TEXT")});
 }

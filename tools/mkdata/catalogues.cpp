@@ -6,6 +6,7 @@
 
 #include "base/errors.h"
 #include "mapdata/catalogue.h"
+#include "resources/symbols/map_symbols.h"
 #include "tools/catalogue_writer.h"
 
 QString FormatDMS(double degrees)
@@ -32,7 +33,9 @@ QStringList UFCatalogueLines(const std::vector<TUFName> &ufs)
 
 QString CityCatalogueLine(const TMunicipality &town)
 {
-    return QStringList{town.UF, town.Name, town.IbgeCode, FormatDMS(town.Latitude), FormatDMS(town.Longitude)}
+    const int rank = MapStyle::TownRank(MapStyle::TownClassOf(town.Population), town.Capital);
+    return QStringList{town.UF, town.Name, town.IbgeCode, QString::number(rank), FormatDMS(town.Latitude),
+                       FormatDMS(town.Longitude)}
         .join(QLatin1Char('\t'));
 }
 

@@ -14,7 +14,9 @@ QString FormatDMS(double degrees);
 
 // "SP=São Paulo" lines, in alphabetical order of the state names.
 QStringList UFCatalogueLines(const std::vector<TUFName> &ufs);
-// Code TAB name TAB IBGE code TAB latitude TAB longitude, one line per municipality.
+// Code TAB name TAB IBGE code TAB town rank TAB latitude TAB longitude, one line per
+// municipality. The town rank is the weight of the town's symbol on the maps (MapStyle::TownRank:
+// 0 to 4 by population, 5 for the state capital); search results rank by it.
 QString CityCatalogueLine(const TMunicipality &town);
 QStringList CityCatalogueLines(const std::vector<TMunicipality> &towns);
 

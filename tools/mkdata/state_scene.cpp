@@ -116,19 +116,10 @@ qreal ReservedHalfSide(const TTownMark &town)
 }
 
 // Towns ranked by the weight of their symbol: the smallest towns 0, the capital the highest.
-constexpr int kTownRanks = 6;
+constexpr int kTownRanks = kCapitalTownRank + 1;
 int TownRank(const TTownMark &town)
 {
-    if (town.Capital)
-        return kTownRanks - 1;
-    switch (town.Class) {
-    case TTownClass::Over500k: return 4;
-    case TTownClass::From100kTo500k: return 3;
-    case TTownClass::From25kTo100k: return 2;
-    case TTownClass::From5kTo25k: return 1;
-    case TTownClass::Under5k: return 0;
-    }
-    return 0;
+    return MapStyle::TownRank(town.Class, town.Capital);
 }
 
 QRectF SymbolBox(const TTownMark &town)
