@@ -178,6 +178,7 @@ TEST_F(ToolRoute, RefusesWithOneLine)
     }
     // The state, when given, chooses among namesakes.
     EXPECT_EQ(Route({QStringLiteral("Bom Jesus/XB"), QStringLiteral("Vila Nova")}).ExitCode, 0);
+}
 
 class ToolFind : public ::testing::Test {
 protected:
