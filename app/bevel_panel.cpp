@@ -68,3 +68,15 @@ void TShapeCircle::paintEvent(QPaintEvent *)
     circle.moveCenter(QRectF(rect()).center());
     painter.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
 }
+
+TTiledPicture::TTiledPicture(QWidget *parent, const QPixmap &picture)
+    : QWidget(parent), FPicture(picture)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TTiledPicture::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawTiledPixmap(rect(), FPicture);
+}
