@@ -1,6 +1,7 @@
 # The city locator of the map window and the distance calculator window.
 target_sources(tovral_windows PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/city_locator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/city_places.cpp
   ${CMAKE_CURRENT_LIST_DIR}/city_search.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tovral_distancias.cpp
 )
