@@ -1,12 +1,28 @@
 #include "app/view_image.h"
 
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 
+namespace {
+// The map view as assistive technology sees it: a graphic, focusable (its focus policy says
+// so), named and described by the widget's accessible name and description.
+QAccessibleInterface *ViewImageAccessible(const QString &className, QObject *object)
+{
+    if (className != QLatin1String(TViewImage::staticMetaObject.className()) || !object ||
+        !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+}
+} // namespace
+
 TViewImage::TViewImage(QWidget *parent) : QWidget(parent)
 {
+    static const bool accessibleInstalled = (QAccessible::installFactory(ViewImageAccessible), true);
+    Q_UNUSED(accessibleInstalled);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void TViewImage::paintEvent(QPaintEvent *event)
@@ -20,6 +36,12 @@ void TViewImage::paintEvent(QPaintEvent *event)
     for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
         painter.fillRect(uncovered, Qt::white);
     FBitmap.Paint(painter, FShift);
+    if (hasFocus()) {
+        const QRect inside = rect().adjusted(kFocusFrameWidth, kFocusFrameWidth, -kFocusFrameWidth,
+                                             -kFocusFrameWidth);
+        for (const QRect &edge : QRegion(rect()).subtracted(inside))
+            painter.fillRect(edge, palette().color(QPalette::Highlight));
+    }
 }
 
 void TViewImage::ShowShifted(QPoint shift)

@@ -9,6 +9,11 @@
 // pixel). The map window renders into Bitmap() and calls update(). While the map is being
 // dragged the bitmap is shown shifted, so that it follows the pointer without being drawn
 // again.
+//
+// It takes the keyboard focus by Tab as well as by a click, and shows a frame along its edges
+// while it has it (a focus change repaints the widget), painted over the bitmap (never into it, so that copying, saving and
+// printing do not see it). To assistive technology it is a focusable graphic whose name (its
+// accessibleName, set by the window) says what the map shows.
 class TViewImage : public QWidget {
     Q_OBJECT
 
@@ -22,6 +27,9 @@ public:
     // place.
     void ShowShifted(QPoint shift);
     QPoint Shift() const { return FShift; }
+
+    // Width of the focus frame, view pixels.
+    static constexpr int kFocusFrameWidth = 2;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
