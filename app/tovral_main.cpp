@@ -270,16 +270,15 @@ void TformTovralMain::BuildMapArea()
     Q_SET_OBJECT_NAME(Panel2);
     // Two rows at their designed places, each a bold caption followed by who did the work: the
     // program and its pictures (drawn by its own code from public geodata) are the team's.
-    const auto credit = [this](const QString &text, QPoint topLeft, bool bold, int width = 0) {
-        static constexpr int kRowHeight = 13;
+    const auto credit = [this](const QString &text, QPoint topLeft, bool bold) {
         auto *label = new QLabel(text, Panel2);
         label->setFont(FormFont(11, bold));
         label->setAttribute(Qt::WA_TranslucentBackground);
         label->setStyleSheet(QStringLiteral("color: black;"));
-        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
-        label->setGeometry(QRect(topLeft, QSize(width > 0 ? width : label->sizeHint().width(), kRowHeight)));
+        label->move(topLeft);
+        label->adjustSize();
     };
-    credit(QStringLiteral("Programação: "), {6, 0}, true, 83);
+    credit(QStringLiteral("Programação: "), {6, 0}, true);
     credit(QStringLiteral("equipe Tovral"), {85, 0}, false);
     credit(QStringLiteral("Ilustração:"), {59, 13}, true);
     credit(QStringLiteral("Tovral"), {121, 13}, false);
