@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "app/accessible_graphic.h"
+
 namespace {
 const QColor kHighlight(0xFF, 0xFF, 0xFF);
 const QColor kShadow(0xA0, 0xA0, 0xA0);
@@ -55,6 +57,7 @@ void TPanel::paintEvent(QPaintEvent *)
 
 TShapeCircle::TShapeCircle(QWidget *parent) : QWidget(parent)
 {
+    ShowAsGraphic(staticMetaObject);
 }
 
 void TShapeCircle::paintEvent(QPaintEvent *)

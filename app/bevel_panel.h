@@ -27,7 +27,8 @@ private:
     QColor FColour;
 };
 
-// A gray filled circle (with a dark outline) inside its rectangle; it does nothing.
+// A gray filled circle (with a dark outline) inside its rectangle; it does nothing. Screen
+// readers see it as a graphic, named by its accessibleName.
 class TShapeCircle : public QWidget {
     Q_OBJECT
 

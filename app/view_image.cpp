@@ -1,26 +1,14 @@
 #include "app/view_image.h"
 
-#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 
-namespace {
-// The map view as assistive technology sees it: a graphic, focusable (its focus policy says
-// so), named and described by the widget's accessible name and description.
-QAccessibleInterface *ViewImageAccessible(const QString &className, QObject *object)
-{
-    if (className != QLatin1String(TViewImage::staticMetaObject.className()) || !object ||
-        !object->isWidgetType())
-        return nullptr;
-    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
-}
-} // namespace
+#include "app/accessible_graphic.h"
 
 TViewImage::TViewImage(QWidget *parent) : QWidget(parent)
 {
-    static const bool accessibleInstalled = (QAccessible::installFactory(ViewImageAccessible), true);
-    Q_UNUSED(accessibleInstalled);
+    ShowAsGraphic(staticMetaObject);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
 }
