@@ -117,6 +117,24 @@ void PaintSky(QPainter &painter, QSizeF size)
     painter.fillRect(QRectF(QPointF(0, 0), size), sky);
 }
 
+// The road of a banner of size, its points given as fractions of the width and height, its
+// lines as thick as the height asks.
+void DrawBannerRoad(QPainter &painter, QSizeF size, const TRoadShape &fractions)
+{
+    const auto at = [size](QPointF fraction) {
+        return QPointF(size.width() * fraction.x(), size.height() * fraction.y());
+    };
+    DrawRoad(painter, {.Horizon = at(fractions.Horizon),
+                       .LeftFoot = at(fractions.LeftFoot),
+                       .LeftBend = at(fractions.LeftBend),
+                       .RightFoot = at(fractions.RightFoot),
+                       .RightBend = at(fractions.RightBend),
+                       .MiddleFoot = at(fractions.MiddleFoot),
+                       .MiddleBend = at(fractions.MiddleBend),
+                       .EdgeWidth = qMax(1.0, size.height() / 60),
+                       .CentreWidth = qMax(1.0, size.height() / 40)});
+}
+
 // A title banner of size (at ratio x its pixels): evening sky, green hills and a road running
 // into the distance, with the program's name and a subtitle on the left.
 QImage Banner(QSize size, int titlePixels, int subtitlePixels, qreal ratio)
@@ -143,15 +161,13 @@ QImage Banner(QSize size, int titlePixels, int subtitlePixels, qreal ratio)
     painter.fillPath(nearHills, kNearHills);
 
     // The road: wide at the bottom right, narrowing towards a point on the horizon.
-    DrawRoad(painter, {.Horizon = QPointF(w * 0.66, h * 0.60),
-                       .LeftFoot = QPointF(w * 0.70, h),
-                       .LeftBend = QPointF(w * 0.74, h * 0.78),
-                       .RightFoot = QPointF(w * 0.98, h),
-                       .RightBend = QPointF(w * 0.80, h * 0.78),
-                       .MiddleFoot = QPointF(w * 0.84, h),
-                       .MiddleBend = QPointF(w * 0.77, h * 0.78),
-                       .EdgeWidth = qMax(1.0, h / 60),
-                       .CentreWidth = qMax(1.0, h / 40)});
+    DrawBannerRoad(painter, size, {.Horizon = {0.66, 0.60},
+                                   .LeftFoot = {0.70, 1},
+                                   .LeftBend = {0.74, 0.78},
+                                   .RightFoot = {0.98, 1},
+                                   .RightBend = {0.80, 0.78},
+                                   .MiddleFoot = {0.84, 1},
+                                   .MiddleBend = {0.77, 0.78}});
 
     // Name and subtitle, with a soft shadow.
     QFont title(QStringLiteral("Liberation Sans"));
@@ -229,15 +245,13 @@ QImage BannerTail(QSize size, QSize bannerSize, qreal ratio)
     painter.fillPath(HillOutline(nearLine, h), kNearHills);
     // The banner's road turned the other way: wide at the bottom left, narrowing towards a
     // point on the horizon in the far hills' dip.
-    DrawRoad(painter, {.Horizon = QPointF(w * 0.42, h * 0.62),
-                       .LeftFoot = QPointF(w * 0.01, h),
-                       .LeftBend = QPointF(w * 0.16, h * 0.74),
-                       .RightFoot = QPointF(w * 0.21, h),
-                       .RightBend = QPointF(w * 0.25, h * 0.80),
-                       .MiddleFoot = QPointF(w * 0.11, h),
-                       .MiddleBend = QPointF(w * 0.21, h * 0.77),
-                       .EdgeWidth = qMax(1.0, h / 60),
-                       .CentreWidth = qMax(1.0, h / 40)});
+    DrawBannerRoad(painter, size, {.Horizon = {0.42, 0.62},
+                                   .LeftFoot = {0.01, 1},
+                                   .LeftBend = {0.16, 0.74},
+                                   .RightFoot = {0.21, 1},
+                                   .RightBend = {0.25, 0.80},
+                                   .MiddleFoot = {0.11, 1},
+                                   .MiddleBend = {0.21, 0.77}});
     return tail;
 }
 
