@@ -12,11 +12,16 @@ QSet<QString> &GraphicClasses()
     return classes;
 }
 
-QAccessibleInterface *GraphicAccessible(const QString &className, QObject *object)
+// Qt's factory for the registered classes; nullptr leaves an object to Qt's own interfaces.
+QAccessibleInterface *GraphicAccessible(const QString &className, QObject *object) noexcept
 {
     if (!object || !object->isWidgetType() || !GraphicClasses().contains(className))
         return nullptr;
-    return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    try {
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    } catch (...) {
+        return nullptr; // without memory for it, the widget stays a plain panel
+    }
 }
 } // namespace
 

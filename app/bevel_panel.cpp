@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "app/accessible_graphic.h"
+#include "app/error_report.h"
 
 namespace {
 const QColor kHighlight(0xFF, 0xFF, 0xFF);
@@ -80,6 +81,8 @@ TTiledPicture::TTiledPicture(QWidget *parent, const QPixmap &picture)
 
 void TTiledPicture::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.drawTiledPixmap(rect(), FPicture);
+    RunReported(this, [&] {
+        QPainter painter(this);
+        painter.drawTiledPixmap(rect(), FPicture);
+    });
 }
