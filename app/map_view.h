@@ -63,9 +63,9 @@ public:
 
     // Makes bitmap the view size in device pixels (each length times the ratio, rounded up),
     // marked with the ratio, and draws the view into it at the scale times the ratio, from
-    // the light map where that has pixels enough for the scale (ChooseMap). Where the bitmap already
-    // shows this view moved (a pan), the pixels it repeats are kept and only the rest is
-    // drawn. The bitmap is in place while the pieces are drawn, so that a repaint between
+    // the light map where that has pixels enough for the scale (ChooseMap). Where the bitmap
+    // already shows this view moved (a pan), the pixels it repeats are kept and only the rest
+    // is drawn. The bitmap is in place while the pieces are drawn, so that a repaint between
     // them shows those already done.
     void Render(TViewBitmap &bitmap, TRenderQuality quality) const;
     // Starts preparing in the background what a pan step in any direction from the view

@@ -66,12 +66,12 @@ const QString kDisplayTooPoorMessage = QStringLiteral(
 const QString kLoadFailedMessage = QStringLiteral("Erro ao carregar mapas");
 const QString kLoadingStatus = QStringLiteral("Aguarde. Carregando mapa...");
 const QString kShowLegendsCaption = QStringLiteral("Exibir Legendas");
+const QString kHideLegendsCaption = QStringLiteral("Ocultar Legendas");
 // What screen readers say of the map view before a state is shown, and how to move it.
 const QString kViewName = QStringLiteral("Mapa");
 const QString kViewKeys = QStringLiteral(
     "As setas movem o mapa; as teclas mais e menos mudam o zoom; Home mostra o mapa inteiro; "
     "Esc volta ao Localizador de Cidades.");
-const QString kHideLegendsCaption = QStringLiteral("Ocultar Legendas");
 
 template <typename Control>
 Control *Place(Control *control, int left, int top, int width, int height)
@@ -236,11 +236,13 @@ void TformTovralMain::BuildNavigationPad()
     Q_SET_OBJECT_NAME(SpeedButton2);
     SpeedButton1 = MakePanButton(pNav, QStringLiteral("right"), QStringLiteral("leste"), {54, 29});
     Q_SET_OBJECT_NAME(SpeedButton1);
-    SpeedButton3 = MakePanButton(pNav, QStringLiteral("down_left"), QStringLiteral("sudoeste"), {6, 52});
+    SpeedButton3 =
+        MakePanButton(pNav, QStringLiteral("down_left"), QStringLiteral("sudoeste"), {6, 52});
     Q_SET_OBJECT_NAME(SpeedButton3);
     SpeedButton5 = MakePanButton(pNav, QStringLiteral("down"), QStringLiteral("sul"), {30, 52});
     Q_SET_OBJECT_NAME(SpeedButton5);
-    SpeedButton4 = MakePanButton(pNav, QStringLiteral("down_right"), QStringLiteral("sudeste"), {54, 52});
+    SpeedButton4 =
+        MakePanButton(pNav, QStringLiteral("down_right"), QStringLiteral("sudeste"), {54, 52});
     Q_SET_OBJECT_NAME(SpeedButton4);
     Shape1 = Place(new TShapeCircle(pNav), 33, 32, 16, 17);
     Q_SET_OBJECT_NAME(Shape1);
@@ -550,10 +552,10 @@ void TformTovralMain::cZoomChange()
 void TformTovralMain::DescribeView()
 {
     const int zoom = FView->ZoomIndex();
-    QString name = QStringLiteral("%1: %2, %3")
-                       .arg(kViewName, lUF->text(),
-                            zoom == kWholeMapZoomIndex ? QStringLiteral("mapa inteiro")
-                                                       : QStringLiteral("zoom ") + cZoom->itemText(zoom));
+    const QString shown = zoom == kWholeMapZoomIndex
+                              ? QStringLiteral("mapa inteiro")
+                              : QStringLiteral("zoom ") + cZoom->itemText(zoom);
+    QString name = QStringLiteral("%1: %2, %3").arg(kViewName, lUF->text(), shown);
     const QString city = FCityPlaces.Nearest(FView->Center());
     if (!city.isEmpty())
         name += QStringLiteral(", centro perto de ") + city;

@@ -11,9 +11,10 @@
 // again.
 //
 // It takes the keyboard focus by Tab as well as by a click, and shows a frame along its edges
-// while it has it (a focus change repaints the widget), painted over the bitmap (never into it, so that copying, saving and
-// printing do not see it). To assistive technology it is a focusable graphic whose name (its
-// accessibleName, set by the window) says what the map shows.
+// while it has it (a focus change repaints the widget), painted over the bitmap, never into
+// it, so that copying, saving and printing do not see it. To assistive technology it is a
+// focusable graphic whose name (its accessibleName, set by the window) says what the map
+// shows.
 class TViewImage : public QWidget {
     Q_OBJECT
 

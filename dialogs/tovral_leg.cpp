@@ -41,7 +41,8 @@ TformLegendas::TformLegendas(QWidget *parent)
     Image3 = AddLegendPage(Pages, QStringLiteral("Página 1"), 1,
                            QStringLiteral("rodovias federais, ferrovia e pontos de referência"));
     Q_SET_OBJECT_NAME(Image3);
-    Image4 = AddLegendPage(Pages, QStringLiteral("Página 2"), 2, QStringLiteral("rodovias estaduais"));
+    Image4 =
+        AddLegendPage(Pages, QStringLiteral("Página 2"), 2, QStringLiteral("rodovias estaduais"));
     Q_SET_OBJECT_NAME(Image4);
     Image2 = AddLegendPage(Pages, QStringLiteral("Página 3"), 3,
                            QStringLiteral("cidades e vilas por população"));

@@ -1,5 +1,6 @@
 // Draws the viewer's artwork into a folder: the hand cursors, the two title banners (and what
-// follows the main one on a wider window) and the pan pad's arrow glyphs. Run at build time; the pictures are compiled into the viewer.
+// follows the main one on a wider window) and the pan pad's arrow glyphs. Run at build time;
+// the pictures are compiled into the viewer.
 //   tovral-viewer-art <output folder>
 #include <QDir>
 #include <QFont>
@@ -313,7 +314,8 @@ int main(int argc, char *argv[])
         const auto path = [&folder, ratio](const QString &name) {
             return folder + name + (ratio == 1 ? QString() : QStringLiteral("@2x")) + QStringLiteral(".png");
         };
-        saved &= Save(Banner(kMainBannerSize, 50, 16, ratio), path(QStringLiteral("banners/banner_main")));
+        saved &= Save(Banner(kMainBannerSize, 50, 16, ratio),
+                      path(QStringLiteral("banners/banner_main")));
         saved &= Save(BannerTail(kMainBannerTailSize, kMainBannerSize, ratio),
                       path(QStringLiteral("banners/banner_main_tail")));
         saved &= Save(Banner({350, 58}, 28, 11, ratio), path(QStringLiteral("banners/banner_small")));

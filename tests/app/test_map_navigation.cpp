@@ -64,7 +64,8 @@ bool ShowsFocusFrame()
     const QImage shown = View().grab().toImage();
     const QRgb frame = View().palette().color(QPalette::Highlight).rgb();
     const QImage &bitmap = View().Bitmap().Pixels();
-    return shown.pixel(0, 0) == frame && shown.pixel(shown.width() - 1, shown.height() / 2) == frame &&
+    return shown.pixel(0, 0) == frame &&
+           shown.pixel(shown.width() - 1, shown.height() / 2) == frame &&
            bitmap.pixel(0, 0) != frame;
 }
 

@@ -90,9 +90,11 @@ def find_control(root, role, name):
 
 def main():
     app = wait_for("the viewer", viewer)
-    picker = wait_for("the state picker",
-                      lambda: next((w for w in app if w and find_control(w, pyatspi.ROLE_PUSH_BUTTON, "OK")), None))
-    press(find_control(picker, pyatspi.ROLE_PUSH_BUTTON, "OK"))
+    ok = wait_for("the state picker's OK button",
+                  lambda: next((button for window in app if window
+                                for button in [find_control(window, pyatspi.ROLE_PUSH_BUTTON, "OK")]
+                                if button), None))
+    press(ok)
 
     def map_view():
         for window in app:
