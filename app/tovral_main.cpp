@@ -287,8 +287,7 @@ void TformTovralMain::BuildMapArea()
 
     Image = new TViewImage(pImage);
     Q_SET_OBJECT_NAME(Image);
-    Image->setAccessibleName(kViewName);
-    Image->setAccessibleDescription(kViewKeys);
+    Image->SetSpeech([this] { return ViewSpeech(); });
     new TMapNavigation(*this, *Image); // owned by the view
 
     Panel1 = new TPanel(pImage, TBevel::Raised, TBevel::None, kFormColor);
@@ -494,7 +493,7 @@ void TformTovralMain::LoadUF(const QString &code)
         }
     }
     activateWindow();
-    FCityPlaces.Place(FData.CityRows(), FUF, StateCityNames, FView->Coordinates());
+    FCitiesPlaced = false; // the new state's, placed when first asked for
     FReady = true;
     {
         const QSignalBlocker quiet(cZoom);
@@ -545,25 +544,29 @@ void TformTovralMain::cZoomChange()
     const TRenderQuality quality = cbHQ->isChecked() ? TRenderQuality::High : TRenderQuality::Plain;
     FView->Render(Image->Bitmap(), quality);
     Image->update();
-    DescribeView();
+    Image->AnnounceSpeech();
     FView->PrepareSurroundings(quality); // the next pan step draws from the cache
 }
 
-void TformTovralMain::DescribeView()
+TViewImage::TSpeech TformTovralMain::ViewSpeech()
 {
+    if (!FReady || !FView || !FView->Shown())
+        return {kViewName, kViewKeys};
     const int zoom = FView->ZoomIndex();
     const QString shown = zoom == kWholeMapZoomIndex
                               ? QStringLiteral("mapa inteiro")
                               : QStringLiteral("zoom ") + cZoom->itemText(zoom);
     QString name = QStringLiteral("%1: %2, %3").arg(kViewName, lUF->text(), shown);
+    // Placing a large state's cities takes a fifth of a second: once per state, and only
+    // when assistive technology reads the view.
+    if (!FCitiesPlaced) {
+        FCityPlaces.Place(FData.CityRows(), FUF, StateCityNames, FView->Coordinates());
+        FCitiesPlaced = true;
+    }
     const QString city = FCityPlaces.Nearest(FView->Center());
     if (!city.isEmpty())
         name += QStringLiteral(", centro perto de ") + city;
-    // Each change is announced to assistive technology; an unchanged text is not repeated.
-    if (name != Image->accessibleName()) {
-        Image->setAccessibleName(name);
-        Image->setAccessibleDescription(name + QStringLiteral(". ") + kViewKeys);
-    }
+    return {name, name + QStringLiteral(". ") + kViewKeys};
 }
 
 void TformTovralMain::cbHQClick()

@@ -9,6 +9,7 @@
 
 #include "mapdata/catalogue.h"
 #include "app/map_view.h"
+#include "app/view_image.h"
 #include "search/city_places.h"
 
 class QCheckBox;
@@ -22,7 +23,6 @@ class QToolButton;
 class TPanel;
 class TShapeCircle;
 class TTiledPicture;
-class TViewImage;
 class TViewerData;
 class TOutputDialogs;
 
@@ -157,10 +157,10 @@ private:
     void ResizeView();
     // The window has moved to another screen; redraws when that has another pixel density.
     void ScreenChanged();
-    // Names the map view for screen readers after what it shows: the state, the zoom and the
-    // city nearest its centre ("Mapa: Minas Gerais, zoom 100%, centro perto de Belo
-    // Horizonte"); its description adds the keys that move it.
-    void DescribeView();
+    // What the map view says to screen readers: its name tells what it shows, the state, the
+    // zoom and the city nearest its centre ("Mapa: Minas Gerais, zoom 100%, centro perto de
+    // Belo Horizonte"); its description adds the keys that move it.
+    TViewImage::TSpeech ViewSpeech();
     // Pans the view by a pan step on each axis whose direction is not 0 (-1 towards the
     // origin, +1 away from it) and redraws when an axis could move.
     void Pan(int directionX, int directionY);
@@ -218,6 +218,7 @@ private:
     QString FUF;                   // code of the current state, upper case
     int32_t FSelectedCityRow = -1; // CityRows index of the city selected in lCidades, -1: none
     TCityPlaces FCityPlaces;       // the current state's cities on its full map
+    bool FCitiesPlaced = false;    // FCityPlaces holds the current state's cities
 
     bool FActivated = false;      // the first activation has been handled
     bool FPlacedOnScreen = false; // the window has been centred on its first showing

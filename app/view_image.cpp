@@ -32,6 +32,32 @@ void TViewImage::paintEvent(QPaintEvent *event)
     }
 }
 
+QString TViewImage::SpokenText(QAccessible::Text kind) const
+{
+    if (!FSpeech)
+        return QString();
+    try {
+        const TSpeech speech = FSpeech();
+        return kind == QAccessible::Name ? speech.Name : speech.Description;
+    } catch (...) {
+        return QString(); // a question from assistive technology is no place for an error report
+    }
+}
+
+void TViewImage::AnnounceSpeech()
+{
+    if (!FSpeech || !QAccessible::isActive())
+        return;
+    const TSpeech speech = FSpeech();
+    if (speech.Name == FAnnouncedName)
+        return;
+    FAnnouncedName = speech.Name;
+    for (const QAccessible::Event change : {QAccessible::NameChanged, QAccessible::DescriptionChanged}) {
+        QAccessibleEvent event(this, change);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 void TViewImage::ShowShifted(QPoint shift)
 {
     if (shift == FShift)
