@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "app/accessible_graphic.h"
 #include "app/error_report.h"
 
 namespace {
@@ -59,6 +60,7 @@ void TPanel::paintEvent(QPaintEvent *)
 
 TShapeCircle::TShapeCircle(QWidget *parent) : QWidget(parent)
 {
+    ShowAsGraphic(staticMetaObject);
 }
 
 void TShapeCircle::paintEvent(QPaintEvent *)
@@ -72,5 +74,19 @@ void TShapeCircle::paintEvent(QPaintEvent *)
         QRectF circle(0, 0, side, side);
         circle.moveCenter(QRectF(rect()).center());
         painter.drawEllipse(circle.adjusted(0.5, 0.5, -0.5, -0.5));
+    });
+}
+
+TTiledPicture::TTiledPicture(QWidget *parent, const QPixmap &picture)
+    : QWidget(parent), FPicture(picture)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TTiledPicture::paintEvent(QPaintEvent *)
+{
+    RunReported(this, [&] {
+        QPainter painter(this);
+        painter.drawTiledPixmap(rect(), FPicture);
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
 
 // A panel with up to two one-pixel bevels, drawn as the form designer draws them: the outer
@@ -26,7 +27,8 @@ private:
     QColor FColour;
 };
 
-// A gray filled circle (with a dark outline) inside its rectangle; it does nothing.
+// A gray filled circle (with a dark outline) inside its rectangle; it does nothing. Screen
+// readers see it as a graphic, named by its accessibleName.
 class TShapeCircle : public QWidget {
     Q_OBJECT
 
@@ -35,4 +37,19 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+};
+
+// A picture repeated side by side from the left edge across the control (a picture marked
+// with a device pixel ratio is drawn at its size in view pixels); it does nothing else.
+class TTiledPicture : public QWidget {
+    Q_OBJECT
+
+public:
+    TTiledPicture(QWidget *parent, const QPixmap &picture);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QPixmap FPicture;
 };

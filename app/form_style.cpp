@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBitmap>
+#include <QComboBox>
 #include <QCursor>
 #include <QDialog>
 #include <QGuiApplication>
@@ -141,9 +142,18 @@ QLabel *AddSmallBanner(QWidget &form)
 {
     auto *banner = new QLabel(&form);
     banner->setPixmap(ViewerArt::Picture(ViewerArt::SmallBanner(), form.devicePixelRatioF()));
+    banner->setAccessibleName(ViewerArt::BannerWords());
     banner->move(0, 0);
     banner->adjustSize();
     return banner;
+}
+
+void NameChoiceBox(QComboBox &box, const QString &name)
+{
+    auto *label = new QLabel(name, box.parentWidget());
+    label->setObjectName(box.objectName() + QStringLiteral("Name"));
+    label->setBuddy(&box);
+    label->hide();
 }
 
 TOkCancelButtons AddOkCancelButtons(QDialog &dialog)

@@ -6,6 +6,7 @@
 #include <functional>
 
 class QApplication;
+class QComboBox;
 class QCursor;
 class QDialog;
 class QEvent;
@@ -42,8 +43,14 @@ inline constexpr Qt::WindowFlags kDialogWindowFlags = Qt::Dialog | Qt::Customize
                                                       Qt::WindowTitleHint |
                                                       Qt::WindowCloseButtonHint;
 
-// The 350 x 58 banner across the top of a dialog.
+// The 350 x 58 banner across the top of a dialog, named after its words for screen readers.
 QLabel *AddSmallBanner(QWidget &form);
+
+// Names a choice box for screen readers where no label of the window stands for it. On Linux
+// the accessible name of a choice box is the entry it shows, and what it asks for comes from
+// the label that names it (its buddy): the name is given by such a label, never shown. Call
+// once the box has its objectName; the label is named after it with "Name" appended.
+void NameChoiceBox(QComboBox &box, const QString &name);
 
 // The OK (default) and "Cancelar" buttons side by side at the foot of a 350-pixel-wide dialog;
 // "Cancelar" rejects the dialog.

@@ -20,7 +20,6 @@ TMapNavigation::TMapNavigation(TformTovralMain &window, TViewImage &view)
     : QObject(&view), FWindow(window), FView(view)
 {
     FView.setCursor(HandCursor());
-    FView.setFocusPolicy(Qt::ClickFocus);
     FView.installEventFilter(this);
 }
 
@@ -71,6 +70,10 @@ bool TMapNavigation::eventFilter(QObject *watched, QEvent *event)
                 // Escape drops the drag; other keys wait until the map is let go.
                 if (key.key() == Qt::Key_Escape)
                     EndDrag(false);
+                return true;
+            }
+            if (key.key() == Qt::Key_Escape && key.modifiers() == Qt::NoModifier) {
+                FWindow.FocusCitySearch();
                 return true;
             }
             return Accepting() && KeyPressed(key);

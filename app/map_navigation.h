@@ -14,15 +14,17 @@ class TViewImage;
 // - dragging with the left button moves the map with the pointer: the last picture is shown
 //   shifted while the button is held and the view is drawn once on release (Escape drops
 //   the drag);
-// - with the view focused (a click on it gives it the focus), the arrow keys pan as the
-//   matching pan buttons do, + and - zoom as the wheel does at the view's middle, and Home
-//   selects "Mapa Inteiro".
+// - with the view focused (by a click or by Tab), the arrow keys pan as the matching pan
+//   buttons do, + and - zoom as the wheel does at the view's middle, and Home selects "Mapa
+//   Inteiro";
+// - Escape gives the focus back to the search box, its text selected; during a drag the first
+//   Escape only drops the drag, and the view keeps the focus.
 // Every change goes through the window's own handlers (the zoom box's entry and cZoomChange,
 // the pan buttons), so the zoom box always shows the entry in use. Nothing starts before a
 // state is shown or while the window is disabled (a redraw, a load or an output running).
 //
 // It watches the view's events as a filter, lives as long as the view (its child) and gives
-// the view its hand cursor and click focus.
+// the view its hand cursor.
 class TMapNavigation : public QObject {
 public:
     TMapNavigation(TformTovralMain &window, TViewImage &view);

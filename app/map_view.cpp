@@ -98,8 +98,8 @@ QPoint TMapView::PictureShift(QPoint startCenter, QPoint center) const
 
 TMapChoice TMapView::DeviceMapChoice() const
 {
-    return ChooseMap(FCenter, FScale * (long double)FDevicePixelRatio, FullMapSize(),
-                     QSize(FLightMap.Width(), FLightMap.Height()), FLightRatio);
+    return ChooseMap(FCenter, FScale, FullMapSize(), QSize(FLightMap.Width(), FLightMap.Height()),
+                     FLightRatio, FDevicePixelRatio);
 }
 
 QSize TMapView::DevicePixelSize() const

@@ -18,7 +18,8 @@ class TViewBitmap;
 // (the screen's logical pixels), full-map pixels, scales in view pixels per full-map pixel.
 // Only the bitmap is in device pixels: on a high-density screen it holds devicePixelRatio
 // device pixels per view pixel, drawn at the scale times that ratio, so that it is shown
-// without enlargement.
+// without enlargement; the map it is drawn from is the one a screen of ratio 1 shows at the
+// scale, so that names and symbols have one size in view pixels on every screen.
 class TMapView {
 public:
     // Replaces the maps and points with the files' content: the light map, the full map, the
@@ -62,9 +63,9 @@ public:
 
     // Makes bitmap the view size in device pixels (each length times the ratio, rounded up),
     // marked with the ratio, and draws the view into it at the scale times the ratio, from
-    // the light map where that has pixels enough for that scale. Where the bitmap already
-    // shows this view moved (a pan), the pixels it repeats are kept and only the rest is
-    // drawn. The bitmap is in place while the pieces are drawn, so that a repaint between
+    // the light map where that has pixels enough for the scale (ChooseMap). Where the bitmap
+    // already shows this view moved (a pan), the pixels it repeats are kept and only the rest
+    // is drawn. The bitmap is in place while the pieces are drawn, so that a repaint between
     // them shows those already done.
     void Render(TViewBitmap &bitmap, TRenderQuality quality) const;
     // Starts preparing in the background what a pan step in any direction from the view

@@ -70,6 +70,11 @@ const QString kLoadFailedMessage = QStringLiteral("Erro ao carregar mapas");
 const QString kLoadingStatus = QStringLiteral("Aguarde. Carregando mapa...");
 const QString kShowLegendsCaption = QStringLiteral("Exibir Legendas");
 const QString kHideLegendsCaption = QStringLiteral("Ocultar Legendas");
+// What screen readers say of the map view before a state is shown, and how to move it.
+const QString kViewName = QStringLiteral("Mapa");
+const QString kViewKeys = QStringLiteral(
+    "As setas movem o mapa; as teclas mais e menos mudam o zoom; Home mostra o mapa inteiro; "
+    "Esc volta ao Localizador de Cidades.");
 
 template <typename Control>
 Control *Place(Control *control, int left, int top, int width, int height)
@@ -97,11 +102,15 @@ QLabel *MakeLabel(QWidget *parent, const QString &caption, QPoint topLeft, bool 
     return label;
 }
 
-QToolButton *MakePanButton(QWidget *parent, const QString &glyph, QPoint topLeft)
+// A pan button showing the arrow glyph, named for screen readers after the compass direction
+// it moves the map to ("norte", "nordeste", ...).
+QToolButton *MakePanButton(QWidget *parent, const QString &glyph, const QString &direction,
+                           QPoint topLeft)
 {
     static constexpr int kSide = 22;
     static constexpr int kGlyphSide = 16;
     auto *button = new QToolButton(parent);
+    button->setAccessibleName(QStringLiteral("Mover o mapa para o ") + direction);
     button->setGeometry(QRect(topLeft, QSize(kSide, kSide)));
     button->setIcon(QIcon(ViewerArt::ArrowGlyph(glyph)));
     button->setIconSize(QSize(kGlyphSide, kGlyphSide));
@@ -144,8 +153,13 @@ void TformTovralMain::BuildControls()
     Image1 = new QLabel(pTop);
     Q_SET_OBJECT_NAME(Image1);
     Image1->setPixmap(ViewerArt::Picture(ViewerArt::MainBanner(), devicePixelRatioF()));
+    Image1->setAccessibleName(ViewerArt::BannerWords());
     Image1->move(0, 0);
     Image1->adjustSize();
+    // On a window wider than the banner its landscape goes on to the right edge (AlignPanels).
+    ImageBannerTail = new TTiledPicture(
+        pTop, ViewerArt::Picture(ViewerArt::MainBannerTail(), devicePixelRatioF()));
+    Q_SET_OBJECT_NAME(ImageBannerTail);
 
     BuildBottomBar();
     BuildLeftPanel();
@@ -156,7 +170,8 @@ void TformTovralMain::BuildControls()
     setTabOrder(eCidade, lCidades);
     setTabOrder(lCidades, bCidadeMapa);
     setTabOrder(bCidadeMapa, bChangeUF);
-    setTabOrder(bChangeUF, cZoom);
+    setTabOrder(bChangeUF, Image);
+    setTabOrder(Image, cZoom);
     setTabOrder(cZoom, bLegendas);
     setTabOrder(bLegendas, cbHQ);
     setTabOrder(cbHQ, bCalcDist);
@@ -197,8 +212,10 @@ void TformTovralMain::BuildLeftPanel()
     eCidade = Place(new QLineEdit(pLeft), 4, 48, 146, 21);
     Q_SET_OBJECT_NAME(eCidade);
     eCidade->setMaxLength(200);
+    Label1->setBuddy(eCidade);
     lCidades = Place(new QListWidget(pLeft), 4, 72, 146, 57);
     Q_SET_OBJECT_NAME(lCidades);
+    lCidades->setAccessibleName(QStringLiteral("Cidades do estado"));
     lCidades->setUniformItemSizes(true);
     lCidades->setStyleSheet(QStringLiteral("QListWidget::item { height: 13px; padding: 0px; }"));
     bCidadeMapa = MakeButton(pLeft, QStringLiteral("Localizar cidade no mapa"), {5, 135, 146, 20});
@@ -212,24 +229,27 @@ void TformTovralMain::BuildNavigationPad()
 {
     pNav = Place(new TPanel(pLeft, TBevel::Raised, TBevel::Lowered, kFormColor), 35, 180, 82, 80);
     Q_SET_OBJECT_NAME(pNav);
-    bTL = MakePanButton(pNav, QStringLiteral("up_left"), {6, 6});
+    bTL = MakePanButton(pNav, QStringLiteral("up_left"), QStringLiteral("noroeste"), {6, 6});
     Q_SET_OBJECT_NAME(bTL);
-    bT = MakePanButton(pNav, QStringLiteral("up"), {30, 6});
+    bT = MakePanButton(pNav, QStringLiteral("up"), QStringLiteral("norte"), {30, 6});
     Q_SET_OBJECT_NAME(bT);
-    bTR = MakePanButton(pNav, QStringLiteral("up_right"), {54, 6});
+    bTR = MakePanButton(pNav, QStringLiteral("up_right"), QStringLiteral("nordeste"), {54, 6});
     Q_SET_OBJECT_NAME(bTR);
-    SpeedButton2 = MakePanButton(pNav, QStringLiteral("left"), {6, 29});
+    SpeedButton2 = MakePanButton(pNav, QStringLiteral("left"), QStringLiteral("oeste"), {6, 29});
     Q_SET_OBJECT_NAME(SpeedButton2);
-    SpeedButton1 = MakePanButton(pNav, QStringLiteral("right"), {54, 29});
+    SpeedButton1 = MakePanButton(pNav, QStringLiteral("right"), QStringLiteral("leste"), {54, 29});
     Q_SET_OBJECT_NAME(SpeedButton1);
-    SpeedButton3 = MakePanButton(pNav, QStringLiteral("down_left"), {6, 52});
+    SpeedButton3 =
+        MakePanButton(pNav, QStringLiteral("down_left"), QStringLiteral("sudoeste"), {6, 52});
     Q_SET_OBJECT_NAME(SpeedButton3);
-    SpeedButton5 = MakePanButton(pNav, QStringLiteral("down"), {30, 52});
+    SpeedButton5 = MakePanButton(pNav, QStringLiteral("down"), QStringLiteral("sul"), {30, 52});
     Q_SET_OBJECT_NAME(SpeedButton5);
-    SpeedButton4 = MakePanButton(pNav, QStringLiteral("down_right"), {54, 52});
+    SpeedButton4 =
+        MakePanButton(pNav, QStringLiteral("down_right"), QStringLiteral("sudeste"), {54, 52});
     Q_SET_OBJECT_NAME(SpeedButton4);
     Shape1 = Place(new TShapeCircle(pNav), 33, 32, 16, 17);
     Q_SET_OBJECT_NAME(Shape1);
+    Shape1->setAccessibleName(QStringLiteral("Centro"));
 }
 
 void TformTovralMain::BuildMapArea()
@@ -247,32 +267,30 @@ void TformTovralMain::BuildMapArea()
                      QStringLiteral("60%"), QStringLiteral("80%"), QStringLiteral("100%"),
                      QStringLiteral("120%")});
     cZoom->setCursor(HandCursor());
+    Label6->setBuddy(cZoom);
     bLegendas = MakeButton(pTituloWork, kShowLegendsCaption, {144, 4, 107, 21});
     Q_SET_OBJECT_NAME(bLegendas);
 
     Panel2 = new TPanel(pTituloWork, TBevel::None, TBevel::None, kFormColor);
     Q_SET_OBJECT_NAME(Panel2);
-    // Two right-justified rows, each a bold role followed by a name, ending at the same edge.
-    const auto creditRow = [this](const QString &role, const QString &name, int top) {
-        static constexpr int kRightEdge = 165;
-        static constexpr int kRowHeight = 13;
-        QLabel *labels[2] = {new QLabel(role, Panel2), new QLabel(name, Panel2)};
-        labels[0]->setFont(FormFont(11, true));
-        labels[1]->setFont(FormFont(11, false));
-        int right = kRightEdge;
-        for (QLabel *label : {labels[1], labels[0]}) {
-            label->setAttribute(Qt::WA_TranslucentBackground);
-            label->setStyleSheet(QStringLiteral("color: black;"));
-            const int width = label->sizeHint().width();
-            label->setGeometry(right - width, top, width, kRowHeight);
-            right -= width;
-        }
+    // Two rows at their designed places, each a bold caption followed by who did the work: the
+    // program and its pictures (drawn by its own code from public geodata) are the team's.
+    const auto credit = [this](const QString &text, QPoint topLeft, bool bold) {
+        auto *label = new QLabel(text, Panel2);
+        label->setFont(FormFont(11, bold));
+        label->setAttribute(Qt::WA_TranslucentBackground);
+        label->setStyleSheet(QStringLiteral("color: black;"));
+        label->move(topLeft);
+        label->adjustSize();
     };
-    creditRow(QStringLiteral("Programação: "), QStringLiteral("Rafael Tovar"), 0);
-    creditRow(QStringLiteral("Ilustração: "), QStringLiteral("Lia Moreira"), 13);
+    credit(QStringLiteral("Programação: "), {6, 0}, true);
+    credit(QStringLiteral("equipe Tovral"), {85, 0}, false);
+    credit(QStringLiteral("Ilustração:"), {59, 13}, true);
+    credit(QStringLiteral("Tovral"), {121, 13}, false);
 
     Image = new TViewImage(pImage);
     Q_SET_OBJECT_NAME(Image);
+    Image->SetSpeech([this] { return ViewSpeech(); });
     new TMapNavigation(*this, *Image); // owned by the view
 
     Panel1 = new TPanel(pImage, TBevel::Raised, TBevel::None, kFormColor);
@@ -315,10 +333,7 @@ void TformTovralMain::ConnectShortcuts()
     bind(Qt::CTRL | Qt::Key_P, [this] { bPrintClick(); });
     bind(Qt::CTRL | Qt::Key_C, [this] { bCopiarClick(); });
     bind(Qt::CTRL | Qt::Key_Q, [this] { bSairClick(); });
-    bind(Qt::CTRL | Qt::Key_F, [this] {
-        eCidade->setFocus(Qt::ShortcutFocusReason);
-        eCidade->selectAll();
-    });
+    bind(Qt::CTRL | Qt::Key_F, [this] { FocusCitySearch(); });
     // An edit box without selected text would take Ctrl+C and copy nothing: the shortcut
     // then passes it and copies the map. With a selection the box copies its text.
     FilterEvents(*eCidade, [this](QEvent &event) {
@@ -331,10 +346,18 @@ void TformTovralMain::ConnectShortcuts()
     });
 }
 
+void TformTovralMain::FocusCitySearch()
+{
+    eCidade->setFocus(Qt::ShortcutFocusReason);
+    eCidade->selectAll();
+}
+
 void TformTovralMain::AlignPanels()
 {
     QRect rest = rect();
     pTop->setGeometry(rest.left(), rest.top(), rest.width(), kTopBarHeight);
+    ImageBannerTail->setGeometry(Image1->width(), 0, qMax(0, pTop->width() - Image1->width()),
+                                 Image1->height());
     rest.setTop(rest.top() + kTopBarHeight);
     pBottom->setGeometry(rest.left(), rest.bottom() + 1 - kBottomBarHeight, rest.width(),
                          kBottomBarHeight);
@@ -483,6 +506,7 @@ bool TformTovralMain::LoadUF(const QString &code)
         }
     }
     activateWindow();
+    FCitiesPlaced = false; // the new state's, placed when first asked for
     FReady = true;
     {
         const QSignalBlocker quiet(cZoom);
@@ -538,7 +562,29 @@ void TformTovralMain::cZoomChange()
     FView->ZoomTo(cZoom->currentIndex());
     const TRenderQuality quality = cbHQ->isChecked() ? TRenderQuality::High : TRenderQuality::Plain;
     FView->Render(Image->Bitmap(), quality);
+    Image->AnnounceSpeech();
     FView->PrepareSurroundings(quality); // the next pan step draws from the cache
+}
+
+TViewImage::TSpeech TformTovralMain::ViewSpeech()
+{
+    if (!FReady || !FView || !FView->Shown())
+        return {kViewName, kViewKeys};
+    const int zoom = FView->ZoomIndex();
+    const QString shown = zoom == kWholeMapZoomIndex
+                              ? QStringLiteral("mapa inteiro")
+                              : QStringLiteral("zoom ") + cZoom->itemText(zoom);
+    QString name = QStringLiteral("%1: %2, %3").arg(kViewName, lUF->text(), shown);
+    // Placing a large state's cities takes a fifth of a second: once per state, and only
+    // when assistive technology reads the view.
+    if (!FCitiesPlaced) {
+        FCityPlaces.Place(FData.CityRows(), FUF, StateCityNames, FView->Coordinates());
+        FCitiesPlaced = true;
+    }
+    const QString city = FCityPlaces.Nearest(FView->Center());
+    if (!city.isEmpty())
+        name += QStringLiteral(", centro perto de ") + city;
+    return {name, name + QStringLiteral(". ") + kViewKeys};
 }
 
 void TformTovralMain::cbHQClick()

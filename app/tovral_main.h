@@ -9,6 +9,8 @@
 
 #include "mapdata/catalogue.h"
 #include "app/map_view.h"
+#include "app/view_image.h"
+#include "search/city_places.h"
 
 class QCheckBox;
 class QComboBox;
@@ -22,7 +24,7 @@ class TPanel;
 class TShapeCircle;
 class TCitySuggestions;
 struct TCitySuggestion;
-class TViewImage;
+class TTiledPicture;
 class TViewerData;
 class TOutputDialogs;
 
@@ -147,9 +149,11 @@ private:
     void BuildBottomBar();
     void ConnectViewHandlers();
     // Ctrl+S, Ctrl+P, Ctrl+C, Ctrl+Q run the handlers of "Salvar Imagem", "Imprimir",
-    // "Copiar" and "Sair"; Ctrl+F puts the focus in eCidade with its text selected. None
-    // takes a key from text editing, and none acts while the window is disabled.
+    // "Copiar" and "Sair"; Ctrl+F runs FocusCitySearch. None takes a key from text editing,
+    // and none acts while the window is disabled.
     void ConnectShortcuts();
+    // Puts the focus in eCidade with its text selected, so that a name typed replaces it.
+    void FocusCitySearch();
     // Places the aligned panels (top, bottom, left, right, then the rest) for the current
     // client size, as the designed alignments say.
     void AlignPanels();
@@ -161,6 +165,10 @@ private:
     void ResizeView();
     // The window has moved to another screen; redraws when that has another pixel density.
     void ScreenChanged();
+    // What the map view says to screen readers: its name tells what it shows, the state, the
+    // zoom and the city nearest its centre ("Mapa: Minas Gerais, zoom 100%, centro perto de
+    // Belo Horizonte"); its description adds the keys that move it.
+    TViewImage::TSpeech ViewSpeech();
     // Pans the view by a pan step on each axis whose direction is not 0 (-1 towards the
     // origin, +1 away from it) and redraws when an axis could move.
     void Pan(int directionX, int directionY);
@@ -171,6 +179,7 @@ private:
     // --- Controls, in their nesting order; each one's objectName is its member name -------
     TPanel *pTop = nullptr;             // banner bar, aligned to the top
     QLabel *Image1 = nullptr;           //   the 800 x 100 banner
+    TTiledPicture *ImageBannerTail = nullptr; // its landscape repeated to the right edge
     TPanel *pBottom = nullptr;          // button bar, aligned to the bottom
     QPushButton *bCalcDist = nullptr;   //   "Calculadora de Distâncias"
     QPushButton *bCopiar = nullptr;     //   "Copiar"
@@ -217,6 +226,8 @@ private:
     std::unique_ptr<TMapView> FView; // made once the city catalogue has been read
     QString FUF;                   // code of the current state, upper case
     int32_t FSelectedCityRow = -1; // CityRows index of the city selected in lCidades, -1: none
+    TCityPlaces FCityPlaces;       // the current state's cities on its full map
+    bool FCitiesPlaced = false;    // FCityPlaces holds the current state's cities
 
     bool FActivated = false;      // the first activation has been handled
     bool FPlacedOnScreen = false; // the window has been centred on its first showing

@@ -4,11 +4,14 @@
 #include <QPainter>
 #include <QRegion>
 
+#include "app/accessible_graphic.h"
 #include "app/error_report.h"
 
 TViewImage::TViewImage(QWidget *parent) : QWidget(parent)
 {
+    ShowAsGraphic(staticMetaObject);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void TViewImage::paintEvent(QPaintEvent *event)
@@ -23,7 +26,39 @@ void TViewImage::paintEvent(QPaintEvent *event)
         for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
             painter.fillRect(uncovered, Qt::white);
         FBitmap.Paint(painter, FShift);
+        if (hasFocus()) {
+            const QRect inside = rect().adjusted(kFocusFrameWidth, kFocusFrameWidth, -kFocusFrameWidth,
+                                                 -kFocusFrameWidth);
+            for (const QRect &edge : QRegion(rect()).subtracted(inside))
+                painter.fillRect(edge, palette().color(QPalette::Highlight));
+        }
     });
+}
+
+QString TViewImage::SpokenText(QAccessible::Text kind) const
+{
+    if (!FSpeech)
+        return QString();
+    try {
+        const TSpeech speech = FSpeech();
+        return kind == QAccessible::Name ? speech.Name : speech.Description;
+    } catch (...) {
+        return QString(); // a question from assistive technology is no place for an error report
+    }
+}
+
+void TViewImage::AnnounceSpeech()
+{
+    if (!FSpeech || !QAccessible::isActive())
+        return;
+    const TSpeech speech = FSpeech();
+    if (speech.Name == FAnnouncedName)
+        return;
+    FAnnouncedName = speech.Name;
+    for (const QAccessible::Event change : {QAccessible::NameChanged, QAccessible::DescriptionChanged}) {
+        QAccessibleEvent event(this, change);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void TViewImage::ShowShifted(QPoint shift)

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
+#include "app/accessible_graphic.h"
 #include "app/view_bitmap.h"
 
 // The picture control of the map view: shows the view bitmap at its top-left corner, never
@@ -9,7 +11,13 @@
 // pixel). The map window renders into Bitmap() and calls update(). While the map is being
 // dragged the bitmap is shown shifted, so that it follows the pointer without being drawn
 // again.
-class TViewImage : public QWidget {
+//
+// It takes the keyboard focus by Tab as well as by a click, and shows a frame along its edges
+// while it has it (a focus change repaints the widget), painted over the bitmap, never into
+// it, so that copying, saving and printing do not see it. To assistive technology it is a
+// focusable graphic whose name says what the map shows: worked out by the window when
+// assistive technology reads it, which costs nothing while none does.
+class TViewImage : public QWidget, public TSpokenGraphic {
     Q_OBJECT
 
 public:
@@ -23,10 +31,30 @@ public:
     void ShowShifted(QPoint shift);
     QPoint Shift() const { return FShift; }
 
+    // Width of the focus frame, view pixels.
+    static constexpr int kFocusFrameWidth = 2;
+
+    // What the view says of itself to assistive technology.
+    struct TSpeech {
+        QString Name;
+        QString Description;
+    };
+    // speech works out what the view says now; it is asked when assistive technology reads
+    // the view or, while some listens, by AnnounceSpeech. Without it the view says its
+    // accessibleName and accessibleDescription.
+    void SetSpeech(std::function<TSpeech()> speech) { FSpeech = std::move(speech); }
+    // Tells assistive technology that listens (a screen reader) that the view's name has
+    // changed, when it differs from the one told last; run after every redraw. Nothing is
+    // worked out while none listens.
+    void AnnounceSpeech();
+    QString SpokenText(QAccessible::Text kind) const override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     TViewBitmap FBitmap;
     QPoint FShift;
+    std::function<TSpeech()> FSpeech;
+    QString FAnnouncedName; // the name assistive technology was told last
 };

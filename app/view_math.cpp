@@ -151,7 +151,7 @@ QPoint PictureShift(QPoint oldCenter, QPoint newCenter, long double scale)
 }
 
 TMapChoice ChooseMap(QPoint fullMapCenter, long double scale, QSize fullMapSize,
-                     QSize lightMapSize, long double lightRatio)
+                     QSize lightMapSize, long double lightRatio, long double devicePixelRatio)
 {
     const long double drawnWidth = fullMapSize.width() * scale;
     const long double drawnHeight = fullMapSize.height() * scale;
@@ -162,10 +162,10 @@ TMapChoice ChooseMap(QPoint fullMapCenter, long double scale, QSize fullMapSize,
         choice.UseLightMap = true;
         choice.Center = QPoint(RoundHalfEven(fullMapCenter.x() * lightRatio),
                                RoundHalfEven(fullMapCenter.y() * lightRatio));
-        choice.Scale = drawnWidth / lightMapSize.width();
+        choice.Scale = drawnWidth / lightMapSize.width() * devicePixelRatio;
     } else {
         choice.Center = fullMapCenter;
-        choice.Scale = scale;
+        choice.Scale = scale * devicePixelRatio;
     }
     return choice;
 }

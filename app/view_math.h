@@ -77,11 +77,15 @@ QPoint DraggedCentre(QPoint dragStartCenter, QPoint drag, QSize viewSize, long d
 QPoint PictureShift(QPoint oldCenter, QPoint newCenter, long double scale);
 
 // Which map draws a view and how: the light map whenever it has at least as many pixels as
-// the full map drawn at the view's scale, on both axes.
+// the full map drawn at the view's scale, on both axes. The choice depends on the view's
+// scale alone, not on the screen's density, so that a view shows the same map, names and
+// symbols at one size in view pixels on every screen; on a denser screen the chosen map is
+// drawn at the scale times devicePixelRatio (device pixels per view pixel), the light map
+// then enlarged.
 struct TMapChoice {
     bool UseLightMap = false;
     QPoint Center;          // in pixels of the chosen map
-    long double Scale = 0;  // view pixels per pixel of the chosen map
+    long double Scale = 0;  // device pixels per pixel of the chosen map
 };
 TMapChoice ChooseMap(QPoint fullMapCenter, long double scale, QSize fullMapSize,
-                     QSize lightMapSize, long double lightRatio);
+                     QSize lightMapSize, long double lightRatio, long double devicePixelRatio = 1);

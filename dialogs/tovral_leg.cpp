@@ -15,11 +15,14 @@ TformLegendas *formLegendas = nullptr;
 namespace {
 constexpr QSize kPagesSize(411, 285);
 
-// One page: the legend picture, unscaled, at the page's top-left corner.
-QLabel *AddLegendPage(QTabWidget *pages, const QString &caption, int pictureNumber)
+// One page: the legend picture, unscaled, at the page's top-left corner, named for screen
+// readers after what it explains.
+QLabel *AddLegendPage(QTabWidget *pages, const QString &caption, int pictureNumber,
+                      const QString &subject)
 {
     auto *page = new QWidget;
     auto *picture = new QLabel(page);
+    picture->setAccessibleName(QStringLiteral("Legenda: ") + subject);
     picture->setPixmap(
         ViewerArt::Picture(ViewerArt::LegendPicture(pictureNumber), pages->devicePixelRatioF()));
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -36,13 +39,17 @@ TformLegendas::TformLegendas(QWidget *parent)
     Pages = new QTabWidget(this);
     Q_SET_OBJECT_NAME(Pages);
     Pages->setGeometry(QRect(QPoint(0, 0), kPagesSize));
-    Image3 = AddLegendPage(Pages, QStringLiteral("Página 1"), 1);
+    Image3 = AddLegendPage(Pages, QStringLiteral("Página 1"), 1,
+                           QStringLiteral("rodovias federais, ferrovia e pontos de referência"));
     Q_SET_OBJECT_NAME(Image3);
-    Image4 = AddLegendPage(Pages, QStringLiteral("Página 2"), 2);
+    Image4 =
+        AddLegendPage(Pages, QStringLiteral("Página 2"), 2, QStringLiteral("rodovias estaduais"));
     Q_SET_OBJECT_NAME(Image4);
-    Image2 = AddLegendPage(Pages, QStringLiteral("Página 3"), 3);
+    Image2 = AddLegendPage(Pages, QStringLiteral("Página 3"), 3,
+                           QStringLiteral("cidades e vilas por população"));
     Q_SET_OBJECT_NAME(Image2);
-    Image1 = AddLegendPage(Pages, QStringLiteral("Página 4"), 4);
+    Image1 = AddLegendPage(Pages, QStringLiteral("Página 4"), 4,
+                           QStringLiteral("limites, hidrografia e créditos"));
     Q_SET_OBJECT_NAME(Image1);
     Pages->setCurrentIndex(0);
     FormCreate();

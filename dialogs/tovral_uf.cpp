@@ -37,6 +37,7 @@ TformPickUF::TformPickUF(TViewerData &data, QWidget *parent)
     cUF->setStyleSheet(QStringLiteral("QComboBox QAbstractItemView::item { min-height: %1px; }")
                            .arg(kListItemHeight));
     cUF->setCursor(HandCursor());
+    Label1->setBuddy(cUF);
 
     const TOkCancelButtons buttons = AddOkCancelButtons(*this);
     bOK = buttons.OK;

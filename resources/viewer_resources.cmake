@@ -13,7 +13,7 @@ set(viewer_art_dir ${CMAKE_CURRENT_BINARY_DIR}/viewer_art)
 set(viewer_art_names cursors/mao.png cursors/mao_fechada.png)
 # The banners and arrows, each also drawn at twice its pixels (name@2x.png) for screens of
 # twice the density.
-foreach(name banners/banner_main banners/banner_small
+foreach(name banners/banner_main banners/banner_main_tail banners/banner_small
         arrows/up arrows/down arrows/left arrows/right
         arrows/up_left arrows/up_right arrows/down_left arrows/down_right)
   list(APPEND viewer_art_names ${name}.png ${name}@2x.png)

@@ -21,32 +21,6 @@
 #include "search/city_search.h"
 #include "search/city_suggestions.h"
 
-namespace {
-// Fernando de Noronha is drawn far from the mainland on the state's map; its fixed position
-// replaces the catalogue's when it is located.
-const QString kFixedPositionCity = QStringLiteral("FERNANDO DE NORONHA");
-
-// A position in decimal degrees.
-struct TRowPosition {
-    long double Latitude = 0;
-    long double Longitude = 0;
-};
-
-// The catalogue position of a city row; nothing when a coordinate text is missing or not a
-// coordinate.
-std::optional<TRowPosition> RowPosition(const QString &row)
-{
-    const TRowCoordinates texts = ReadRowCoordinates(row);
-    if (texts.Latitude.isEmpty() || texts.Longitude.isEmpty())
-        return std::nullopt;
-    const std::optional<long double> latitude = ParseDMS(texts.Latitude);
-    const std::optional<long double> longitude = ParseDMS(texts.Longitude);
-    if (!latitude || !longitude)
-        return std::nullopt;
-    return TRowPosition{*latitude, *longitude};
-}
-} // namespace
-
 void TformTovralMain::ConnectLocatorHandlers()
 {
     connect(eCidade, &QLineEdit::textChanged, this, Reported(this, &TformTovralMain::eCidadeChange));
@@ -89,6 +63,9 @@ void TformTovralMain::LocateSelectedCity()
     SetTextQuietly(*eCidade, SelectedCityText(*lCidades));
     lCidadesClick();
     bCidadeMapaClick();
+    // The located name stays, selected, also after a failure's message: the next name typed
+    // replaces it instead of being added to it.
+    eCidade->selectAll();
 }
 
 void TformTovralMain::ShowCitySuggestions()
@@ -129,13 +106,12 @@ void TformTovralMain::bCidadeMapaClick()
     if (FSelectedCityRow < 0 || !bCidadeMapa->isEnabled() || !FView ||
         FSelectedCityRow >= FData.CityRows().Count())
         return;
-    std::optional<TRowPosition> position = RowPosition(FData.CityRows()[FSelectedCityRow]);
+    const std::optional<TGeoPosition> position =
+        LocatorPosition(FData.CityRows()[FSelectedCityRow], UpperCase(SelectedCityText(*lCidades)));
     if (!position) {
         ShowErrorMessage(this, kCityNotLocatedMessage);
         return;
     }
-    if (UpperCase(SelectedCityText(*lCidades)) == kFixedPositionCity)
-        position = TRowPosition{kNoronhaFixedLatitude, kNoronhaFixedLongitude};
     const QPoint point = FView->Coordinates().GeoToPixel(position->Longitude, position->Latitude);
     if (point.x() == -1) {
         ShowErrorMessage(this, kCityNotLocatedMessage);

@@ -6,7 +6,14 @@
 #include <QSignalBlocker>
 
 #include "app/error_report.h"
+#include "mapdata/coordinates.h"
 #include "mapdata/names.h"
+
+namespace {
+// Fernando de Noronha is drawn far from the mainland on the state's map; its fixed position
+// replaces the catalogue's when it is located.
+const QString kFixedPositionCity = QStringLiteral("FERNANDO DE NORONHA");
+} // namespace
 
 int IncrementalSearchPosition(const TSortedStrings &names, const QString &typed)
 {
@@ -68,6 +75,20 @@ int32_t SelectedCityRow(const QListWidget &list, const TSortedStrings &cityRows,
     if (!HasSelectedCity(list))
         return -1;
     return cityRows.Find(CityRowKey(code, SelectedCityText(list)));
+}
+
+std::optional<TGeoPosition> LocatorPosition(const QString &row, const QString &upperName)
+{
+    const TRowCoordinates texts = ReadRowCoordinates(row);
+    if (texts.Latitude.isEmpty() || texts.Longitude.isEmpty())
+        return std::nullopt;
+    const std::optional<long double> latitude = ParseDMS(texts.Latitude);
+    const std::optional<long double> longitude = ParseDMS(texts.Longitude);
+    if (!latitude || !longitude)
+        return std::nullopt;
+    if (upperName == kFixedPositionCity)
+        return TGeoPosition{kNoronhaFixedLatitude, kNoronhaFixedLongitude};
+    return TGeoPosition{*latitude, *longitude};
 }
 
 void FillCityList(QListWidget &list, TSortedStrings &names, const TSortedStrings &cityRows,

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "mapdata/catalogue.h"
 #include "mapdata/city_index.h"
@@ -45,6 +46,17 @@ void SetTextQuietly(QLineEdit &edit, const QString &text);
 // The row of CityRows that starts with code TAB name TAB for the selected entry, or -1 when
 // no entry is selected or the catalogue has no such row.
 int32_t SelectedCityRow(const QListWidget &list, const TSortedStrings &cityRows, const QString &code);
+
+// A position in decimal degrees, negative south and west.
+struct TGeoPosition {
+    long double Latitude = 0;
+    long double Longitude = 0;
+};
+
+// Where the locator puts a city: the position of its catalogue row, or for Fernando de
+// Noronha (upperName is the city's upper-case name) the fixed position of the maps' inset;
+// nothing when a coordinate text of the row is missing or not a coordinate.
+std::optional<TGeoPosition> LocatorPosition(const QString &row, const QString &upperName);
 
 // The upper-case names of a state's cities and their display forms, in the same order.
 void FillCityList(QListWidget &list, TSortedStrings &names, const TSortedStrings &cityRows,

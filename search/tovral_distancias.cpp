@@ -70,8 +70,8 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    BuildSide(In, kOriginLeft, QStringLiteral("In"));
-    BuildSide(Out, kDestinationLeft, QStringLiteral("Out"));
+    BuildSide(In, kOriginLeft, QStringLiteral("In"), QStringLiteral("Origem"));
+    BuildSide(Out, kDestinationLeft, QStringLiteral("Out"), QStringLiteral("Destino"));
 
     Button1 = new QPushButton(QStringLiteral("Calcular"), this);
     Q_SET_OBJECT_NAME(Button1);
@@ -105,17 +105,24 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
     RunReported(this, [this] { FormCreate(); });
 }
 
-void TformDistancias::BuildSide(TCitySide &side, int left, const QString &suffix)
+void TformDistancias::BuildSide(TCitySide &side, int left, const QString &suffix,
+                                const QString &sideName)
 {
+    const auto spoken = [&sideName](const char *what) {
+        return sideName + QStringLiteral(": ") + QString::fromUtf8(what);
+    };
     side.cbUF = new QComboBox(this);
     side.cbUF->setObjectName(QStringLiteral("cbUF") + suffix);
     side.cbUF->setGeometry(left, 120, 160, side.cbUF->sizeHint().height());
+    NameChoiceBox(*side.cbUF, spoken("estado"));
     side.eCidade = new QLineEdit(this);
     side.eCidade->setObjectName(QStringLiteral("eCidade") + suffix);
     side.eCidade->setGeometry(left, 144, 158, 21);
     side.eCidade->setMaxLength(200);
+    side.eCidade->setAccessibleName(spoken("cidade"));
     side.lCidades = new QListWidget(this);
     side.lCidades->setObjectName(QStringLiteral("lCidades") + suffix);
+    side.lCidades->setAccessibleName(spoken("cidades do estado"));
     side.lCidades->setGeometry(left, 168, 158, 57);
     side.lCidades->setUniformItemSizes(true);
     side.lCidades->setStyleSheet(QStringLiteral("QListWidget::item { height: 13px; padding: 0px; }"));

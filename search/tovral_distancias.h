@@ -64,8 +64,9 @@ private:
     void Button2Click();
 
     // Builds a column's controls at left; their objectNames are their member names followed
-    // by suffix ("In": cbUFIn, eCidadeIn, lCidadesIn).
-    void BuildSide(TCitySide &side, int left, const QString &suffix);
+    // by suffix ("In": cbUFIn, eCidadeIn, lCidadesIn), their names for screen readers begin
+    // with sideName ("Origem: estado", "Origem: cidade", "Origem: cidades do estado").
+    void BuildSide(TCitySide &side, int left, const QString &suffix, const QString &sideName);
     void ConnectSide(TCitySide &side, void (TformDistancias::*change)(),
                      void (TformDistancias::*search)(), void (TformDistancias::*keyPress)(QChar &),
                      void (TformDistancias::*click)());

@@ -4,6 +4,7 @@ namespace ViewerArt {
 QString HandCursor() { return QStringLiteral(":/cursors/mao.png"); }
 QString ClosedHandCursor() { return QStringLiteral(":/cursors/mao_fechada.png"); }
 QString MainBanner() { return QStringLiteral(":/banners/banner_main.png"); }
+QString MainBannerTail() { return QStringLiteral(":/banners/banner_main_tail.png"); }
 QString SmallBanner() { return QStringLiteral(":/banners/banner_small.png"); }
 QString ArrowGlyph(const QString &direction) { return QStringLiteral(":/arrows/%1.png").arg(direction); }
 QString LegendPicture(int page) { return QStringLiteral(":/legend/legenda%1.png").arg(page); }

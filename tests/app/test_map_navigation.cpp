@@ -1,6 +1,8 @@
 // Wheel, drag and keys over the map view, on the offscreen platform, against the small
 // generated data folder (SP: a 2400 x 1200 full map; MG: a tall 300 x 900 one).
 #include <QApplication>
+#include <QLineEdit>
+#include <QtMath>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMouseEvent>
@@ -41,6 +43,7 @@ qint64 Drawn()
 
 // Whether the view shows, pixel for pixel, what the map view draws afresh: a pan that kept
 // pixels of the picture before kept only those it repeats, and shows them where they belong.
+// The focus frame along the edges is left out.
 bool ShowsFreshRendering()
 {
     const TRenderQuality quality = MapControl<QCheckBox>("cbHQ").isChecked() ? TRenderQuality::High
@@ -49,8 +52,21 @@ bool ShowsFreshRendering()
     formTovralMain->View()->Render(fresh, quality);
     const QImage expected = fresh.Picture();
     const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
-    return View().Bitmap().Picture() == expected &&
-           shown.copy(expected.rect()) == expected.copy(shown.rect());
+    const int frame = qCeil(TViewImage::kFocusFrameWidth * View().devicePixelRatioF());
+    const QRect inside = expected.rect().adjusted(frame, frame, -frame, -frame);
+    return View().Bitmap().Picture() == expected && shown.copy(inside) == expected.copy(inside);
+}
+
+// Whether the view is shown with its focus frame: the frame's colour along its edges, over a
+// bitmap that does not hold it.
+bool ShowsFocusFrame()
+{
+    const QImage shown = View().grab().toImage();
+    const QRgb frame = View().palette().color(QPalette::Highlight).rgb();
+    const QImage &bitmap = View().Bitmap().Pixels();
+    return shown.pixel(0, 0) == frame &&
+           shown.pixel(shown.width() - 1, shown.height() / 2) == frame &&
+           bitmap.pixel(0, 0) != frame;
 }
 
 void Wheel(QPoint at, int angle)
@@ -254,7 +270,8 @@ private slots:
         Drag({100, 100}, {100, 100});
         QCOMPARE(Drawn(), dragged);
 
-        // Escape drops a drag: the view stays where it was.
+        // Escape drops a drag: the view stays where it was, and keeps the focus; the next
+        // Escape gives it back to the search box.
         Press({100, 100});
         MoveHeld({300, 200});
         QTest::keyClick(&View(), Qt::Key_Escape);
@@ -262,6 +279,9 @@ private slots:
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1150, 570));
         QCOMPARE(View().Shift(), QPoint(0, 0));
         QCOMPARE(Drawn(), dragged);
+        QVERIFY(View().hasFocus());
+        QTest::keyClick(&View(), Qt::Key_Escape);
+        QVERIFY(MapControl<QLineEdit>("eCidade").hasFocus());
     }
 
     // Guards against a drag that pushes the centre off the map, shows the picture beyond the
@@ -341,6 +361,41 @@ private slots:
         QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
     }
 
+    // Guards against a map view the keyboard cannot reach (Tab after the city controls, before
+    // the zoom box), that shows no focus frame or draws it into the bitmap (so into the copy),
+    // and an Escape that leaves the focus on the map.
+    void tabReachesTheMapAndEscapeReturns()
+    {
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        SelectZoom(kFullSizeZoomIndex);
+        QLineEdit &search = MapControl<QLineEdit>("eCidade");
+        search.setText(QStringLiteral("santos"));
+        QVERIFY(search.hasFocus());
+        QStringList passed;
+        while (!View().hasFocus() && passed.size() < 10) {
+            KeyToFocus(Qt::Key_Tab);
+            passed << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(passed, (QStringList{QStringLiteral("lCidades"), QStringLiteral("bCidadeMapa"),
+                                      QStringLiteral("bChangeUF"), QStringLiteral("Image")}));
+        QVERIFY(ShowsFocusFrame());
+
+        const QPoint start = formTovralMain->View()->Center();
+        KeyToFocus(Qt::Key_Right);
+        KeyToFocus(Qt::Key_Down);
+        QCOMPARE(formTovralMain->View()->Center(), start + QPoint(111, 53));
+        QVERIFY(ShowsFocusFrame());
+
+        KeyToFocus(Qt::Key_Escape);
+        QVERIFY(search.hasFocus());
+        QCOMPARE(search.selectedText(), search.text());
+        QCOMPARE(View().grab().toImage().pixel(0, 0), View().Bitmap().Picture().pixel(0, 0));
+        // Past the map, Tab goes on to the zoom box.
+        View().setFocus(Qt::TabFocusReason);
+        KeyToFocus(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), &MapControl<QComboBox>("cZoom"));
+    }
+
     // Guards against a view left a bitmap of view pixels (enlarged, so blurred) or not drawn
     // again when the window moves to a screen of another pixel density, and against a drag
     // or a wheel that mixes device and view pixels there. Needs a platform with two such
@@ -384,9 +439,10 @@ private slots:
         // At a fractional ratio a pan keeps pixels that land between view pixels.
         formTovralMain->windowHandle()->setScreen(fractional);
         QTRY_COMPARE(View().Bitmap().Pixels().devicePixelRatio(), 1.5);
-        SelectZoom(2);
-        ClickButton("bTL");
-        ClickButton("SpeedButton4");
+        // The full map at 0.9 device pixels per map pixel: a step of 185 x 89 map pixels moves
+        // it by 166.5 x 80.1 device pixels.
+        formTovralMain->View()->CentreOn({1200, 600});
+        SelectZoom(3);
         ClickButton("SpeedButton4");
         QVERIFY(!View().Bitmap().Origin().isNull()); // pixels were kept
         QVERIFY(ShowsFreshRendering());

@@ -67,7 +67,8 @@ TEST(ViewMath, PanStepsAndClamping)
 }
 
 // Guards against drawing from the full map when the light map has pixels enough (or the
-// reverse), and against a light-map centre or scale in the wrong units.
+// reverse), a choice made by the device scale on a denser screen, and a light-map centre or
+// scale in the wrong units.
 TEST(ViewMath, LightOrFullMap)
 {
     const QSize full(2400, 1200);
@@ -84,6 +85,13 @@ TEST(ViewMath, LightOrFullMap)
     EXPECT_FALSE(ChooseMap({0, 0}, 0.4L, full, {960, 479}, 0.4L).UseLightMap);
     // Halves round to even: 2.5 -> 2, 3.5 -> 4.
     EXPECT_EQ(ChooseMap({5, 7}, 0.1L, {10, 10}, {5, 5}, 0.5L).Center, QPoint(2, 4));
+    // On a denser screen the view's scale still chooses, and the chosen map is drawn at the
+    // scale times the ratio: the light map enlarged at 40%, the full map at 60%.
+    const TMapChoice denseForty = ChooseMap({1201, 601}, 0.4L, full, light, 0.4L, 2);
+    EXPECT_TRUE(denseForty.UseLightMap);
+    EXPECT_EQ(denseForty.Center, atForty.Center);
+    EXPECT_EQ(denseForty.Scale, atForty.Scale * 2);
+    EXPECT_EQ(ChooseMap({1201, 601}, 0.6L, full, light, 0.4L, 1.5L).Scale, 0.6L * 1.5L);
 }
 
 // Guards against wheel steps that skip or repeat entries, leave "Mapa Inteiro" for a fixed

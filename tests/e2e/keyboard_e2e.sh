@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end run of a person's keyboard path through the viewer, on a virtual X display with a
 # real window manager (openbox): Enter in the state picker; type a city's name and Enter (the
-# view is the full map at 100 % centred on it); type a second name and Enter (the view moves
-# there); a click on the map and the right arrow twice (two pans); Home (the whole map again);
-# Ctrl+S opens the save dialog with Qt's Portuguese texts; Ctrl+F and a city of another state
-# typed without accents, chosen in the suggestions with Down and Enter (that state is loaded
-# and shown at 100 % centred on the city). Nothing clicks into the edit box:
-# the focus has to be where the program put it. With E2E_SCALE=2 the same path runs on a
-# screen at 200 %, where the view must be the map drawn at twice the scale, pixel for pixel.
+# view is the full map at 100 % centred on it); Tab from the search box to the map (a focus
+# frame shows) and the right arrow twice (two pans); Home (the whole map again); Ctrl+S opens
+# the save dialog with Qt's Portuguese texts and Escape closes it; Escape in the map goes back
+# to the search box, where a second name typed and Enter moves the view there, then a third
+# one straight away (each typed name replaces the last, with no Ctrl+A); Ctrl+F and a city of
+# another state typed without accents, chosen in the suggestions with Down and Enter (that
+# state is loaded and shown at 100 % centred on the city). Nothing clicks: the focus has to be
+# where the program put it. With E2E_SCALE=2 the same path runs on a screen at 200 %, where the
+# view must be the map drawn at twice the scale, pixel for pixel.
 #   keyboard_e2e.sh <tovral binary> <tovral-tool binary>
 # With E2E_SCREENSHOTS=<folder> the screens are kept there for a person to look at.
 # Exit codes: 0 passed, 1 failed, 77 skipped (no xvfb-run, xdotool, ImageMagick or openbox).
@@ -33,9 +35,14 @@ wait_for_loading
 locate_map_window
 capture_map_view "$work/whole.png"
 
-# The mean difference of the view from a picture, 0 (equal) to 1.
+# The mean difference of the view from a picture, 0 (equal) to 1, inside the focus frame the
+# view shows along its edges while it has the focus (2 view pixels wide).
+frame=$(device 3)
 difference_from() {
-  compare -metric MAE "$work/view.png" "$1" null: 2>&1 | sed 's/.*(\(.*\))/\1/' || true
+  convert "$work/view.png" -shave "${frame}x${frame}" "$work/view-inside.png"
+  convert "$1" -shave "${frame}x${frame}" "$work/picture-inside.png"
+  compare -metric MAE "$work/view-inside.png" "$work/picture-inside.png" null: 2>&1 \
+    | sed 's/.*(\(.*\))/\1/' || true
 }
 # Checks that the view becomes the full map of a state (its file stem, ta when not given) at
 # 100 % around the point "X Y" (polling, since the redraw may take a while on a busy machine):
@@ -60,22 +67,23 @@ first=$(offscreen_tool locate "$work/img/ta.pts" -44.55 -20.32)
 expect_view_at "$first" "Vila Áurea"
 keep_screen located
 
-# The search box keeps the focus after Enter: the next name can be typed at once.
-xdotool key ctrl+a
-xdotool type --delay 80 "ribei"
-xdotool key Return
-second=$(offscreen_tool locate "$work/img/ta.pts" -44.30 -20.85)
-expect_view_at "$second" "Ribeirão Úmido"
-
-# A click on the map gives it the focus; each arrow key pans a quarter of the view (111
-# pixels at 100 %), the second one after the first one's redraw.
-xdotool mousemove $((X + $(device 456))) $((Y + $(device 194))) click 1
-sleep 0.5
+# Tab goes from the search box through the city list and its two buttons to the map, which
+# shows a focus frame; each arrow key pans a quarter of the view (111 pixels at 100 %), the
+# second one after the first one's redraw.
+for _ in lCidades bCidadeMapa bChangeUF Image; do
+  xdotool key Tab
+  sleep 0.3
+done
 xdotool key Right
 sleep 1
 xdotool key Right
-read -r x y <<<"$second"
-expect_view_at "$((x + 222)) $y" "two pans to the right"
+read -r x y <<<"$first"
+expect_view_at "$((x + 222)) $y" "Tab to the map, two pans to the right"
+corner=$(convert "$work/view.png" -format '%[pixel:p{1,1}]' info:)
+map_corner=$(convert "$work/expected.png" -format '%[pixel:p{1,1}]' info:)
+[ "$corner" != "$map_corner" ] || fail "the focused map shows no focus frame ($corner)"
+echo "the focused map shows its focus frame ($corner over the map's $map_corner)"
+keep_screen focus-frame
 
 # Home: the whole map again, as after the load.
 xdotool key Home
@@ -93,9 +101,22 @@ wait_until save_dialog_shown || fail "Ctrl+S did not open the save dialog titled
 sleep 1
 keep_screen save-dialog
 echo "Ctrl+S: the save dialog \"Salvar como\""
+# Escape closes the dialog; the map has the focus again.
 xdotool key Escape
 save_dialog_gone() { ! save_dialog_shown; }
 wait_until save_dialog_gone || fail "Escape did not close the save dialog"
+# Escape gives the focus back to the search box, its text selected: a name typed replaces it.
+xdotool key Escape
+sleep 0.5
+xdotool type --delay 80 "ribei"
+xdotool key Return
+second=$(offscreen_tool locate "$work/img/ta.pts" -44.30 -20.85)
+expect_view_at "$second" "Escape, then Ribeirão Úmido"
+
+# The located name stays selected after Enter: the next name typed replaces it again.
+xdotool type --delay 80 "vila"
+xdotool key Return
+expect_view_at "$first" "Vila Áurea again, typed straight after Enter"
 
 # Ctrl+F, then a city that only Terra Bonita (TB) has, typed without accents: the suggestions
 # open under the search box; Down and Enter load TB and centre its map on the city.

@@ -1,5 +1,6 @@
 // The city locator and the distance calculator driven as a user drives them, on the
 // offscreen platform, against a generated data folder.
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -72,13 +73,19 @@ void SettleModals()
     QTest::qWait(30);
 }
 
-// Types text key by key into an emptied edit box (accented letters included).
-void Type(QLineEdit &edit, const QString &text)
+// Types text key by key into an edit box as it stands (accented letters included).
+void TypeKeys(QLineEdit &edit, const QString &text)
 {
     edit.setFocus();
-    edit.clear();
     for (const QChar character : text)
         QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, QString(character), Qt::NoModifier);
+}
+
+// Types text into an emptied edit box.
+void Type(QLineEdit &edit, const QString &text)
+{
+    edit.clear();
+    TypeKeys(edit, text);
 }
 
 // The city locator of the map window, as a user sees it.
@@ -231,8 +238,9 @@ private slots:
     }
 
     // Guards against Enter, a double click or the button that fail to centre the view on the
-    // city at 100%, Enter that keeps the typed text or inserts a character, and a locate that
-    // takes the focus from where the user put it.
+    // city at 100%, Enter that keeps the typed text or inserts a character, a located name that
+    // the next name typed is added to, and a locate that takes the focus from where the user
+    // put it.
     void enterDoubleClickAndButtonCentreAt100()
     {
         TModalAnswers answers;
@@ -253,8 +261,11 @@ private slots:
         expectCentredOn(QStringLiteral("São Paulo"));
         QVERIFY(main->View()->Center().x() > 0 && main->View()->Center().y() > 0);
 
+        // The located name is selected: the next name typed replaces it.
+        QCOMPARE(locator.eCidade.selectedText(), QStringLiteral("São Paulo"));
+        TypeKeys(locator.eCidade, QStringLiteral("sant"));
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("sant"));
         // A text past every name keeps the selection, and Enter locates that entry.
-        Type(locator.eCidade, QStringLiteral("sant"));
         Type(locator.eCidade, QStringLiteral("zzz"));
         QTest::keyClick(&locator.eCidade, Qt::Key_Enter);
         QCOMPARE(locator.eCidade.text(), QStringLiteral("Santos"));
@@ -330,7 +341,8 @@ private slots:
         QCOMPARE(answers.ModalsSeen(), 1);
     }
 
-    // Guards against Fernando de Noronha being placed from its catalogue row by the locator.
+    // Guards against Fernando de Noronha being placed from its catalogue row by the locator,
+    // or by the map view's account of the city nearest its centre.
     void fernandoDeNoronhaUsesItsFixedPosition()
     {
         TModalAnswers answers;
@@ -343,10 +355,14 @@ private slots:
         QCOMPARE(main->View()->Center(), main->View()->Coordinates().GeoToPixel(-35.2L, -10.6L));
         QVERIFY(main->View()->Center() != RowPoint(CityRow(main->SelectedCityRow())));
         QCOMPARE(locator.cZoom.currentIndex(), 5);
+        // The map view tells a screen reader the same place.
+        const QAccessibleInterface *view = QAccessible::queryAccessibleInterface(&MapControl<QWidget>("Image"));
+        QVERIFY(view->text(QAccessible::Name).endsWith(QStringLiteral("centro perto de Fernando de Noronha")));
     }
 
-    // Guards against a failed location that moves or zooms the view, or that is not reported:
-    // a missing coordinate text, a text too short to convert, a position nowhere on the map.
+    // Guards against a failed location (a missing coordinate text, a text too short to
+    // convert, a position nowhere on the map) that moves or zooms the view, that is not
+    // reported, or that leaves the name to be added to.
     void failuresReportAndLeaveTheViewAlone()
     {
         TModalAnswers answers;
@@ -364,6 +380,8 @@ private slots:
             QCOMPARE(main->View()->Center(), centre);
             QCOMPARE(double(main->View()->Scale()), double(scale));
             QCOMPARE(locator.cZoom.currentIndex(), 0);
+            // The name stays selected after the message, to be replaced by the next one.
+            QCOMPARE(locator.eCidade.selectedText(), locator.eCidade.text());
         }
 
         QVERIFY(ChangeState(answers, QStringLiteral("Sem Pontos")));
