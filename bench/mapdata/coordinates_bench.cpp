@@ -25,6 +25,18 @@ void BM_GeoToPixel(benchmark::State &state)
         benchmark::DoNotOptimize(grid.GeoToPixel(longitude, latitude));
     state.SetLabel(std::to_string(grid.Count()) + " points");
 }
+// The inverse, as the pointer's position in the status line asks it at every mouse move.
+void BM_PixelToGeo(benchmark::State &state)
+{
+    const int parallels = int(state.range(0));
+    const int meridians = int(state.range(1));
+    const TCoordinates grid = Grid(parallels, meridians);
+    const TMapPoint pixel{meridians * 37.3L, parallels * 61.7L};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(grid.PixelToGeo(pixel));
+    state.SetLabel(std::to_string(grid.Count()) + " points");
+}
 } // namespace
 
+BENCHMARK(BM_PixelToGeo)->Args({10, 10})->Args({25, 40})->Args({100, 100})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GeoToPixel)->Args({10, 10})->Args({25, 40})->Args({100, 100})->Unit(benchmark::kMicrosecond);
