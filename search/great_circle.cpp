@@ -35,10 +35,16 @@ std::optional<long double> GreatCircleKm(const QString &latitude1, const QString
     const std::optional<long double> latitudeDegrees2 = ParseDMS(latitude2);
     if (!latitudeDegrees1 || !longitudeDegrees1 || !longitudeDegrees2 || !latitudeDegrees2)
         return std::nullopt;
-    const long double phi1 = Radians(*latitudeDegrees1);
-    const long double lambda1 = Radians(*longitudeDegrees1);
-    const long double lambda2 = Radians(*longitudeDegrees2);
-    const long double phi2 = Radians(*latitudeDegrees2);
+    return GreatCircleKm(*latitudeDegrees1, *longitudeDegrees1, *latitudeDegrees2, *longitudeDegrees2);
+}
+
+long double GreatCircleKm(long double latitude1, long double longitude1, long double latitude2,
+                          long double longitude2)
+{
+    const long double phi1 = Radians(latitude1);
+    const long double lambda1 = Radians(longitude1);
+    const long double lambda2 = Radians(longitude2);
+    const long double phi2 = Radians(latitude2);
 
     // Haversine of the central angle.
     const long double deltaLambda = lambda2 - lambda1;
