@@ -20,6 +20,29 @@ void TViewImage::paintEvent(QPaintEvent *event)
     for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
         painter.fillRect(uncovered, Qt::white);
     FBitmap.Paint(painter, FShift);
+    if (const std::optional<TViewGeometry> geometry = Geometry())
+        for (const std::unique_ptr<TViewOverlay> &overlay : FOverlays)
+            overlay->Paint(painter, *geometry);
+}
+
+void TViewImage::SetGeometry(const std::optional<TViewGeometry> &geometry)
+{
+    FGeometry = geometry;
+    update();
+}
+
+std::optional<TViewGeometry> TViewImage::Geometry() const
+{
+    std::optional<TViewGeometry> geometry = FGeometry;
+    if (geometry)
+        geometry->Shift = FShift;
+    return geometry;
+}
+
+void TViewImage::AddOverlay(std::unique_ptr<TViewOverlay> overlay)
+{
+    FOverlays.push_back(std::move(overlay));
+    update();
 }
 
 void TViewImage::ShowShifted(QPoint shift)
