@@ -70,6 +70,8 @@ void TformTovralMain::eCidadeKeyPress(QChar &key)
     if (key != QChar(kEnterKey))
         return;
     key = QChar();
+    if (GoToTypedPosition())
+        return;
     // With no entry selected (a state without cities) there is nothing to locate.
     if (!HasSelectedCity(*lCidades))
         return;
