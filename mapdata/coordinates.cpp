@@ -266,27 +266,29 @@ std::optional<TSlopes> SlopesAt(const TInterpolationPairs &pairs, const TGeoPosi
     return slopes;
 }
 
-std::optional<TPixelPosition> SolveForPixel(const TInterpolationPairs &pairs, TMapPoint point)
+// Newton steps from start towards the position of point. slope, when known, is how the
+// position changes per pixel near start (the Jacobian of a nearby search, inverted); the
+// steps take fresh derivatives wherever it does not bring the estimates within tolerance.
+std::optional<TPixelPosition> SolveForPixel(const TInterpolationPairs &pairs, TMapPoint point, TGeoPosition start,
+                                            std::optional<TDegreesPerPixel> slope)
 {
-    TGeoPosition position = StartPosition(pairs, point);
+    TGeoPosition position = start;
     std::optional<TMiss> miss = Miss(pairs, position, point);
-    // The derivatives of the last step stand for those at the answer: the steps end when the
-    // last one moved the position by a small fraction of a pixel (all of them where the
-    // estimates are linear), so they are not taken again there.
-    std::optional<TSlopes> slopes;
+    // The derivatives of the last step stand for those at the answer: where the estimates
+    // are linear they are the same everywhere, and elsewhere the last step is the shortest.
     for (int step = 0; miss && step <= kMaxNewtonSteps; ++step) {
-        if (miss->Size() <= kTolerancePixels && slopes)
-            return TPixelPosition{position, slopes->Inverse()};
-        slopes = SlopesAt(pairs, position, *miss, point);
+        if (miss->Size() <= kTolerancePixels && slope)
+            return TPixelPosition{position, *slope};
+        const std::optional<TSlopes> slopes = SlopesAt(pairs, position, *miss, point);
         if (!slopes)
             return std::nullopt;
+        slope = slopes->Inverse();
         if (miss->Size() <= kTolerancePixels)
-            return TPixelPosition{position, slopes->Inverse()};
+            return TPixelPosition{position, *slope};
         if (step == kMaxNewtonSteps)
             break;
-        const TDegreesPerPixel inverse = slopes->Inverse();
-        const TGeoPosition change{-(inverse.AlongX.Latitude * miss->X + inverse.AlongY.Latitude * miss->Y),
-                                  -(inverse.AlongX.Longitude * miss->X + inverse.AlongY.Longitude * miss->Y)};
+        const TGeoPosition change{-(slope->AlongX.Latitude * miss->X + slope->AlongY.Latitude * miss->Y),
+                                  -(slope->AlongX.Longitude * miss->X + slope->AlongY.Longitude * miss->Y)};
         // The step, halved until it brings the estimates closer.
         std::optional<TMiss> next;
         TGeoPosition tried;
@@ -411,13 +413,25 @@ std::optional<TGeoPosition> TCoordinates::PixelToGeo(TMapPoint point) const
     return found->Position;
 }
 
-std::optional<TPixelPosition> TCoordinates::PixelPosition(TMapPoint point) const
+std::optional<TPixelPosition> TCoordinates::PixelPosition(TMapPoint point,
+                                                          const std::optional<TNearbyPosition> &nearby) const
 {
     const std::shared_ptr<const TInterpolationPairs> pairs = Pairs();
     if (!std::isfinite(point.X) || !std::isfinite(point.Y))
         return std::nullopt;
-    const std::optional<TPixelPosition> found = SolveForPixel(*pairs, point);
-    if (!found || !Reaches(found->Position))
+    const auto inside = [this](const std::optional<TPixelPosition> &found) { return found && Reaches(found->Position); };
+    if (nearby) {
+        // One step along the nearby position's slope: where the map is linear, the answer.
+        const TDegreesPerPixel &slope = nearby->Found.Slope;
+        const long double dx = point.X - nearby->Point.X, dy = point.Y - nearby->Point.Y;
+        const TGeoPosition start{
+            nearby->Found.Position.Latitude + slope.AlongX.Latitude * dx + slope.AlongY.Latitude * dy,
+            nearby->Found.Position.Longitude + slope.AlongX.Longitude * dx + slope.AlongY.Longitude * dy};
+        if (std::optional<TPixelPosition> found = SolveForPixel(*pairs, point, start, slope); inside(found))
+            return found;
+    }
+    std::optional<TPixelPosition> found = SolveForPixel(*pairs, point, StartPosition(*pairs, point), std::nullopt);
+    if (!inside(found))
         return std::nullopt;
     return found;
 }

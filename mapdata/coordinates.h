@@ -53,6 +53,12 @@ struct TPixelPosition {
     TDegreesPerPixel Slope;
 };
 
+// The position of a full-map point found before, near the next one sought.
+struct TNearbyPosition {
+    TMapPoint Point;
+    TPixelPosition Found;
+};
+
 // The pairs of reference points the two interpolation passes use, found once per content.
 struct TInterpolationPairs;
 
@@ -86,8 +92,11 @@ public:
     // reach (see Reaches) or the steps find none.
     std::optional<TGeoPosition> PixelToGeo(TMapPoint point) const;
     // The same with the change of the position per pixel there, from the last step's
-    // derivatives of the estimates.
-    std::optional<TPixelPosition> PixelPosition(TMapPoint point) const;
+    // derivatives of the estimates. With the position of a nearby point, the steps start
+    // from it (where the map is linear, one evaluation of the estimates finds the answer,
+    // and its change per pixel is the nearby one's).
+    std::optional<TPixelPosition> PixelPosition(TMapPoint point,
+                                                const std::optional<TNearbyPosition> &nearby = std::nullopt) const;
     // Whether a position lies within the reference grid: between the westernmost and the
     // easternmost point of a parallel that pairs, and between the southernmost and the
     // northernmost point of a meridian that pairs.

@@ -10,8 +10,10 @@ struct TKmPerPixel {
     long double Y = 0; // one pixel down
 };
 
-// The scale of the map at a full-map point, from the reference points around it (the
-// position there and how it changes per pixel, by the inverse of GeoToPixel) and the
-// distance calculator's great-circle formula. Nothing where the point lies outside the
-// reference grid.
+// The scale of the map at a position the inverse of GeoToPixel found, from how the position
+// changes there per pixel, by the distance calculator's great-circle formula.
+TKmPerPixel KmPerPixel(const TPixelPosition &found);
+
+// The same at a full-map point, from the reference points around it; nothing where the
+// point lies outside the reference grid.
 std::optional<TKmPerPixel> KmPerFullMapPixel(const TCoordinates &coordinates, TMapPoint point);

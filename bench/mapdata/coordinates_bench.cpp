@@ -36,7 +36,25 @@ void BM_PixelToGeo(benchmark::State &state)
         benchmark::DoNotOptimize(grid.PixelToGeo(pixel));
     state.SetLabel(std::to_string(grid.Count()) + " points");
 }
+
+// The same for a pointer that moves a pixel at a time: each search starts from the last.
+void BM_PixelToGeoMoving(benchmark::State &state)
+{
+    const TCoordinates grid = Grid(int(state.range(0)), int(state.range(1)));
+    const TMapPoint start{state.range(1) * 37.3L, state.range(0) * 61.7L};
+    std::optional<TNearbyPosition> last;
+    int step = 0;
+    for (auto _ : state) {
+        const TMapPoint pixel{start.X + step++ % 200, start.Y};
+        const std::optional<TPixelPosition> found = grid.PixelPosition(pixel, last);
+        if (found)
+            last = TNearbyPosition{pixel, *found};
+        benchmark::DoNotOptimize(found);
+    }
+    state.SetLabel(std::to_string(grid.Count()) + " points");
+}
 } // namespace
 
 BENCHMARK(BM_PixelToGeo)->Args({10, 10})->Args({25, 40})->Args({100, 100})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixelToGeoMoving)->Args({25, 40})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GeoToPixel)->Args({10, 10})->Args({25, 40})->Args({100, 100})->Unit(benchmark::kMicrosecond);

@@ -24,8 +24,9 @@ TCoordinates List(std::initializer_list<TCoordinateItem> items)
 }
 
 // The inverse at many positions spread over the points' span (a hair inside it, where the
-// pixel a position rounds to can have its exact position just outside): each answer gives
-// back the pixel asked for. Pixels far beyond the points get no answer.
+// pixel a position rounds to can have its exact position just outside), from its own start
+// and from the answer before: each answer gives back the pixel asked for. Pixels far beyond
+// the points get no answer.
 void ExpectRoundTrips(const TCoordinates &points, const std::string &what, int positions = 400)
 {
     long double west = 1e9L, east = -1e9L, south = 1e9L, north = -1e9L;
@@ -43,14 +44,20 @@ void ExpectRoundTrips(const TCoordinates &points, const std::string &what, int p
     std::mt19937 random(25);
     std::uniform_real_distribution<double> along(0, 1);
     int answered = 0;
+    std::optional<TNearbyPosition> previous; // the answer before, as a moving pointer gives it
     for (int i = 0; i < positions; ++i) {
         const long double lon = west + marginLon + (east - west - 2 * marginLon) * along(random);
         const long double lat = south + marginLat + (north - south - 2 * marginLat) * along(random);
         const QPoint pixel = points.GeoToPixel(lon, lat);
-        const std::optional<TGeoPosition> answer = points.PixelToGeo({(long double)pixel.x(), (long double)pixel.y()});
+        const TMapPoint point{(long double)pixel.x(), (long double)pixel.y()};
+        const std::optional<TGeoPosition> answer = points.PixelToGeo(point);
         ASSERT_TRUE(answer) << what << ": no answer for " << pixel.x() << ", " << pixel.y();
         ASSERT_EQ(points.GeoToPixel(answer->Longitude, answer->Latitude), pixel) << what;
         EXPECT_TRUE(points.Reaches(*answer)) << what;
+        const std::optional<TPixelPosition> fromPrevious = points.PixelPosition(point, previous);
+        ASSERT_TRUE(fromPrevious) << what;
+        ASSERT_EQ(points.GeoToPixel(fromPrevious->Position.Longitude, fromPrevious->Position.Latitude), pixel) << what;
+        previous = TNearbyPosition{point, *fromPrevious};
         ++answered;
     }
     EXPECT_EQ(answered, positions) << what;
