@@ -167,10 +167,16 @@ TViewGeometry TMapView::Geometry() const
 
 std::optional<TKmPerPixel> TMapView::GroundScaleAtCentre() const
 {
-    if (!FGroundScale || FGroundScale->first != FCenter)
-        FGroundScale.emplace(FCenter, KmPerFullMapPixel(FCoordinates, {(long double)FCenter.x(),
-                                                                       (long double)FCenter.y()}));
-    return FGroundScale->second;
+    if (FGroundScale && FGroundScale->Centre == FCenter)
+        return FGroundScale->KmPerPixel;
+    std::optional<TNearbyPosition> nearby;
+    if (FGroundScale && FGroundScale->Found)
+        nearby = TNearbyPosition{{(long double)FGroundScale->Centre.x(), (long double)FGroundScale->Centre.y()},
+                                 *FGroundScale->Found};
+    const std::optional<TPixelPosition> found =
+        FCoordinates.PixelPosition({(long double)FCenter.x(), (long double)FCenter.y()}, nearby);
+    FGroundScale = TGroundScale{FCenter, found, found ? std::optional<TKmPerPixel>(KmPerPixel(*found)) : std::nullopt};
+    return FGroundScale->KmPerPixel;
 }
 
 bool TMapView::WholeMapFits() const

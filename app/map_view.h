@@ -105,8 +105,14 @@ private:
     int FZoomIndex = 0;         // the zoom entry of the last ZoomTo
     QSize FViewSize;            // view pixels
     qreal FDevicePixelRatio = 1; // device pixels per view pixel of the screen showing the view
-    // The ground scale at a centre, the last one asked for; forgotten by Load.
-    mutable std::optional<std::pair<QPoint, std::optional<TKmPerPixel>>> FGroundScale;
+    // The ground scale at the centre last asked for, and where that centre lies (the next
+    // centre's search starts from it); forgotten by Load.
+    struct TGroundScale {
+        QPoint Centre;
+        std::optional<TPixelPosition> Found;
+        std::optional<TKmPerPixel> KmPerPixel;
+    };
+    mutable std::optional<TGroundScale> FGroundScale;
     // Reads the maps: declared after them, so that it ends before they do, and stopped
     // before they load.
     TRenderPool::TBackgroundRun FPreparing;

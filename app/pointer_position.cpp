@@ -25,6 +25,14 @@ void TPointerPosition::Refresh()
     });
 }
 
+void TPointerPosition::Forget()
+{
+    FShownPoint.reset();
+    FShownText.clear();
+    FLastFound.reset();
+    FStatusLine.clear();
+}
+
 bool TPointerPosition::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != &FView)
@@ -49,10 +57,18 @@ void TPointerPosition::ShowAt(std::optional<QPointF> viewPoint)
 {
     const std::optional<TViewGeometry> geometry = FView.Geometry();
     const TCoordinates *coordinates = FCoordinates();
-    std::optional<TGeoPosition> position;
-    if (viewPoint && geometry && coordinates && FView.rect().contains(viewPoint->toPoint()))
-        position = coordinates->PixelToGeo(geometry->ToFullMap(*viewPoint));
-    QString text = position ? PositionDmsText(*position) : QString();
+    if (!viewPoint || !geometry || !coordinates || !FView.rect().contains(viewPoint->toPoint())) {
+        FShownPoint.reset();
+        FShownText.clear();
+    } else if (const TMapPoint point = geometry->ToFullMap(*viewPoint);
+               !FShownPoint || FShownPoint->X != point.X || FShownPoint->Y != point.Y) {
+        const std::optional<TPixelPosition> found = coordinates->PixelPosition(point, FLastFound);
+        if (found)
+            FLastFound = TNearbyPosition{point, *found};
+        FShownPoint = point;
+        FShownText = found ? PositionDmsText(found->Position) : QString();
+    }
+    QString text = FShownText;
     // Latitude over longitude where the line is too narrow for both side by side.
     if (FStatusLine.fontMetrics().horizontalAdvance(text) > FStatusLine.contentsRect().width())
         text.replace(QStringLiteral("  "), QStringLiteral("\n"));

@@ -3,10 +3,12 @@
 #include <QObject>
 #include <QPointF>
 #include <functional>
+#include <QString>
 #include <optional>
 
+#include "mapdata/coordinates.h"
+
 class QLabel;
-class TCoordinates;
 class TViewImage;
 
 // The pointer's position in a status line: while the pointer is over the map view, the
@@ -23,6 +25,8 @@ public:
 
     // The map has been drawn anew: shows the position now under the pointer.
     void Refresh();
+    // Another state's points are being loaded: nothing found before holds.
+    void Forget();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -34,4 +38,10 @@ private:
     TViewImage &FView;
     QLabel &FStatusLine;
     std::function<const TCoordinates *()> FCoordinates;
+    // The full-map point last shown and its text, until another state is loaded: while the
+    // map is dragged, or drawn anew where it was, the point under the pointer stays the same.
+    std::optional<TMapPoint> FShownPoint;
+    QString FShownText;
+    // The last position found, where the next search starts (the pointer moves a little).
+    std::optional<TNearbyPosition> FLastFound;
 };

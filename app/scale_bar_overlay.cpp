@@ -1,6 +1,7 @@
 #include "app/scale_bar_overlay.h"
 
 #include <QPainter>
+#include <cmath>
 
 #include "app/form_style.h"
 #include "mapdata/scale_bar.h"
@@ -19,6 +20,21 @@ void TScaleBarOverlay::Paint(QPainter &painter, const TViewGeometry &geometry) c
     const TScaleBar bar = RoundScaleBar(*FKmPerFullMapPixel / geometry.Scale(), kLongestBar);
     if (bar.Km <= 0)
         return;
-    const TScaleBarPicture picture(bar, FormFont(11), 1, true, FDecimalSeparator, *painter.device());
-    picture.Paint(painter, QPointF(kCornerMargin, geometry.ViewSize.height() - kCornerMargin - picture.Size().height()));
+    QPaintDevice &device = *painter.device();
+    if (FPicture.isNull() || FPictureKm != bar.Km || FPictureLength != bar.Length ||
+        FPicture.devicePixelRatio() != device.devicePixelRatioF()) {
+        const TScaleBarPicture picture(bar, FormFont(11), 1, true, FDecimalSeparator, device);
+        const qreal ratio = device.devicePixelRatioF();
+        FPicture = QImage((picture.Size() * ratio).toSize() + QSize(1, 1), QImage::Format_ARGB32_Premultiplied);
+        FPicture.setDevicePixelRatio(ratio);
+        FPicture.fill(Qt::transparent);
+        QPainter canvas(&FPicture);
+        picture.Paint(canvas, QPointF(0, 0));
+        FPictureKm = bar.Km;
+        FPictureLength = bar.Length;
+    }
+    // At whole device pixels, so that the picture is copied as drawn.
+    const qreal ratio = FPicture.devicePixelRatio();
+    const qreal top = geometry.ViewSize.height() - kCornerMargin - FPicture.deviceIndependentSize().height();
+    painter.drawImage(QPointF(std::round(kCornerMargin * ratio) / ratio, std::round(top * ratio) / ratio), FPicture);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QImage>
 #include <optional>
 
 #include "app/view_overlay.h"
@@ -22,4 +23,8 @@ public:
 private:
     QChar FDecimalSeparator;
     std::optional<long double> FKmPerFullMapPixel;
+    // The bar as last painted, kept while its length, its text and the device ratio stay:
+    // the view is repainted at every step of a drag.
+    mutable QImage FPicture;
+    mutable long double FPictureKm = 0, FPictureLength = 0;
 };

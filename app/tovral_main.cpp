@@ -519,6 +519,7 @@ void TformTovralMain::LoadStateFiles(const QString &code)
     // Nothing is drawn over the old map, nor read from under the pointer, with the new
     // state's points.
     Image->SetGeometry(std::nullopt);
+    FPointerPosition->Forget();
     const QString stem = LowerCase(code);
     FView->Load(DataPath(stem + QStringLiteral("_light.map")),
                 DataPath(stem + QStringLiteral("_full.map")), DataPath(stem + QStringLiteral(".pts")));

@@ -28,7 +28,6 @@ void TViewImage::paintEvent(QPaintEvent *event)
 void TViewImage::SetGeometry(const std::optional<TViewGeometry> &geometry)
 {
     FGeometry = geometry;
-    update();
 }
 
 std::optional<TViewGeometry> TViewImage::Geometry() const

@@ -29,7 +29,8 @@ public:
     QPoint Shift() const { return FShift; }
 
     // Where the map lies in the bitmap (its shift is the image's own); nothing before a map
-    // is drawn, or while the state changes. Overlays are painted only with a geometry.
+    // is drawn, or while the state changes. Overlays are painted only with a geometry. Not
+    // repainted here: the bitmap is drawn for the geometry next, and shown when done.
     void SetGeometry(const std::optional<TViewGeometry> &geometry);
     std::optional<TViewGeometry> Geometry() const;
     void AddOverlay(std::unique_ptr<TViewOverlay> overlay);
