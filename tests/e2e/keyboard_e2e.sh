@@ -2,7 +2,10 @@
 # End-to-end run of a person's keyboard path through the viewer, on a virtual X display with a
 # real window manager (openbox): Enter in the state picker; type a city's name and Enter (the
 # view is the full map at 100 % centred on it); type a second name and Enter (the view moves
-# there); a click on the map and the right arrow twice (two pans); Home (the whole map again);
+# there); type a position, in decimal degrees and in degrees and minutes, and Enter (the view
+# moves there); the pointer over the view's middle (the status line reads its position, read
+# back with tesseract where installed); a click on the map and the right arrow twice (two
+# pans); Home (the whole map again);
 # Ctrl+S opens the save dialog with Qt's Portuguese texts. Nothing clicks into the edit box:
 # the focus has to be where the program put it. With E2E_SCALE=2 the same path runs on a
 # screen at 200 %, where the view must be the map drawn at twice the scale, pixel for pixel.
@@ -42,6 +45,7 @@ expect_view_at() {
   local point=$1 what=$2 difference
   offscreen_tool render "$work/img/ta_full.map" --center "${point// /,}" --scale "$scale" --hq \
     --size "$view_size" -o "$work/expected.png"
+  cover_scale_bar "$work/expected.png"
   view_matches() {
     capture_map_view "$work/view.png"
     difference=$(difference_from "$work/expected.png")
@@ -65,6 +69,44 @@ xdotool key Return
 second=$(offscreen_tool locate "$work/img/ta.pts" -44.30 -20.85)
 expect_view_at "$second" "Ribeirão Úmido"
 
+# A position typed instead of a name: decimal degrees, then degrees and minutes with the
+# hemisphere letters a Brazilian types (S, O); each centres the map there at 100 %.
+xdotool key ctrl+a
+printf '%s' "-20.6 -44.45" | xdotool type --delay 80 --file - # a text that starts with "-"
+xdotool key Return
+typed=$(offscreen_tool locate "$work/img/ta.pts" -44.45 -20.6)
+expect_view_at "$typed" "typed -20.6 -44.45"
+xdotool key ctrl+a
+xdotool type --delay 80 "20 45 S 44 27 O"
+xdotool key Return
+typed=$(offscreen_tool locate "$work/img/ta.pts" -44.45 -20.75)
+expect_view_at "$typed" "typed 20 45 S 44 27 O"
+
+# The pointer at the view pixel (221, 106), by the view's middle: the status line between
+# "Imprimir" and "Sair" (103 x 25 at 413,374) shows where it is, as tovral-tool where says.
+# The centre pixel starts at the device pixel (443 div 2, 213 div 2) of the view (at 200 %:
+# (443, 213), half a pixel of the map right of and below the pointer's view pixel).
+xdotool mousemove $((X + $(device 377))) $((Y + $(device 240)))
+if command -v tesseract >/dev/null; then
+  read -r x y <<<"$typed"
+  under() { awk -v c="$1" -v p="$2" -v n="$3" -v s="$scale" 'BEGIN { print c + (p * s - int(n * s / 2)) / s }'; }
+  expected=$(offscreen_tool where "$work/img/ta.pts" "$(under "$x" 221 443)" "$(under "$y" 106 213)" | tail -1)
+  # Compared by the digits and hemisphere letters, which tesseract reads surely.
+  letters() { tr -cd '0-9NSEW'; }
+  status_reads_position() {
+    import -window root "$work/screen.png"
+    convert "$work/screen.png" -crop "$(device 103)x$(device 25)+$((X + $(device 413)))+$((Y + $(device 374)))" \
+      +repage -resize 400% "$work/status.png"
+    read_back=$(tesseract "$work/status.png" stdout --psm 6 2>/dev/null | tr '\n' ' ')
+    [ "$(letters <<<"$read_back")" = "$(letters <<<"$expected")" ]
+  }
+  wait_until status_reads_position || { keep_screen failed; fail "the status line reads \"$read_back\", not $expected"; }
+  echo "status line: $read_back"
+else
+  echo "SKIPPED the status line: tesseract is not installed (scripts/deps installs it)"
+fi
+keep_screen pointer-position
+
 # A click on the map gives it the focus; each arrow key pans a quarter of the view (111
 # pixels at 100 %), the second one after the first one's redraw.
 xdotool mousemove $((X + $(device 456))) $((Y + $(device 194))) click 1
@@ -72,7 +114,7 @@ sleep 0.5
 xdotool key Right
 sleep 1
 xdotool key Right
-read -r x y <<<"$second"
+read -r x y <<<"$typed"
 expect_view_at "$((x + 222)) $y" "two pans to the right"
 
 # Home: the whole map again, as after the load.
