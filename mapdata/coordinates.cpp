@@ -141,23 +141,23 @@ int32_t PassPixel(long double estimate)
     return int32_t(std::lrintl(estimate));
 }
 
-// The span of the along coordinates of a pass's pairs: where its estimates interpolate.
-struct TSpan {
+// The range of the along coordinates of a pass's pairs: where its estimates interpolate.
+struct TRange {
     long double Low = std::numeric_limits<long double>::infinity();
     long double High = -std::numeric_limits<long double>::infinity();
 
     bool Holds(long double value) const { return value >= Low && value <= High; }
 };
 
-TSpan AlongSpan(const std::vector<TPassPair> &pairs)
+TRange AlongRange(const std::vector<TPassPair> &pairs)
 {
-    TSpan span;
+    TRange range;
     for (const TPassPair &pair : pairs)
         for (const long double along : {pair.AlongB, pair.AlongB - pair.AlongSpan}) {
-            span.Low = std::min(span.Low, along);
-            span.High = std::max(span.High, along);
+            range.Low = std::min(range.Low, along);
+            range.High = std::max(range.High, along);
         }
-    return span;
+    return range;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -174,7 +174,7 @@ constexpr long double kTolerancePixels = 1e-6L;
 constexpr long double kSmallestStepFraction = 1.0L / 1024;
 // The share of the way to the grid's middle by which the start leaves a reference point.
 constexpr long double kStartInwards = 1e-3L;
-// Degrees by which an answer may lie outside the grid's span and still count as inside: the
+// Degrees by which an answer may lie outside the grid's range and still count as inside: the
 // rounding of the last steps.
 constexpr long double kReachSlackDegrees = 1e-7L;
 } // namespace
@@ -183,8 +183,8 @@ constexpr long double kReachSlackDegrees = 1e-7L;
 struct TInterpolationPairs {
     std::vector<TPassPair> Column; // parallels: X along Longitude
     std::vector<TPassPair> Row;    // meridians: Y along Latitude
-    TSpan Longitudes;
-    TSpan Latitudes;
+    TRange Longitudes;
+    TRange Latitudes;
     // The reference points, to start the inverse from the one nearest a pixel.
     std::vector<TCoordinateItem> Points;
 
@@ -193,6 +193,14 @@ struct TInterpolationPairs {
     {
         return {InterpolatePass(Column, {position.Longitude, position.Latitude}),
                 InterpolatePass(Row, {position.Latitude, position.Longitude})};
+    }
+
+    bool Reaches(const TGeoPosition &position) const
+    {
+        const auto within = [](const TRange &range, long double value) {
+            return TRange{range.Low - kReachSlackDegrees, range.High + kReachSlackDegrees}.Holds(value);
+        };
+        return within(Longitudes, position.Longitude) && within(Latitudes, position.Latitude);
     }
 };
 
@@ -232,8 +240,8 @@ TGeoPosition StartPosition(const TInterpolationPairs &pairs, TMapPoint point)
             nearest = {item.Latitude, item.Longitude};
         }
     }
-    const auto inwards = [](long double value, const TSpan &span) {
-        return value + (((span.Low + span.High) / 2 - value) * kStartInwards);
+    const auto inwards = [](long double value, const TRange &range) {
+        return value + (((range.Low + range.High) / 2 - value) * kStartInwards);
     };
     return {inwards(nearest.Latitude, pairs.Latitudes), inwards(nearest.Longitude, pairs.Longitudes)};
 }
@@ -419,7 +427,9 @@ std::optional<TPixelPosition> TCoordinates::PixelPosition(TMapPoint point,
     const std::shared_ptr<const TInterpolationPairs> pairs = Pairs();
     if (!std::isfinite(point.X) || !std::isfinite(point.Y))
         return std::nullopt;
-    const auto inside = [this](const std::optional<TPixelPosition> &found) { return found && Reaches(found->Position); };
+    const auto inside = [&pairs](const std::optional<TPixelPosition> &found) {
+        return found && pairs->Reaches(found->Position);
+    };
     if (nearby) {
         // One step along the nearby position's slope: where the map is linear, the answer.
         const TDegreesPerPixel &slope = nearby->Found.Slope;
@@ -438,11 +448,7 @@ std::optional<TPixelPosition> TCoordinates::PixelPosition(TMapPoint point,
 
 bool TCoordinates::Reaches(const TGeoPosition &position) const
 {
-    const std::shared_ptr<const TInterpolationPairs> pairs = Pairs();
-    const auto within = [](const TSpan &span, long double value) {
-        return TSpan{span.Low - kReachSlackDegrees, span.High + kReachSlackDegrees}.Holds(value);
-    };
-    return within(pairs->Longitudes, position.Longitude) && within(pairs->Latitudes, position.Latitude);
+    return Pairs()->Reaches(position);
 }
 
 std::shared_ptr<const TInterpolationPairs> TCoordinates::Pairs() const
@@ -460,8 +466,8 @@ std::shared_ptr<const TInterpolationPairs> TCoordinates::Pairs() const
     pairs->Column = PassPairs(work.FItems, kColumnPass);
     work.Sort(1);
     pairs->Row = PassPairs(work.FItems, kRowPass);
-    pairs->Longitudes = AlongSpan(pairs->Column);
-    pairs->Latitudes = AlongSpan(pairs->Row);
+    pairs->Longitudes = AlongRange(pairs->Column);
+    pairs->Latitudes = AlongRange(pairs->Row);
     pairs->Points = FItems;
     FPairs = pairs;
     return FPairs;

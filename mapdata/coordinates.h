@@ -87,8 +87,8 @@ public:
     // cannot be found.
     QPoint GeoToPixel(long double longitude, long double latitude) const;
     // The inverse of GeoToPixel: the position whose unrounded GeoToPixel is point, found by
-    // Newton steps within a thousandth of a pixel, so that GeoToPixel of the answer gives the
-    // pixel point rounds to. Nothing when the position lies outside the reference grid's
+    // Newton steps to within a millionth of a pixel, so that GeoToPixel of the answer gives
+    // the pixel point rounds to. Nothing when the position lies outside the reference grid's
     // reach (see Reaches) or the steps find none.
     std::optional<TGeoPosition> PixelToGeo(TMapPoint point) const;
     // The same with the change of the position per pixel there, from the last step's
@@ -97,9 +97,8 @@ public:
     // and its change per pixel is the nearby one's).
     std::optional<TPixelPosition> PixelPosition(TMapPoint point,
                                                 const std::optional<TNearbyPosition> &nearby = std::nullopt) const;
-    // Whether a position lies within the reference grid: between the westernmost and the
-    // easternmost point of a parallel that pairs, and between the southernmost and the
-    // northernmost point of a meridian that pairs.
+    // Whether a position lies within the reference grid: within the longitudes the pairs of
+    // points on parallels span, and the latitudes the pairs on meridians span.
     bool Reaches(const TGeoPosition &position) const;
 
 private:
@@ -109,8 +108,9 @@ private:
     void ContentChanged();
 
     std::vector<TCoordinateItem> FItems;
-    // GeoToPixel used to copy and sort the whole list for every position; the pairs the
-    // sorted copies give depend only on the content, so they are kept until it changes.
+    // The pairs the conversion's sorted working copies give depend only on the content: found
+    // once and kept until it changes, since the conversion and its inverse run for every move
+    // of the pointer.
     mutable std::mutex FPairsLock;
     mutable std::shared_ptr<const TInterpolationPairs> FPairs;
 };
