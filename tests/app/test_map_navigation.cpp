@@ -304,6 +304,31 @@ private slots:
         QCOMPARE(formTovralMain->View()->Center(), QPoint(start.x(), start.y() + 40));
     }
 
+    // Guards against drawings over the view (the route a colleague adds, the pointer's
+    // position) put away from the map point they mean: at a zoom drawn from the light map and
+    // at one drawn from the full map, the view pixel the geometry gives for a full-map point
+    // shows that point's colour of the maps' colour ramp, and maps back to the point.
+    void overlayGeometryPutsMapPointsWhereTheBitmapShowsThem()
+    {
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        for (const int zoom : {2, kFullSizeZoomIndex}) {
+            SelectZoom(zoom);
+            const std::optional<TViewGeometry> geometry = View().Geometry();
+            QVERIFY(geometry);
+            const QImage shown = View().Bitmap().Picture();
+            for (const QPoint offset : {QPoint(0, 0), QPoint(-150, 60), QPoint(180, -80)}) {
+                const QPoint point = formTovralMain->View()->Center() + offset / geometry->Scale();
+                const QPointF at = geometry->ToView({(long double)point.x(), (long double)point.y()});
+                const QColor colour = shown.pixelColor((at * shown.devicePixelRatio()).toPoint());
+                const QColor ramp = RampColour(point, kSaoPauloMap, 0);
+                QVERIFY2(std::abs(colour.red() - ramp.red()) <= 3 && std::abs(colour.green() - ramp.green()) <= 3,
+                         qPrintable(QStringLiteral("zoom %1 at %2,%3").arg(zoom).arg(point.x()).arg(point.y())));
+                const TMapPoint back = geometry->ToFullMap(at);
+                QVERIFY(std::abs(double(back.X) - point.x()) < 1e-6 && std::abs(double(back.Y) - point.y()) < 1e-6);
+            }
+        }
+    }
+
     // Guards against arrow keys that differ from the matching pan buttons, + and - that do
     // not zoom like the wheel at the view's middle, Home that does not show the whole map, and
     // a view that loses the focus to a drag's or a key's redraw, so the next key goes nowhere.
