@@ -85,7 +85,7 @@ TTiledPicture::TTiledPicture(QWidget *parent, const QPixmap &picture)
 
 void TTiledPicture::paintEvent(QPaintEvent *)
 {
-    RunReported(this, [&] {
+    PaintReported(this, [&] {
         QPainter painter(this);
         painter.drawTiledPixmap(rect(), FPicture);
     });

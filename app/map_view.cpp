@@ -23,6 +23,7 @@ void TMapView::Load(const QString &lightMapPath, const QString &fullMapPath,
     if (FFullMap.Width() == 0)
         throw TovralError(QStringLiteral("The full map %1 has width 0").arg(fullMapPath));
     FLightRatio = (long double)FLightMap.Width() / FFullMap.Width();
+    FGroundScale.reset();
     FCoordinates.LoadFromFile(pointsPath);
 }
 
@@ -146,6 +147,36 @@ void TMapView::PrepareSurroundings(TRenderQuality quality)
     const QRect surroundings = QRect(QPoint(0, 0), size).adjusted(-marginX, -marginY, marginX, marginY);
     const TMapImage &map = choice.UseLightMap ? FLightMap : FFullMap;
     FPreparing = map.PrepareRegion(quality, choice.Center, surroundings, choice.Scale);
+}
+
+TViewGeometry TMapView::Geometry() const
+{
+    const TMapChoice choice = DeviceMapChoice();
+    const QSize device = DevicePixelSize();
+    // The chosen map's centre pixel starts at the bitmap's middle (RenderRegion); a light-map
+    // pixel spans 1 / FLightRatio full-map pixels.
+    const long double toFull = choice.UseLightMap ? 1 / FLightRatio : 1;
+    TViewGeometry geometry;
+    geometry.ViewSize = FViewSize;
+    geometry.DevicePixelRatio = FDevicePixelRatio;
+    geometry.Origin = {choice.Center.x() * toFull, choice.Center.y() * toFull};
+    geometry.DeviceMiddle = QPointF(device.width() / 2, device.height() / 2);
+    geometry.DeviceScale = choice.Scale / toFull;
+    return geometry;
+}
+
+std::optional<TKmPerPixel> TMapView::GroundScaleAtCentre() const
+{
+    if (FGroundScale && FGroundScale->Centre == FCenter)
+        return FGroundScale->KmPerPixel;
+    std::optional<TNearbyPosition> nearby;
+    if (FGroundScale && FGroundScale->Found)
+        nearby = TNearbyPosition{{(long double)FGroundScale->Centre.x(), (long double)FGroundScale->Centre.y()},
+                                 *FGroundScale->Found};
+    const std::optional<TPixelPosition> found =
+        FCoordinates.PixelPosition({(long double)FCenter.x(), (long double)FCenter.y()}, nearby);
+    FGroundScale = TGroundScale{FCenter, found, found ? std::optional<TKmPerPixel>(KmPerPixel(*found)) : std::nullopt};
+    return FGroundScale->KmPerPixel;
 }
 
 bool TMapView::WholeMapFits() const

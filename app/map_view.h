@@ -4,9 +4,12 @@
 #include <QSize>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "app/view_math.h"
+#include "app/view_overlay.h"
 #include "mapdata/coordinates.h"
+#include "mapdata/map_scale.h"
 #include "mapdata/map_image.h"
 
 class TViewBitmap;
@@ -77,6 +80,12 @@ public:
     void StopPreparing() { FPreparing.Stop(); }
     // Waits until the background preparing is done.
     void WaitUntilPrepared() { FPreparing.Wait(); }
+    // Where Render puts the map in the bitmap (not shifted).
+    TViewGeometry Geometry() const;
+    // Kilometres of the ground per full-map pixel at the view's centre; nothing where the
+    // centre lies outside the reference grid. Kept for the centre it was found for, so that
+    // a change of zoom does not look for it again.
+    std::optional<TKmPerPixel> GroundScaleAtCentre() const;
     // Whether the whole map shows in the view on both axes, so that output need not ask which
     // part to take.
     bool WholeMapFits() const;
@@ -97,6 +106,14 @@ private:
     int FZoomIndex = 0;         // the zoom entry of the last ZoomTo
     QSize FViewSize;            // view pixels
     qreal FDevicePixelRatio = 1; // device pixels per view pixel of the screen showing the view
+    // The ground scale at the centre last asked for, and where that centre lies (the next
+    // centre's search starts from it); forgotten by Load.
+    struct TGroundScale {
+        QPoint Centre;
+        std::optional<TPixelPosition> Found;
+        std::optional<TKmPerPixel> KmPerPixel;
+    };
+    mutable std::optional<TGroundScale> FGroundScale;
     // Reads the maps: declared after them, so that it ends before they do, and stopped
     // before they load.
     TRenderPool::TBackgroundRun FPreparing;

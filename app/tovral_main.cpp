@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScopeGuard>
@@ -25,6 +26,8 @@
 #include "app/input_hold.h"
 #include "app/map_navigation.h"
 #include "app/messages.h"
+#include "app/pointer_position.h"
+#include "app/scale_bar_overlay.h"
 #include "app/view_image.h"
 #include "app/view_math.h"
 #include "app/viewer_data.h"
@@ -54,6 +57,9 @@ constexpr int kRightMarginWidth = 10;
 constexpr int kZoomBarHeight = 30;
 constexpr int kQualityBarHeight = 19;
 constexpr int kCreditsWidth = 171;
+
+// Gap between the status line and the buttons either side of it, in pixels.
+constexpr int kStatusLineGap = 4;
 
 // Gaps kept by the re-layout of the left panel, in pixels.
 constexpr int kNavigationPadBottomGap = 4;
@@ -195,6 +201,13 @@ void TformTovralMain::BuildBottomBar()
     Q_SET_OBJECT_NAME(bPrint);
     bSair = MakeButton(pBottom, QStringLiteral("Sair"), {520, 7, 83, 25});
     Q_SET_OBJECT_NAME(bSair);
+    // The status line: the pointer's position over the map, in the gap before "Sair" (placed
+    // by FormResize); two lines where one does not fit.
+    lPosicao = new QLabel(pBottom);
+    Q_SET_OBJECT_NAME(lPosicao);
+    lPosicao->setFont(FormFont(11));
+    lPosicao->setAlignment(Qt::AlignCenter);
+    lPosicao->setAccessibleName(QStringLiteral("Posição do ponteiro no mapa"));
 }
 
 void TformTovralMain::BuildLeftPanel()
@@ -292,6 +305,12 @@ void TformTovralMain::BuildMapArea()
     Q_SET_OBJECT_NAME(Image);
     Image->SetSpeech([this] { return ViewSpeech(); });
     new TMapNavigation(*this, *Image); // owned by the view
+    FPointerPosition = new TPointerPosition(*Image, *lPosicao, [this] {
+        return FView ? &FView->Coordinates() : nullptr;
+    });
+    auto scaleBar = std::make_unique<TScaleBarOverlay>(QLocale::system().decimalPoint().front());
+    FScaleBar = scaleBar.get();
+    Image->AddOverlay(std::move(scaleBar));
 
     Panel1 = new TPanel(pImage, TBevel::Raised, TBevel::None, kFormColor);
     Q_SET_OBJECT_NAME(Panel1);
@@ -539,6 +558,10 @@ void TformTovralMain::LoadStateFiles(const QString &code)
         throw TovralError(
             QStringLiteral("The city catalogue %1 could not be read at start-up, so no map is shown")
                 .arg(QDir::toNativeSeparators(TViewerData::CityCataloguePath())));
+    // Nothing is drawn over the old map, nor read from under the pointer, with the new
+    // state's points.
+    Image->SetGeometry(std::nullopt);
+    FPointerPosition->Forget();
     const QString stem = LowerCase(code);
     FView->Load(DataPath(stem + QStringLiteral("_light.map")),
                 DataPath(stem + QStringLiteral("_full.map")), DataPath(stem + QStringLiteral(".pts")));
@@ -561,8 +584,13 @@ void TformTovralMain::cZoomChange()
     ResizeView(); // drawn for the screen the window is on now
     FView->ZoomTo(cZoom->currentIndex());
     const TRenderQuality quality = cbHQ->isChecked() ? TRenderQuality::High : TRenderQuality::Plain;
+    // What is drawn over the map follows the new view already while its pieces come in.
+    Image->SetGeometry(FView->Geometry());
+    const std::optional<TKmPerPixel> groundScale = FView->GroundScaleAtCentre();
+    FScaleBar->SetGroundScale(groundScale ? std::optional<long double>(groundScale->X) : std::nullopt);
     FView->Render(Image->Bitmap(), quality);
     Image->AnnounceSpeech();
+    FPointerPosition->Refresh();
     FView->PrepareSurroundings(quality); // the next pan step draws from the cache
 }
 
@@ -611,6 +639,8 @@ void TformTovralMain::resizeEvent(QResizeEvent *event)
 void TformTovralMain::FormResize()
 {
     bSair->move(pBottom->width() - bSair->width() - bCalcDist->x(), bSair->y());
+    const int statusLeft = bPrint->geometry().right() + 1 + kStatusLineGap;
+    lPosicao->setGeometry(statusLeft, bPrint->y(), bSair->x() - kStatusLineGap - statusLeft, bPrint->height());
     pNav->move(pNav->x(), pLeft->height() - pNav->height() - kNavigationPadBottomGap);
     bChangeUF->move(bChangeUF->x(), pNav->y() - bChangeUF->height() - kChangeStateGap);
     bCidadeMapa->move(bCidadeMapa->x(), bChangeUF->y() - bCidadeMapa->height() - kLocateGap);

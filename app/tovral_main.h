@@ -21,6 +21,8 @@ class QPushButton;
 class QScreen;
 class QToolButton;
 class TPanel;
+class TPointerPosition;
+class TScaleBarOverlay;
 class TShapeCircle;
 class TCitySuggestions;
 struct TCitySuggestion;
@@ -114,10 +116,18 @@ private:
 
     // === City locator (search/city_locator.cpp) and map output (output/map_output.cpp) =====
     void eCidadeChange();
-    // Enter (carriage return) locates the selected city; key is replaced by 0 then.
+    // Enter (carriage return) locates the selected city, or the position typed; key is
+    // replaced by 0 then.
     void eCidadeKeyPress(QChar &key);
+    // When eCidade holds a position (search/typed_position.cpp): centres the map on it at
+    // "100%" as on a located city, or says that it lies outside the state's map; true then.
+    // False for any other text, which stays a city search.
+    bool GoToTypedPosition();
     void lCidadesDblClick();
     void bCidadeMapaClick();
+    // Centres the map on a full-map point at "100%" and redraws: where a located city or a
+    // typed position is shown.
+    void CentreAtFullSize(QPoint point);
     // Puts the selected entry of lCidades into eCidade and centres the map on it at "100%".
     void LocateSelectedCity();
     // The suggestions of cities of every state under eCidade follow its text; a chosen one is
@@ -214,6 +224,7 @@ private:
     TViewImage *Image = nullptr;        //   the view bitmap, unstretched
     TPanel *Panel1 = nullptr;           //   quality bar
     QCheckBox *cbHQ = nullptr;          //     high-quality drawing switch
+    QLabel *lPosicao = nullptr;         //     the pointer's position over the map
 
     TViewerData &FData; // the shared catalogues: the city rows, the states
     TSortedStrings StateCityNames{true}; // upper-case names of the current state's cities
@@ -224,6 +235,8 @@ private:
     bool FReady = false;           // a state has been loaded; the redraw does nothing before
     bool FDrawing = false;         // a redraw is running (it lets pending events run)
     std::unique_ptr<TMapView> FView; // made once the city catalogue has been read
+    TScaleBarOverlay *FScaleBar = nullptr; // drawn over the view, owned by Image
+    TPointerPosition *FPointerPosition = nullptr; // fills lPosicao, owned by Image
     QString FUF;                   // code of the current state, upper case
     int32_t FSelectedCityRow = -1; // CityRows index of the city selected in lCidades, -1: none
     TCityPlaces FCityPlaces;       // the current state's cities on its full map

@@ -26,6 +26,9 @@ void TViewImage::paintEvent(QPaintEvent *event)
         for (const QRect &uncovered : QRegion(event->rect()).subtracted(shown))
             painter.fillRect(uncovered, Qt::white);
         FBitmap.Paint(painter, FShift);
+        if (const std::optional<TViewGeometry> geometry = Geometry())
+            for (const std::unique_ptr<TViewOverlay> &overlay : FOverlays)
+                overlay->Paint(painter, *geometry);
         if (hasFocus()) {
             const QRect inside = rect().adjusted(kFocusFrameWidth, kFocusFrameWidth, -kFocusFrameWidth,
                                                  -kFocusFrameWidth);
@@ -59,6 +62,25 @@ void TViewImage::AnnounceSpeech()
         QAccessibleEvent event(this, change);
         QAccessible::updateAccessibility(&event);
     }
+}
+
+void TViewImage::SetGeometry(const std::optional<TViewGeometry> &geometry)
+{
+    FGeometry = geometry;
+}
+
+std::optional<TViewGeometry> TViewImage::Geometry() const
+{
+    std::optional<TViewGeometry> geometry = FGeometry;
+    if (geometry)
+        geometry->Shift = FShift;
+    return geometry;
+}
+
+void TViewImage::AddOverlay(std::unique_ptr<TViewOverlay> overlay)
+{
+    FOverlays.push_back(std::move(overlay));
+    update();
 }
 
 void TViewImage::ShowShifted(QPoint shift)

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -210,6 +211,13 @@ QStringList ReadCatalogueLines(const QString &path)
         throw TovralError(QStringLiteral("Cannot read file %1: it holds more lines than a catalogue may hold (%2)")
                               .arg(QDir::toNativeSeparators(path)).arg(kMaxCatalogueLines));
     return lines;
+}
+
+QString ReadSourcesLine(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return QString();
+    return TrimBlanks(ReadCatalogueLines(path).value(0));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -56,6 +56,13 @@ constexpr int kMaxCatalogueLines = 65536;
 // holds more than kMaxCatalogueBytes or kMaxCatalogueLines.
 QStringList ReadCatalogueLines(const QString &path);
 
+// The data folder's credit line, a file of one line beside the catalogues, written as they
+// are (the path inside the data folder).
+inline const QString kSourcesFile = QStringLiteral("txt/fontes.txt");
+// Its first line, trimmed; "" when the folder has no such file. A file that exists but
+// cannot be read throws as ReadCatalogueLines does.
+QString ReadSourcesLine(const QString &path);
+
 // The state catalogue (img/txt/ufs.txt): lines in file order, display names, and the sorted
 // list of codes used to find where a state's block of city rows ends.
 class TUFCatalogue {

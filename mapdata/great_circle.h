@@ -8,7 +8,6 @@
 // empty or rejected by ParseDMS. The earth radius depends on which city is the origin.
 std::optional<long double> GreatCircleKm(const QString &latitude1, const QString &longitude1,
                                          const QString &latitude2, const QString &longitude2);
-
 // The same distance between two positions in decimal degrees (negative south and west).
 long double GreatCircleKm(long double latitude1, long double longitude1, long double latitude2,
                           long double longitude2);

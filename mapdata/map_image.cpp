@@ -601,39 +601,58 @@ void TMapImage::DecodeTile(int index, TJpegDecoder &decoder, QImage &picture) co
     }
 }
 
-TMapImage::TPrintPlacement TMapImage::PrintPlacement(TOutputArea area, QPoint center,
-                                                     const QRect &viewRect, long double scale,
-                                                     int pageWidth, int pageHeight) const
+long double TMapImage::PrintAspect(TOutputArea area, const QRect &viewRect) const
 {
-    if (pageWidth <= 0 || pageHeight <= 0)
+    const QSize shape = area == TOutputArea::VisibleArea ? viewRect.size() : QSize(FWidth, FHeight);
+    if (shape.width() <= 0 || shape.height() <= 0)
+        return 0;
+    return (long double)shape.width() / shape.height();
+}
+
+TMapImage::TPrintPlacement TMapImage::PrintPlacement(TOutputArea area, QPoint center, const QRect &viewRect,
+                                                     long double scale, const QRect &mapArea) const
+{
+    if (mapArea.width() <= 0 || mapArea.height() <= 0)
         throw TovralError(QStringLiteral("The printer page has no printable area"));
+    const long double aspect = PrintAspect(area, viewRect);
     TPrintPlacement placement;
     if (area == TOutputArea::VisibleArea) {
         const long long sourceWidth = scale > 0 ? RoundHalfEven(viewRect.width() / scale) : 0;
-        if (viewRect.width() <= 0 || viewRect.height() <= 0 || sourceWidth <= 0)
+        if (aspect == 0 || sourceWidth <= 0)
             throw TovralError(QStringLiteral("Nothing to print: the view of map %1 is empty").arg(FFileName));
-        const long double aspect = (long double)viewRect.width() / viewRect.height();
-        placement.PageRect = PrintPageRect(aspect, pageWidth, pageHeight);
+        placement.PageRect = PrintPageRect(aspect, mapArea.width(), mapArea.height());
         placement.Scale = (long double)placement.PageRect.width() / sourceWidth;
         placement.Center = center;
     } else {
-        if (FWidth <= 0 || FHeight <= 0)
+        if (aspect == 0)
             throw TovralError(QStringLiteral("Nothing to print: no map is loaded"));
-        const long double aspect = (long double)FWidth / FHeight;
-        placement.PageRect = PrintPageRect(aspect, pageWidth, pageHeight);
+        placement.PageRect = PrintPageRect(aspect, mapArea.width(), mapArea.height());
         placement.Scale = (long double)placement.PageRect.width() / FWidth;
         placement.Center = QPoint(FWidth / 2, FHeight / 2);
     }
+    placement.PageRect.translate(mapArea.topLeft());
     return placement;
 }
 
-void TMapImage::RenderPage(TOutputArea area, QPoint center, const QRect &viewRect, long double scale,
-                           QPainter &page) const
+QPointF TMapImage::TPrintPlacement::ToPage(QPointF mapPoint) const
 {
-    const TPrintPlacement placement =
-        PrintPlacement(area, center, viewRect, scale, page.device()->width(), page.device()->height());
+    const QPointF middle(PageRect.left() + PageRect.width() / 2, PageRect.top() + PageRect.height() / 2);
+    return middle + (mapPoint - QPointF(Center)) * double(Scale);
+}
+
+TMapImage::TPrintPlacement TMapImage::RenderPage(TOutputArea area, QPoint center, const QRect &viewRect,
+                                                 long double scale, QPainter &page, const QRect &mapArea,
+                                                 const TPageOverlay &overlay) const
+{
+    const TPrintPlacement placement = PrintPlacement(area, center, viewRect, scale, mapArea);
     RenderRegion(TRenderTarget::Printer, TRenderQuality::Plain, placement.Center, placement.PageRect,
                  placement.Scale, page);
+    if (overlay) {
+        const TPainterStateGuard state(page);
+        page.setClipRect(placement.PageRect, Qt::IntersectClip);
+        overlay(page, placement);
+    }
+    return placement;
 }
 
 QRect PrintPageRect(long double aspect, int pageWidth, int pageHeight)

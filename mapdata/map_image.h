@@ -98,11 +98,27 @@ public:
     };
     std::optional<TRepeatedDrawing> RepeatedDrawing(TRenderQuality quality, QPoint lastCenter, QPoint center,
                                                     const QRect &destRect, long double scale) const;
+    // Where RenderPage puts the picture on a page: the page rectangle (device pixels), and the
+    // centre (pixels of this map) and scale (device pixels per map pixel) to render it with.
+    struct TPrintPlacement {
+        QRect PageRect;
+        QPoint Center;
+        long double Scale = 0;
+
+        // Where a position of this map (unrounded, the pixel c covering c to c + 1) lands on
+        // the page: the centre pixel starts at the middle of PageRect (RenderRegion).
+        QPointF ToPage(QPointF mapPoint) const;
+    };
+    // Draws over the printed map, clipped to it: the painter of the page and where the map
+    // lies on it.
+    using TPageOverlay = std::function<void(QPainter &page, const TPrintPlacement &placement)>;
+
     // Renders the visible area (centre, view rectangle and scale of the window) or the whole
-    // picture onto a page painter, fitted into the largest centred rectangle of its aspect on
-    // the painter's device. Printing onto a printer is the windows' business (output/).
-    void RenderPage(TOutputArea area, QPoint center, const QRect &viewRect, long double scale,
-                    QPainter &page) const;
+    // picture onto a page painter, fitted into the largest centred rectangle of its aspect in
+    // mapArea (device pixels of the painter's device), then the overlay, if any, over it.
+    // Printing onto a printer is the windows' business (output/).
+    TPrintPlacement RenderPage(TOutputArea area, QPoint center, const QRect &viewRect, long double scale,
+                               QPainter &page, const QRect &mapArea, const TPageOverlay &overlay = {}) const;
     // The renderer behind Draw and RenderPage. The printer path leaves the canvas around the
     // picture untouched and always stretches plainly.
     void RenderRegion(TRenderTarget target, TRenderQuality quality, QPoint center,
@@ -116,15 +132,12 @@ public:
     TRenderPool::TBackgroundRun PrepareRegion(TRenderQuality quality, QPoint center, const QRect &destRect,
                                               long double scale) const;
 
-    // Where RenderPage puts the picture on a page of pageWidth x pageHeight device pixels: the
-    // page rectangle, and the centre (pixels of this map) and scale to render it with.
-    struct TPrintPlacement {
-        QRect PageRect;
-        QPoint Center;
-        long double Scale = 0;
-    };
+    // Where RenderPage puts the picture in mapArea.
     TPrintPlacement PrintPlacement(TOutputArea area, QPoint center, const QRect &viewRect,
-                                   long double scale, int pageWidth, int pageHeight) const;
+                                   long double scale, const QRect &mapArea) const;
+    // The width / height of what is printed: the view rectangle's, or the picture's; 0 when
+    // that is empty.
+    long double PrintAspect(TOutputArea area, const QRect &viewRect) const;
 
     // Called after every piece drawn, so that a window can let pending events run; nothing is
     // called when it is empty.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "mapdata/coordinates.h"
 #include "mapdata/road_network.h"
 
 // The shortest road path between two cities of the catalogue, over the road network.
@@ -19,11 +20,6 @@ extern const QString kOffNetworkText;  // "fora da malha"
 // A road's name in a route: its number, or for a road without one the name of its kind
 // ("rodovia federal", "rodovia estadual", "via urbana").
 QString RoadName(const TNetworkRoad &road);
-
-struct TGeoPosition {
-    long double Latitude = 0;  // decimal degrees, negative south
-    long double Longitude = 0; // decimal degrees, negative west
-};
 
 // Consecutive stretches of one road along a path.
 struct TRouteRoad {

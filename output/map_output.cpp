@@ -2,6 +2,9 @@
 // visible part as a JPEG file, print it on one page; and the distance calculator button.
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QPrinter>
 #include <QPushButton>
 #include <optional>
 
@@ -10,6 +13,8 @@
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "dialogs/tovral_status.h"
+#include "mapdata/app_path.h"
+#include "mapdata/catalogue.h"
 #include "mapdata/jpeg_codec.h"
 #include "output/map_printing.h"
 #include "output/map_rendering.h"
@@ -94,6 +99,9 @@ void TformTovralMain::bPrintClick()
     const std::optional<TOutputArea> area = ChooseOutputArea(*this, kPrintQuestion);
     if (!area)
         return;
+    // The page starts in the shape of what is printed; the dialog can still turn it.
+    OutputDialogs->Printer().setPageOrientation(
+        PrintOrientation(FView->FullMap(), *area, QRect(QPoint(0, 0), FView->ViewSize())));
     if (!OutputDialogs->ChoosePrinter(this))
         return;
     PrintMap(*area);
@@ -103,8 +111,13 @@ void TformTovralMain::PrintMap(TOutputArea area)
 {
     RunReported(this, [&] {
         const TStatusScope printing(this, kPrintingStatus, true);
+        TPageFrame frame;
+        frame.StateName = lUF->text();
+        frame.Sources = ReadSourcesLine(DataPath(kSourcesFile));
+        frame.Coordinates = &FView->Coordinates();
+        frame.DecimalSeparator = QLocale::system().decimalPoint().front();
         PrintMapPage(FView->FullMap(), area, FView->Center(), QRect(QPoint(0, 0), FView->ViewSize()),
-                     FView->Scale(), OutputDialogs->Printer());
+                     FView->Scale(), frame, OutputDialogs->Printer());
     });
 }
 

@@ -52,6 +52,8 @@ void TformTovralMain::eCidadeKeyPress(QChar &key)
     if (key != QChar(kEnterKey))
         return;
     key = QChar();
+    if (GoToTypedPosition())
+        return;
     // With no entry selected (a state without cities) there is nothing to locate.
     if (!HasSelectedCity(*lCidades))
         return;
@@ -117,6 +119,11 @@ void TformTovralMain::bCidadeMapaClick()
         ShowErrorMessage(this, kCityNotLocatedMessage);
         return;
     }
+    CentreAtFullSize(point);
+}
+
+void TformTovralMain::CentreAtFullSize(QPoint point)
+{
     FView->CentreOn(point);
     {
         const QSignalBlocker quiet(cZoom);

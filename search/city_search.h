@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "mapdata/catalogue.h"
+#include "mapdata/coordinates.h"
 #include "mapdata/city_index.h"
 
 class QLineEdit;
@@ -46,12 +47,6 @@ void SetTextQuietly(QLineEdit &edit, const QString &text);
 // The row of CityRows that starts with code TAB name TAB for the selected entry, or -1 when
 // no entry is selected or the catalogue has no such row.
 int32_t SelectedCityRow(const QListWidget &list, const TSortedStrings &cityRows, const QString &code);
-
-// A position in decimal degrees, negative south and west.
-struct TGeoPosition {
-    long double Latitude = 0;
-    long double Longitude = 0;
-};
 
 // Where the locator puts a city: the position of its catalogue row, or for Fernando de
 // Noronha (upperName is the city's upper-case name) the fixed position of the maps' inset;

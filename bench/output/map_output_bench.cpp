@@ -96,11 +96,13 @@ void PrintToPdf(benchmark::State &state, TOutputArea area)
 {
     const QRect viewRect(0, 0, 1900, 900);
     const QPoint centre(kFullWidth / 2, kFullHeight / 2);
+    TPageFrame frame;
+    frame.StateName = QStringLiteral("Minas Gerais");
     for (auto _ : state) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(OutputPath("page.pdf"));
-        PrintMapPage(Maps().Full, area, centre, viewRect, 1.0L, printer);
+        PrintMapPage(Maps().Full, area, centre, viewRect, 1.0L, frame, printer);
     }
 }
 

@@ -23,8 +23,10 @@ namespace {
 void WriteRampMap(const QString &path, QSize size, int blue)
 {
     TMapWriter writer(size.width(), size.height());
-    for (int top = 0; writer.NextBandHeight() > 0; top += writer.NextBandHeight()) {
-        QImage band(size.width(), writer.NextBandHeight(), QImage::Format_RGB888);
+    // Each band starts where the one before ended (the next band's height is known only
+    // once this one is added).
+    for (int top = 0, height = writer.NextBandHeight(); height > 0; top += height, height = writer.NextBandHeight()) {
+        QImage band(size.width(), height, QImage::Format_RGB888);
         for (int y = 0; y < band.height(); ++y) {
             uchar *line = band.scanLine(y);
             for (int x = 0; x < band.width(); ++x) {

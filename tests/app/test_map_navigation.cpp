@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,10 +52,16 @@ bool ShowsFreshRendering()
     TViewBitmap fresh;
     formTovralMain->View()->Render(fresh, quality);
     const QImage expected = fresh.Picture();
-    const QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage shown = View().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage drawn = expected.copy(shown.rect());
+    // The scale bar is painted over the bottom-left corner and the focus frame along the edges,
+    // not into the bitmap (painters on the pictures take view pixels).
+    const QRect scaleBar(QPoint(0, View().height() - kScaleBarCorner.height()), kScaleBarCorner);
+    for (QImage *picture : {&shown, &drawn})
+        QPainter(picture).fillRect(scaleBar, Qt::black);
     const int frame = qCeil(TViewImage::kFocusFrameWidth * View().devicePixelRatioF());
     const QRect inside = expected.rect().adjusted(frame, frame, -frame, -frame);
-    return View().Bitmap().Picture() == expected && shown.copy(inside) == expected.copy(inside);
+    return View().Bitmap().Picture() == expected && shown.copy(inside) == drawn.copy(inside);
 }
 
 // Whether the view is shown with its focus frame: the frame's colour along its edges, over a
@@ -316,6 +323,31 @@ private slots:
         QCOMPARE(View().Shift(), QPoint(0, -40));
         Release({180, 60});
         QCOMPARE(formTovralMain->View()->Center(), QPoint(start.x(), start.y() + 40));
+    }
+
+    // Guards against drawings over the view (the route a colleague adds, the pointer's
+    // position) put away from the map point they mean: at a zoom drawn from the light map and
+    // at one drawn from the full map, the view pixel the geometry gives for a full-map point
+    // shows that point's colour of the maps' colour ramp, and maps back to the point.
+    void overlayGeometryPutsMapPointsWhereTheBitmapShowsThem()
+    {
+        QVERIFY(StartWithState(QStringLiteral("São Paulo")));
+        for (const int zoom : {2, kFullSizeZoomIndex}) {
+            SelectZoom(zoom);
+            const std::optional<TViewGeometry> geometry = View().Geometry();
+            QVERIFY(geometry);
+            const QImage shown = View().Bitmap().Picture();
+            for (const QPoint offset : {QPoint(0, 0), QPoint(-150, 60), QPoint(180, -80)}) {
+                const QPoint point = formTovralMain->View()->Center() + offset / geometry->Scale();
+                const QPointF at = geometry->ToView({(long double)point.x(), (long double)point.y()});
+                const QColor colour = shown.pixelColor((at * shown.devicePixelRatio()).toPoint());
+                const QColor ramp = RampColour(point, kSaoPauloMap, 0);
+                QVERIFY2(std::abs(colour.red() - ramp.red()) <= 3 && std::abs(colour.green() - ramp.green()) <= 3,
+                         qPrintable(QStringLiteral("zoom %1 at %2,%3").arg(zoom).arg(point.x()).arg(point.y())));
+                const TMapPoint back = geometry->ToFullMap(at);
+                QVERIFY(std::abs(double(back.X) - point.x()) < 1e-6 && std::abs(double(back.Y) - point.y()) < 1e-6);
+            }
+        }
     }
 
     // Guards against arrow keys that differ from the matching pan buttons, + and - that do

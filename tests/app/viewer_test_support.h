@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QTest>
 #include <memory>
@@ -15,6 +16,10 @@ class QComboBox;
 
 // How long a test waits for the viewer before it gives up.
 inline constexpr int kViewerWaitMs = 20000;
+
+// The bottom-left corner of the map view over which the scale bar is painted (view pixels):
+// what a view shows there is not the view bitmap.
+inline constexpr QSize kScaleBarCorner(220, 40);
 
 // Picks the state shown as displayName in the picker, then presses OK or Cancel.
 TModalAnswers::TAnswer PickState(const QString &displayName, bool confirm = true);

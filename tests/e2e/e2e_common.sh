@@ -93,12 +93,19 @@ locate_map_window() {
 # The map view's size on the screen, device pixels.
 view_size="$(device 443)x$(device 213)"
 
+# Paints over the bottom-left corner of a picture of the map view, where the viewer draws its
+# scale bar over the map (220 x 40 view pixels), so that a view compares with the map alone.
+cover_scale_bar() {
+  convert "$1" -fill gray50 -draw "rectangle 0,$(device $((213 - 40))) $(device 220),$(device 213)" "$1"
+}
+
 # Takes a screenshot (kept as $E2E_SCREENSHOT when that is set) and writes the map view,
 # 443 x 213 view pixels at 156,134 of the client area located by locate_map_window, to the
-# file named.
+# file named, its scale bar covered.
 capture_map_view() {
   import -window root "$work/screen.png"
   cp "$work/screen.png" "${E2E_SCREENSHOT:-/dev/null}" 2>/dev/null || true
   convert "$work/screen.png" -crop "$view_size+$((X + $(device 156)))+$((Y + $(device 134)))" \
     +repage "$1"
+  cover_scale_bar "$1"
 }

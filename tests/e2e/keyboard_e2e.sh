@@ -5,11 +5,14 @@
 # frame shows) and the right arrow twice (two pans); Home (the whole map again); Ctrl+S opens
 # the save dialog with Qt's Portuguese texts and Escape closes it; Escape in the map goes back
 # to the search box, where a second name typed and Enter moves the view there, then a third
-# one straight away (each typed name replaces the last, with no Ctrl+A); Ctrl+F and a city of
-# another state typed without accents, chosen in the suggestions with Down and Enter (that
-# state is loaded and shown at 100 % centred on the city). Nothing clicks: the focus has to be
-# where the program put it. With E2E_SCALE=2 the same path runs on a screen at 200 %, where the
-# view must be the map drawn at twice the scale, pixel for pixel.
+# one straight away (each typed name replaces the last, with no Ctrl+A); a position typed, in
+# decimal degrees and in degrees and minutes, and Enter (the view moves there); the pointer
+# over the view's middle (the status line reads its position, read back with tesseract where
+# installed); Ctrl+F and a city of another state typed without accents, chosen in the
+# suggestions with Down and Enter (that state is loaded and shown at 100 % centred on the
+# city). Nothing clicks: the focus has to be where the program put it. With E2E_SCALE=2 the
+# same path runs on a screen at 200 %, where the view must be the map drawn at twice the
+# scale, pixel for pixel.
 #   keyboard_e2e.sh <tovral binary> <tovral-tool binary>
 # With E2E_SCREENSHOTS=<folder> the screens are kept there for a person to look at.
 # Exit codes: 0 passed, 1 failed, 77 skipped (no xvfb-run, xdotool, ImageMagick or openbox).
@@ -51,6 +54,7 @@ expect_view_at() {
   local point=$1 what=$2 stem=${3:-ta} difference
   offscreen_tool render "$work/img/${stem}_full.map" --center "${point// /,}" --scale "$scale" --hq \
     --size "$view_size" -o "$work/expected.png"
+  cover_scale_bar "$work/expected.png"
   view_matches() {
     capture_map_view "$work/view.png"
     difference=$(difference_from "$work/expected.png")
@@ -117,6 +121,42 @@ expect_view_at "$second" "Escape, then Ribeirão Úmido"
 xdotool type --delay 80 "vila"
 xdotool key Return
 expect_view_at "$first" "Vila Áurea again, typed straight after Enter"
+
+# A position typed instead of a name: decimal degrees, then degrees and minutes with the
+# hemisphere letters a Brazilian types (S, O); each centres the map there at 100 %.
+printf '%s' "-20.6 -44.45" | xdotool type --delay 80 --file - # a text that starts with "-"
+xdotool key Return
+typed=$(offscreen_tool locate "$work/img/ta.pts" -44.45 -20.6)
+expect_view_at "$typed" "typed -20.6 -44.45"
+xdotool type --delay 80 "20 45 S 44 27 O"
+xdotool key Return
+typed=$(offscreen_tool locate "$work/img/ta.pts" -44.45 -20.75)
+expect_view_at "$typed" "typed 20 45 S 44 27 O"
+
+# The pointer at the view pixel (221, 106), by the view's middle: the status line between
+# "Imprimir" and "Sair" (103 x 25 at 413,374) shows where it is, as tovral-tool where says.
+# The centre pixel starts at the device pixel (443 div 2, 213 div 2) of the view (at 200 %:
+# (443, 213), half a pixel of the map right of and below the pointer's view pixel).
+xdotool mousemove $((X + $(device 377))) $((Y + $(device 240)))
+if command -v tesseract >/dev/null; then
+  read -r x y <<<"$typed"
+  under() { awk -v c="$1" -v p="$2" -v n="$3" -v s="$scale" 'BEGIN { print c + (p * s - int(n * s / 2)) / s }'; }
+  expected=$(offscreen_tool where "$work/img/ta.pts" "$(under "$x" 221 443)" "$(under "$y" 106 213)" | tail -1)
+  # Compared by the digits and hemisphere letters, which tesseract reads surely.
+  letters() { tr -cd '0-9NSEW'; }
+  status_reads_position() {
+    import -window root "$work/screen.png"
+    convert "$work/screen.png" -crop "$(device 103)x$(device 25)+$((X + $(device 413)))+$((Y + $(device 374)))" \
+      +repage -resize 400% "$work/status.png"
+    read_back=$(tesseract "$work/status.png" stdout --psm 6 2>/dev/null | tr '\n' ' ')
+    [ "$(letters <<<"$read_back")" = "$(letters <<<"$expected")" ]
+  }
+  wait_until status_reads_position || { keep_screen failed; fail "the status line reads \"$read_back\", not $expected"; }
+  echo "status line: $read_back"
+else
+  echo "SKIPPED the status line: tesseract is not installed (scripts/deps installs it)"
+fi
+keep_screen pointer-position
 
 # Ctrl+F, then a city that only Terra Bonita (TB) has, typed without accents: the suggestions
 # open under the search box; Down and Enter load TB and centre its map on the city.

@@ -34,6 +34,7 @@ sleep 1.5
 point=$(QT_QPA_PLATFORM=offscreen "$tool" locate "$work/img/ta.pts" -44.55 -20.32)
 QT_QPA_PLATFORM=offscreen "$tool" render "$work/img/ta_full.map" --center "${point// /,}" --scale 1 \
   --size 443x213 -o "$work/expected.png"
+cover_scale_bar "$work/expected.png"
 
 capture_map_view "$work/view.png"
 

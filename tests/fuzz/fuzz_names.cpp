@@ -1,9 +1,11 @@
-// The name helpers on arbitrary text, read both as a Windows-1252 catalogue line and as UTF-8.
+// The name helpers and the reader of typed positions on arbitrary text, read both as a
+// Windows-1252 catalogue line and as UTF-8.
 #include <cmath>
 
 #include "fuzz_input.h"
 #include "mapdata/catalogue.h"
 #include "mapdata/names.h"
+#include "mapdata/position_text.h"
 
 namespace {
 
@@ -20,6 +22,10 @@ void CheckNames(const QString &text)
     FuzzCheck(value.has_value() == (TrimBlanks(text).size() >= 6), "ParseDMS accepts exactly six characters or more");
     if (value)
         FuzzCheck(std::isfinite(*value) && std::fabs(*value) <= kLargestDMS, "a parsed coordinate is in range");
+
+    if (const std::optional<TGeoPosition> position = ParseTypedPosition(text))
+        FuzzCheck(std::fabs(position->Latitude) <= 90 && std::fabs(position->Longitude) <= 180,
+                  "a typed position is on the globe");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The .pts loader on arbitrary bytes, then GeoToPixel of positions on, between and around the
-// loaded points.
+// loaded points, and its inverse at their pixels.
 #include <QBuffer>
 #include <cmath>
 
@@ -15,6 +15,10 @@ void CheckPixel(const TCoordinates &points, long double longitude, long double l
     // -1 marks "not found"; everything else is a pixel (the estimates are absolute values).
     FuzzCheck(pixel.x() >= -1 && pixel.y() >= -1, "GeoToPixel gives a pixel or -1");
     FuzzCheck(pixel.x() != -1 || pixel.y() == -1, "no row without a column");
+    // The inverse answers only inside the grid, with a position that lies there.
+    if (const std::optional<TGeoPosition> position = points.PixelToGeo({(long double)pixel.x(), (long double)pixel.y()}))
+        FuzzCheck(points.Reaches(*position) && std::isfinite(position->Latitude) && std::isfinite(position->Longitude),
+                  "PixelToGeo answers with a position inside the grid");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
@@ -20,6 +21,49 @@ TCoordinates List(std::initializer_list<TCoordinateItem> items)
     for (const TCoordinateItem &item : items)
         list.Add(item);
     return list;
+}
+
+// The inverse at many positions spread over the points' span (a hair inside it, where the
+// pixel a position rounds to can have its exact position just outside), from its own start
+// and from the answer before: each answer gives back the pixel asked for. Pixels far beyond
+// the points get no answer.
+void ExpectRoundTrips(const TCoordinates &points, const std::string &what, int positions = 400)
+{
+    long double west = 1e9L, east = -1e9L, south = 1e9L, north = -1e9L;
+    int32_t right = 0, bottom = 0;
+    for (int i = 0; i < points.Count(); ++i) {
+        const TCoordinateItem item = points.GetItem(i);
+        west = std::min(west, item.Longitude);
+        east = std::max(east, item.Longitude);
+        south = std::min(south, item.Latitude);
+        north = std::max(north, item.Latitude);
+        right = std::max(right, item.X);
+        bottom = std::max(bottom, item.Y);
+    }
+    const long double marginLon = (east - west) / 200, marginLat = (north - south) / 200;
+    std::mt19937 random(25);
+    std::uniform_real_distribution<double> along(0, 1);
+    int answered = 0;
+    std::optional<TNearbyPosition> previous; // the answer before, as a moving pointer gives it
+    for (int i = 0; i < positions; ++i) {
+        const long double lon = west + marginLon + (east - west - 2 * marginLon) * along(random);
+        const long double lat = south + marginLat + (north - south - 2 * marginLat) * along(random);
+        const QPoint pixel = points.GeoToPixel(lon, lat);
+        const TMapPoint point{(long double)pixel.x(), (long double)pixel.y()};
+        const std::optional<TGeoPosition> answer = points.PixelToGeo(point);
+        ASSERT_TRUE(answer) << what << ": no answer for " << pixel.x() << ", " << pixel.y();
+        ASSERT_EQ(points.GeoToPixel(answer->Longitude, answer->Latitude), pixel) << what;
+        EXPECT_TRUE(points.Reaches(*answer)) << what;
+        const std::optional<TPixelPosition> fromPrevious = points.PixelPosition(point, previous);
+        ASSERT_TRUE(fromPrevious) << what;
+        ASSERT_EQ(points.GeoToPixel(fromPrevious->Position.Longitude, fromPrevious->Position.Latitude), pixel) << what;
+        previous = TNearbyPosition{point, *fromPrevious};
+        ++answered;
+    }
+    EXPECT_EQ(answered, positions) << what;
+    for (const TMapPoint outside : {TMapPoint{-40, -40}, TMapPoint{right + 400.0L, bottom / 2.0L},
+                                    TMapPoint{right / 2.0L, bottom + 400.0L}})
+        EXPECT_FALSE(points.PixelToGeo(outside)) << what << ": " << double(outside.X) << ", " << double(outside.Y);
 }
 
 bool SameItem(const TCoordinateItem &a, const TCoordinateItem &b)
@@ -91,6 +135,81 @@ TEST(GeoToPixel, ZeroWeightBlendKeepsTheRunningValue)
 {
     const TCoordinates list = List({Point(-50, -20, 0), Point(-49, -20, 100), Point(-50, -20, 10)});
     EXPECT_EQ(list.GeoToPixel(-49.5L, -20).x(), 50);
+}
+
+// Guards against a conversion that keeps the pairs of content it no longer holds: every
+// change of the points (adding one, sorting the list, loading, assigning) is seen by the next
+// conversion, which must match that of a list built afresh with the same points.
+TEST(GeoToPixel, FollowsEveryChangeOfThePoints)
+{
+    const TCoordinates fresh = List({P1, P2, P3, P4});
+    TCoordinates list = List({P1, P2});
+    EXPECT_EQ(list.GeoToPixel(-49.5L, -20.25L), QPoint(55, -1));
+    list.Add(P3);
+    list.Add(P4);
+    EXPECT_EQ(list.GeoToPixel(-49.5L, -20.25L), fresh.GeoToPixel(-49.5L, -20.25L));
+    // Sorted by Longitude, each parallel's points change places: only the first pair (and so
+    // S) can differ, as with a list stored in that order.
+    TCoordinates sorted = List({P3, P1, P4, P2});
+    list.Sort(1);
+    EXPECT_EQ(list.GeoToPixel(-49.2L, -20.9L), sorted.GeoToPixel(-49.2L, -20.9L));
+    list = List({P1});
+    EXPECT_EQ(list.GeoToPixel(-49.5L, -20.25L), QPoint(-1, -1));
+    list.Clear();
+    EXPECT_FALSE(list.PixelToGeo({50, 150}));
+}
+
+namespace {
+// A grid of parallels and meridians one degree apart over the given span, each point at
+// pixel(longitude, latitude).
+template <typename Pixel>
+TCoordinates Grid(int west, int east, int south, int north, Pixel pixel)
+{
+    TCoordinates grid;
+    for (int latitude = north; latitude >= south; --latitude)
+        for (int longitude = west; longitude <= east; ++longitude) {
+            const QPointF at = pixel(longitude, latitude);
+            grid.Add(Point(longitude, latitude, int32_t(std::lrint(at.x())), int32_t(std::lrint(at.y()))));
+        }
+    return grid;
+}
+} // namespace
+
+// Guards against an inverse that misses the pixel it was asked for, or answers outside the
+// grid: for positions all over the grid (the map's own grid straight, and one whose parallels
+// bend and whose spacing changes, where the blended estimates are far from linear), the pixel
+// of the answer is the pixel asked for; points beyond the grid get no answer.
+TEST(PixelToGeo, RoundTripsInsideTheGridAndRefusesOutside)
+{
+    const struct {
+        const char *what;
+        TCoordinates points;
+    } grids[] = {
+        {"plate carree", Grid(-54, -44, -25, -19, [](int lon, int lat) {
+             return QPointF((lon + 54) * 412.0, (-19 - lat) * 440.0);
+         })},
+        {"bent", Grid(-50, -40, -20, -10, [](int lon, int lat) {
+             const double east = lon + 50, south = -10 - lat;
+             return QPointF(30 + 120 * east + 3 * east * south, 40 + 130 * south + 2 * (east - 5) * (east - 5));
+         })},
+    };
+    for (const auto &grid : grids)
+        ExpectRoundTrips(grid.points, grid.what);
+}
+
+// The same over the reference grid of every state of the data folder the build made (the
+// maps drawn from the public geodata, or the fictional sample without it).
+TEST(PixelToGeo, RoundTripsOnEveryStateOfTheDataFolder)
+{
+    const QDir folder(QStringLiteral(TOVRAL_DATA_FOLDER));
+    const QStringList files = folder.entryList({QStringLiteral("*.pts")}, QDir::Files);
+    if (files.isEmpty())
+        GTEST_SKIP() << "no reference points in " << TOVRAL_DATA_FOLDER << " (scripts/build makes them)";
+    for (const QString &file : files) {
+        TCoordinates points;
+        points.LoadFromFile(folder.filePath(file));
+        ExpectRoundTrips(points, file.toStdString(), 150);
+    }
 }
 
 // Sorting is stable and matches an exchange sort of strictly greater neighbours exactly.

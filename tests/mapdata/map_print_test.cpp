@@ -30,21 +30,22 @@ TEST(PrintPageRect, FitsTheAspectIntoThePage)
 
 // Guards against the print scale or centre being taken from the wrong source: the whole
 // picture is centred at (W div 2, H div 2) at page width / W; the current view keeps its
-// centre and uses page width / round(view width / scale).
+// centre and uses page width / round(view width / scale). The page rectangle lies in the
+// area left for the map.
 TEST(PrintPlacement, WholePictureAndCurrentView)
 {
     const TMapImage map = LoadRaw(GridMap(TestPicture(301, 100), 128, 128));
-    const TMapImage::TPrintPlacement whole = map.PrintPlacement(TOutputArea::WholeMap, QPoint(5, 5), QRect(0, 0, 10, 10), 1, 4000, 6000);
+    const TMapImage::TPrintPlacement whole = map.PrintPlacement(TOutputArea::WholeMap, QPoint(5, 5), QRect(0, 0, 10, 10), 1, QRect(0, 0, 4000, 6000));
     EXPECT_EQ(whole.PageRect.width(), 4000);
     EXPECT_EQ(whole.Center, QPoint(150, 50));
     EXPECT_EQ(whole.Scale, 4000.0L / 301);
 
-    const TMapImage::TPrintPlacement view = map.PrintPlacement(TOutputArea::VisibleArea, QPoint(40, 60), QRect(0, 0, 443, 213), 0.5L, 4000, 6000);
-    EXPECT_EQ(view.PageRect, PrintPageRect(443.0L / 213, 4000, 6000));
+    const TMapImage::TPrintPlacement view = map.PrintPlacement(TOutputArea::VisibleArea, QPoint(40, 60), QRect(0, 0, 443, 213), 0.5L, QRect(50, 300, 4000, 6000));
+    EXPECT_EQ(view.PageRect, PrintPageRect(443.0L / 213, 4000, 6000).translated(50, 300));
     EXPECT_EQ(view.Center, QPoint(40, 60));
     EXPECT_EQ(view.Scale, 4000.0L / 886);
-    EXPECT_THROW(map.PrintPlacement(TOutputArea::VisibleArea, QPoint(), QRect(0, 0, 0, 10), 1, 4000, 6000), TovralError);
-    EXPECT_THROW(TMapImage().PrintPlacement(TOutputArea::WholeMap, QPoint(), QRect(), 1, 4000, 6000), TovralError);
+    EXPECT_THROW(map.PrintPlacement(TOutputArea::VisibleArea, QPoint(), QRect(0, 0, 0, 10), 1, QRect(0, 0, 4000, 6000)), TovralError);
+    EXPECT_THROW(TMapImage().PrintPlacement(TOutputArea::WholeMap, QPoint(), QRect(), 1, QRect(0, 0, 4000, 6000)), TovralError);
 }
 
 // Guards against the printer path filling the page or scaling differently from the screen

@@ -22,7 +22,7 @@ TEST(PrintMapPage, WritesOnePdfPagePerJob)
         QPrinter printer(QPrinter::ScreenResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
-        PrintMapPage(map, area, QPoint(200, 50), QRect(0, 0, 200, 200), 1, printer);
+        PrintMapPage(map, area, QPoint(200, 50), QRect(0, 0, 200, 200), 1, TPageFrame{}, printer);
         const QByteArray pdf = ReadAll(path);
         EXPECT_TRUE(pdf.startsWith("%PDF")) << currentView;
         EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF")) << currentView;
@@ -40,7 +40,7 @@ TEST(PrintMapPage, FailedPdfJobKeepsTheOldFile)
         QPrinter printer(QPrinter::ScreenResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
-        PrintMapPage(map, TOutputArea::WholeMap, QPoint(), QRect(), 1, printer);
+        PrintMapPage(map, TOutputArea::WholeMap, QPoint(), QRect(), 1, TPageFrame{}, printer);
     };
     QTemporaryDir dir;
     const QString old = WriteFile(dir, "old.pdf", "the old document");

@@ -13,9 +13,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QPageLayout>
 #include <QTest>
 #include <QtEndian>
+#include <QtMath>
 #include <memory>
+#include <optional>
 #include <random>
 
 #include <signal.h>
@@ -30,6 +33,7 @@
 #include "tests/app/viewer_test_support.h"
 #include "tests/output/answered_output_dialogs.h"
 #include "tests/support/small_disk.h"
+#include "tools/catalogue_writer.h"
 
 namespace {
 constexpr int kWholeMap = 0;
@@ -115,6 +119,49 @@ QImage RasterisePage(const QString &pdf, int dpi)
     QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
                                                    QStringLiteral("-singlefile"), pdf, prefix});
     return QImage(prefix + QStringLiteral(".png"));
+}
+
+// The bounding box of the map on a page raster: the test maps' colour ramps have the blue
+// kFullMapBlue, which neither the paper, the text nor the scale bar (black, white, grey) has.
+QRect MapBox(const QImage &page)
+{
+    QRect box;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            const bool grey = std::abs(c.red() - c.blue()) < 20 && std::abs(c.green() - c.blue()) < 20;
+            if (std::abs(c.blue() - kFullMapBlue) <= 15 && !grey)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+
+// The text of a PDF file, through pdftotext.
+QString PdfText(const QString &pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text tesseract reads in the part of a raster of rasterDpi dots per inch that rect
+// covers on a raster of rectDpi; nothing when tesseract is not installed.
+std::optional<QString> ReadText(const QImage &raster, const QRect &rect, int rectDpi, int rasterDpi)
+{
+    const qreal factor = qreal(rasterDpi) / rectDpi;
+    const QRect part(QPoint(qFloor(rect.left() * factor), qFloor(rect.top() * factor)),
+                     QPoint(qCeil((rect.right() + 1) * factor), qCeil((rect.bottom() + 1) * factor)));
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("text.png"));
+    raster.copy(part).save(picture);
+    QProcess process;
+    process.start(QStringLiteral("tesseract"), {picture, QStringLiteral("stdout"), QStringLiteral("-l"),
+                                                 QStringLiteral("por"), QStringLiteral("--psm"), QStringLiteral("7")});
+    if (!process.waitForStarted())
+        return std::nullopt;
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
 // Records what the status window says when it appears, and whether the map window is
@@ -578,43 +625,71 @@ private slots:
         QVERIFY(ReadFile(OutPath(QStringLiteral("after-failure.pdf"))).startsWith("%PDF"));
     }
 
-    // Guards against a page that is not fitted as the largest centred rectangle of the
-    // region's aspect: a wide map fills the page width, a tall one the page height.
-    void printFitsWideAndTallRegionsToThePage()
+    // Guards against a printed page without its title or in the wrong orientation, a map not
+    // fitted as the largest centred rectangle of its aspect in the space the title and the
+    // scale bar leave, and a sources line printed from nothing or not read from the data
+    // folder: a wide map starts on a landscape page and fills its width, a tall one a portrait
+    // page between the title and the bar; the title reads back as the state's name and "Mapa
+    // rodoviário"; the sources line is there only once the data folder has one.
+    void printedPageHasTitleScaleAndSourcesAroundTheFittedMap()
     {
-        const auto printWholeMap = [this](const QString &state, const QString &pdfName) {
+        const auto printWholeMap = [this](const QString &state, const QString &pdfName, QPageLayout::Orientation &orientation) {
             TModalAnswers answers;
             if (!StartWithState(answers, state))
-                return QImage();
+                return QString();
             FDialogs->PdfPrinter.setOutputFileName(OutPath(pdfName));
             TStatusLog status;
             ClickButton("bPrint");
+            orientation = FDialogs->PdfPrinter.pageLayout().orientation();
             const bool asked = FDialogs->AreaQuestions.isEmpty() && FDialogs->PrinterQuestions == 1 &&
                                status.Shown == QStringList{QStringLiteral("Aguarde. Imprimindo mapa...")};
             cleanup();
-            return asked ? RasterisePage(OutPath(pdfName), 30) : QImage();
+            return asked ? OutPath(pdfName) : QString();
         };
         const int dpi = 30;
-        const QSize a4(int(std::lrint(210 / 25.4 * dpi)), int(std::lrint(297 / 25.4 * dpi)));
+        const QSize a4(int(std::lrint(297 / 25.4 * dpi)), int(std::lrint(210 / 25.4 * dpi)));
 
-        // São Paulo, 2400 x 1200: the whole width, centred vertically, half as high.
-        const QImage wide = printWholeMap(QStringLiteral("São Paulo"), QStringLiteral("wide.pdf"));
+        // São Paulo, 2400 x 1200, landscape: the whole width, half as high, the title above and
+        // the scale bar under it.
+        QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        const QString widePdf = printWholeMap(QStringLiteral("São Paulo"), QStringLiteral("wide.pdf"), orientation);
+        QVERIFY(!widePdf.isEmpty());
+        QCOMPARE(orientation, QPageLayout::Landscape);
+        const QImage wide = RasterisePage(widePdf, dpi);
         QVERIFY2(!wide.isNull(), "no page raster (is pdftoppm installed?)");
-        QVERIFY(std::abs(wide.width() - a4.width()) <= 1);
-        const QRect wideInk = InkBox(wide);
-        QVERIFY(wideInk.left() <= 1 && wideInk.right() >= wide.width() - 2);
-        QVERIFY(std::abs(wideInk.height() - wide.width() / 2) <= 2);
-        QVERIFY(std::abs(wideInk.top() - (wide.height() - 1 - wideInk.bottom())) <= 2);
-        // The map's left edge (red 0) is printed at the page's left edge.
-        QVERIFY(wide.pixelColor(wideInk.left() + 1, wideInk.center().y()).red() < 40);
+        QVERIFY(std::abs(wide.width() - a4.width()) <= 1 && std::abs(wide.height() - a4.height()) <= 1);
+        const QRect wideMap = MapBox(wide);
+        QVERIFY(wideMap.left() <= 1 && wideMap.right() >= wide.width() - 2);
+        QVERIFY(std::abs(wideMap.height() - wide.width() / 2) <= 2);
+        const QRect above = InkBox(wide.copy(0, 0, wide.width(), wideMap.top() - 1));
+        const QRect under = InkBox(wide.copy(0, wideMap.bottom() + 2, wide.width(), wide.height()));
+        QVERIFY2(!above.isEmpty() && !under.isEmpty(), "no title above or no scale bar under the map");
+        QVERIFY(!PdfText(widePdf).contains(QStringLiteral("Fontes")));
 
-        // Minas Gerais, 300 x 900: the whole height, centred horizontally, a third as wide.
-        const QImage tall = printWholeMap(QStringLiteral("Minas Gerais"), QStringLiteral("tall.pdf"));
-        QVERIFY(!tall.isNull());
-        const QRect tallInk = InkBox(tall);
-        QVERIFY(tallInk.top() <= 1 && tallInk.bottom() >= tall.height() - 2);
-        QVERIFY(std::abs(tallInk.width() - tall.height() / 3) <= 2);
-        QVERIFY(std::abs(tallInk.left() - (tall.width() - 1 - tallInk.right())) <= 2);
+        // Minas Gerais, 300 x 900, portrait: the height between title and bar, a third as wide.
+        const QString tallPdf = printWholeMap(QStringLiteral("Minas Gerais"), QStringLiteral("tall.pdf"), orientation);
+        QVERIFY(!tallPdf.isEmpty());
+        QCOMPARE(orientation, QPageLayout::Portrait);
+        const QImage tall = RasterisePage(tallPdf, dpi);
+        const QRect tallMap = MapBox(tall);
+        QVERIFY(tall.height() > tall.width());
+        QVERIFY(std::abs(tallMap.width() - tallMap.height() / 3) <= 2);
+        QVERIFY(std::abs(tallMap.left() - (tall.width() - 1 - tallMap.right())) <= 2);
+        QVERIFY(tallMap.top() > 5 && tallMap.bottom() < tall.height() - 6);
+
+        // A data folder that names its sources gets them printed under the bar.
+        const QString sources = QStringLiteral("Fontes: IBGE; © colaboradores do OpenStreetMap; Natural Earth");
+        WriteCatalogueFile(FFolder.filePath(QStringLiteral("img/txt/fontes.txt")), {sources});
+        const QString withSources = printWholeMap(QStringLiteral("Minas Gerais"), QStringLiteral("sources.pdf"), orientation);
+        QFile::remove(FFolder.filePath(QStringLiteral("img/txt/fontes.txt")));
+        QVERIFY(PdfText(withSources).simplified().contains(sources));
+
+        // The title, read off the page.
+        const std::optional<QString> title = ReadText(RasterisePage(widePdf, 200), above.adjusted(-1, -1, 1, 1), dpi, 200);
+        if (!title)
+            QSKIP("tesseract is not installed (scripts/deps installs tesseract-ocr): the title was not read");
+        QVERIFY2(title->contains(QStringLiteral("São Paulo")) && title->contains(QStringLiteral("Mapa rodoviário")),
+                 qPrintable(*title));
     }
 
     // Guards against printing without the area question when the map does not fit, and a
@@ -640,12 +715,12 @@ private slots:
 
         FDialogs->ConfirmPrinter = true;
         ClickButton("bPrint");
-        // The view's aspect (443 x 213) is wider than the page: the full page width.
+        // The view's aspect (443 x 213) is wider than the space for the map: the full page width.
         const QImage page = RasterisePage(pdf, 30);
         QVERIFY(!page.isNull());
-        const QRect ink = InkBox(page);
-        QVERIFY(ink.left() <= 1 && ink.right() >= page.width() - 2);
-        QVERIFY(std::abs(ink.height() - page.width() * 213 / 443) <= 2);
+        const QRect map = MapBox(page);
+        QVERIFY(map.left() <= 1 && map.right() >= page.width() - 2);
+        QVERIFY(std::abs(map.height() - page.width() * 213 / 443) <= 2);
     }
 };
 

@@ -341,6 +341,43 @@ private slots:
         QCOMPARE(answers.ModalsSeen(), 1);
     }
 
+    // Guards against a typed position not centred at "100%" like a located city or left
+    // unselected for the next text, one outside the state that moves the view or goes
+    // unreported, and a city name with a number taken for a position rather than searched.
+    void typedPositionsAreCentredOrReported()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        auto *main = formTovralMain;
+        TLocator locator;
+        const QPoint expected = main->View()->Coordinates().GeoToPixel(-46.25L, -23.5L);
+        for (const QString &typed : {QStringLiteral("-23.5, -46.25"), QStringLiteral("23°30'S 46°15'O")}) {
+            SelectZoom(0);
+            Type(locator.eCidade, typed);
+            QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+            QCOMPARE(locator.eCidade.selectedText(), typed); // the next text typed replaces it
+            QCOMPARE(locator.cZoom.currentIndex(), 5);
+            QCOMPARE(main->View()->Center(), expected);
+        }
+
+        SelectZoom(0);
+        const QPoint centre = main->View()->Center();
+        Type(locator.eCidade, QStringLiteral("-5 -10"));
+        answers.AddMessageBoxOk();
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+        SettleModals();
+        QCOMPARE(answers.Messages().last(), QStringLiteral("Coordenadas fora do mapa deste estado"));
+        QCOMPARE(main->View()->Center(), centre);
+        QCOMPARE(locator.cZoom.currentIndex(), 0);
+
+        // Searched as any text: the first name not less than it, located.
+        Type(locator.eCidade, QStringLiteral("Santos 2"));
+        QTest::keyClick(&locator.eCidade, Qt::Key_Return);
+        QCOMPARE(locator.eCidade.text(), QStringLiteral("São Bento do Sapucaí"));
+        QCOMPARE(main->View()->Center(), RowPoint(CityRow(main->SelectedCityRow())));
+        QCOMPARE(answers.Messages().size(), 1);
+    }
+
     // Guards against Fernando de Noronha being placed from its catalogue row by the locator,
     // or by the map view's account of the city nearest its centre.
     void fernandoDeNoronhaUsesItsFixedPosition()

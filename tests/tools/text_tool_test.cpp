@@ -70,6 +70,20 @@ TEST_F(ToolLocate, PrintsThePixel)
     EXPECT_EQ(run.Out, QStringLiteral("-1 -1\n"));
 }
 
+// Guards against where and locate disagreeing, or where answering outside the grid: the
+// pixel locate gives for a position comes back as that position, in decimal degrees and in
+// degrees, minutes and seconds; a pixel beyond the points is a failure that says so.
+TEST_F(ToolLocate, WhereIsTheInverse)
+{
+    WritePtsFile(pts, {{-50, -20, 0, 0}, {-49, -20, 1000, 0}, {-50, -21, 0, 1000}, {-49, -21, 1000, 1000}});
+    TToolRun run = RunTool({QStringLiteral("where"), pts, QStringLiteral("250"), QStringLiteral("500")});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.Out, QString::fromUtf8("-20.500000 -49.750000\n20°30'00\" S  49°45'00\" W\n"));
+    run = RunTool({QStringLiteral("where"), pts, QStringLiteral("-5"), QStringLiteral("500")});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.ErrLines, QStringList{QStringLiteral("tovral-tool: where: -5, 500 lies outside the reference grid of ") + pts});
+}
+
 // A malformed .pts or a bad number ends with exit 1 and one line naming the problem.
 TEST_F(ToolLocate, BadInputFailsWithOneLine)
 {

@@ -54,4 +54,6 @@ void WriteCatalogues(const QString &dataFolder, const TGeodata &data)
         throw TovralError(QStringLiteral("Cannot create folder %1").arg(QDir::toNativeSeparators(folder.path())));
     WriteCatalogueFile(folder.filePath(QStringLiteral("ufs.txt")), UFCatalogueLines(data.UFs));
     WriteCatalogueFile(folder.filePath(QStringLiteral("cidades.txt")), CityCatalogueLines(data.Municipalities));
+    if (!data.Sources.isEmpty())
+        WriteCatalogueFile(QDir(dataFolder).filePath(kSourcesFile), {data.Sources});
 }

@@ -20,5 +20,6 @@ QStringList UFCatalogueLines(const std::vector<TUFName> &ufs);
 QString CityCatalogueLine(const TMunicipality &town);
 QStringList CityCatalogueLines(const std::vector<TMunicipality> &towns);
 
-// Writes img/txt/ufs.txt and img/txt/cidades.txt under the data folder.
+// Writes img/txt/ufs.txt and img/txt/cidades.txt under the data folder, and the credit line
+// (kSourcesFile) when the geodata names its sources.
 void WriteCatalogues(const QString &dataFolder, const TGeodata &data);

@@ -342,5 +342,10 @@ TGeodata ReadGeodata(const QString &folder)
         for (QPolygonF &line : ReadLines(roadsPath, n, feature))
             data.Roads.push_back({reference, kind, uf, std::move(line)});
     });
+    // The credits the sources ask for (the folder's README): IBGE's mesh and census, the
+    // municipality table's author (MIT), OpenStreetMap's contributors for the roads (ODbL),
+    // Natural Earth.
+    data.Sources = QStringLiteral("Fontes: IBGE (malha municipal, Censo 2022); municípios: K. S. do Prado (MIT); "
+                                  "rodovias: TravelMapping, © colaboradores do OpenStreetMap (ODbL); Natural Earth");
     return data;
 }

@@ -65,6 +65,9 @@ struct TGeodata {
     std::vector<TRiver> Rivers;
     std::vector<TLake> Lakes;
     std::vector<TRoad> Roads;
+    // Who must be credited for these layers, in one line of Portuguese; "" for data made up
+    // in code.
+    QString Sources;
 
     const TStateArea *StateArea(const QString &uf) const;
     const TUFName *UFName(const QString &uf) const;
