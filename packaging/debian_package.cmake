@@ -33,4 +33,7 @@ mapa rodoviário de cada um dos 27 estados; amplie e percorra o mapa,
 localize uma cidade pelo nome, meça a distância em linha reta entre duas
 cidades, abra a legenda, e copie, salve (JPEG) ou imprima o mapa.")
 
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/package_time.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/package_time.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/package_time.cmake)
+
 include(CPack)
