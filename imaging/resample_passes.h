@@ -40,7 +40,8 @@ void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
                            const std::vector<TResampleTapList> &rowTaps);
 
 // The fast passes accumulate in double and give the same bytes as the reference passes (the
-// proof is in resample_fast.cpp). Whether this processor can run them (they need AVX2 and FMA):
+// proof is in resample_fast.cpp). Whether they run here: built with vector paths, on an x86-64
+// processor with AVX2 and FMA.
 bool FastPassesAvailable();
 // Whether every weight keeps the fast passes' arithmetic identical to the reference.
 bool FastPassesSuit(const std::vector<TResampleTapList> &lists);

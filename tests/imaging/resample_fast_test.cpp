@@ -13,9 +13,9 @@ namespace {
 // between the Singles 2.5 and 2.5 + 2^-22, but rounds to exactly that midpoint in double.
 const float kMidpointWeight = std::ldexp(16519105.0f, -54);
 
-#define SKIP_WITHOUT_FAST_PASSES()                                          \
-    if (!FastPassesAvailable())                                             \
-    GTEST_SKIP() << "this processor has no AVX2; the fast passes never run"
+#define SKIP_WITHOUT_FAST_PASSES() \
+    if (!FastPassesAvailable())    \
+    GTEST_SKIP() << "the fast passes never run here (built without vector paths, or no AVX2)"
 
 // Resamples columns (2 × 45) and rows (20 × 2) whose first column or row holds 5 and second 130
 // through taps in registers of the given width, checking that both fast passes give the
