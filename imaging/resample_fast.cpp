@@ -1,7 +1,7 @@
 // The fast passes: the same bytes as the reference passes, several times faster. This file
-// decides which tap lists they may take and how they accumulate each; the passes themselves,
-// vectorised for x86-64, are in resample_fast_x86.cpp, and builds for other processors (or with
-// TOVRAL_VECTOR_PATHS OFF) take resample_fast_none.cpp instead, where they never run.
+// decides which tap lists they may take and how they accumulate each; the passes themselves are
+// vectorised for x86-64 in resample_fast_x86.cpp, and plain loops in double for every other
+// processor (or with TOVRAL_VECTOR_PATHS OFF) in resample_fast_portable.cpp.
 //
 // Why double arithmetic gives the same result as the Extended one
 // ----------------------------------------------------------------

@@ -17,14 +17,11 @@
 #include <immintrin.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace {
 
 constexpr int kChannels = 3;
-constexpr uint64_t kLowMantissaBits = (uint64_t(1) << 29) - 1;
-constexpr uint64_t kSingleMidpointBits = uint64_t(1) << 28;
 
 // Pixels per strip (horizontal pass) or stripe (vertical pass), and channel values per line.
 constexpr int kLinePixels = 32;
@@ -35,11 +32,6 @@ static_assert(kLineValues % kBlockValues == 0);
 // A whole line in Single: 12 registers of 8 floats.
 constexpr int kSingleRegisters = kLineValues / 8;
 static_assert(kLineValues % 32 == 0); // stored 32 bytes at a time
-
-bool IsSingleMidpoint(double value)
-{
-    return (std::bit_cast<uint64_t>(value) & kLowMantissaBits) == kSingleMidpointBits;
-}
 
 // One line of output values from a list whose sums are exact in Extended.
 struct TSingleLineFilter {

@@ -13,9 +13,9 @@ namespace {
 // between the Singles 2.5 and 2.5 + 2^-22, but rounds to exactly that midpoint in double.
 const float kMidpointWeight = std::ldexp(16519105.0f, -54);
 
-#define SKIP_WITHOUT_FAST_PASSES() \
-    if (!FastPassesAvailable())    \
-    GTEST_SKIP() << "the fast passes never run here (built without vector paths, or no AVX2)"
+#define SKIP_WITHOUT_FAST_PASSES()                                          \
+    if (!FastPassesAvailable())                                             \
+    GTEST_SKIP() << "this processor has no AVX2; the fast passes never run"
 
 // Resamples columns (2 × 45) and rows (20 × 2) whose first column or row holds 5 and second 130
 // through taps in registers of the given width, checking that both fast passes give the
@@ -58,7 +58,8 @@ void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
 // 5 × 0.5 + 130 × kMidpointWeight, just above 2.5 in Extended but exactly on a Single midpoint
 // in double, so it must come out 3 (a bare double sum would give 2), in every lane, block and
 // strip row. Single arithmetic rounds the exact sum once; double arithmetic, forced by a
-// negligible first tap whose ulp is far below the sum's Extended ulp, must redo the step.
+// negligible first tap (the smallest weight the fast passes take) whose ulp is far below the
+// sum's ulp in Extended, or in any wider long double, must redo the step.
 TEST(ResampleFast, PassesRoundSumsNextToMidpointsInEveryLane)
 {
     SKIP_WITHOUT_FAST_PASSES();
@@ -69,7 +70,7 @@ TEST(ResampleFast, PassesRoundSumsNextToMidpointsInEveryLane)
     ASSERT_TRUE(FastPassesSumInSingle(inSingle));
     ExpectMidpointCaseRoundsUp({inSingle});
 
-    const TResampleTapList inDouble = {{0, 0x1p-60f}, {0, 0.5f}, {1, kMidpointWeight}};
+    const TResampleTapList inDouble = {{0, 0x1p-100f}, {0, 0.5f}, {1, kMidpointWeight}};
     ASSERT_FALSE(FastPassesSumInSingle(inDouble));
     ExpectMidpointCaseRoundsUp({inDouble});
 }
