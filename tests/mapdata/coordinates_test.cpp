@@ -183,7 +183,9 @@ protected:
 TEST_F(PtsFile, WriterRoundTrip)
 {
     const QString path = dir.filePath(QStringLiteral("sp.pts"));
-    const std::vector<TCoordinateItem> items{P1, Point(-46.633333L, -23.55L, -3, 2147483647), P4};
+    // -46.633333 and -23.55 as the file holds them, in 64 significant bits
+    const std::vector<TCoordinateItem> items{P1, Point(-0xB.A88887229E90796p+2L, -0xB.C66666666666666p+1L, -3, 2147483647),
+                                             P4};
     WritePtsFile(path, items);
     EXPECT_EQ(QFile(path).size(), 4 + 3 * 28);
     TCoordinates loaded;
