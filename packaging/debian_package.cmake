@@ -1,6 +1,7 @@
 # The Debian package build/package/tovral_<version>_<arch>.deb, made by scripts/package
 # (cpack -G DEB). Its dependencies are computed from the binaries by dpkg-shlibdeps, plus the
-# fonts the viewer draws its texts with.
+# fonts the viewer draws its texts with. Its files carry one time stamp (package_time.cmake.in),
+# so that the same sources give the same package bytes.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tovral)
 set(CPACK_PACKAGE_VENDOR "Tovral")
