@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -18,6 +19,25 @@
 inline float AccumulateTap(float accumulator, uint8_t value, float weight)
 {
     return float((long double)accumulator + (long double)value * (long double)weight);
+}
+
+// The low 29 bits of a double's significand, which rounding to a Single drops, and their value
+// when the double lies exactly between two Singles (in the normal Single range).
+constexpr uint64_t kLowMantissaBits = (uint64_t(1) << 29) - 1;
+constexpr uint64_t kSingleMidpointBits = uint64_t(1) << 28;
+
+inline bool IsSingleMidpoint(double value)
+{
+    return (std::bit_cast<uint64_t>(value) & kLowMantissaBits) == kSingleMidpointBits;
+}
+
+// AccumulateTap in double: the same Single whenever the double sum does not land exactly
+// between two Singles, and there the step is redone in Extended (resample_fast.cpp proves it).
+// For lists the fast passes suit (FastPassesSuit), whose sums stay in the normal Single range.
+inline float AccumulateTapInDouble(float accumulator, uint8_t value, float weight)
+{
+    const double sum = double(accumulator) + double(value) * double(weight);
+    return IsSingleMidpoint(sum) ? AccumulateTap(accumulator, value, weight) : float(sum);
 }
 
 // An accumulated channel as a byte: clamped to 0..255, else rounded half to even (the default
@@ -39,8 +59,9 @@ void ReferenceHorizontalPass(const QImage &source, QImage &intermediate,
 void ReferenceVerticalPass(const QImage &intermediate, QImage &destination,
                            const std::vector<TResampleTapList> &rowTaps);
 
-// The fast passes accumulate in double and give the same bytes as the reference passes (the
-// proof is in resample_fast.cpp). Whether this processor can run them (they need AVX2 and FMA):
+// The fast passes accumulate in double (or in Single where that is exact) and give the same
+// bytes as the reference passes (the proof is in resample_fast.cpp): vectorised on x86-64,
+// where they need AVX2 and FMA, else plain loops. Whether they run on this processor:
 bool FastPassesAvailable();
 // Whether every weight keeps the fast passes' arithmetic identical to the reference.
 bool FastPassesSuit(const std::vector<TResampleTapList> &lists);

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QIODevice>
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -12,18 +11,63 @@
 #include "mapdata/binary_reader.h"
 #include "mapdata/data_file.h"
 
-static_assert(LDBL_MANT_DIG == 64, "long double must be the x87 80-bit extended format");
+namespace {
+constexpr int kExtendedBias = 16383;
+constexpr int kExtendedMaxExponent = 0x7FFF; // infinities and NaNs
+constexpr int kSignificandBits = 64;         // the integer bit included
+constexpr uint64_t kIntegerBit = uint64_t(1) << 63;
+} // namespace
 
+// The format is decoded and encoded field by field rather than copied, so that it reads the same
+// on every processor: on x86 the value is exact both ways, and a wider long double (binary128)
+// holds every x87 value exactly too, its own values rounded to 64 significant bits when written.
 void WriteExtended80(long double value, unsigned char out[10])
 {
-    std::memcpy(out, &value, 10);
+    uint64_t significand = 0;
+    int exponent = 0;
+    if (std::isnan(value)) {
+        significand = kIntegerBit | (kIntegerBit >> 1);
+        exponent = kExtendedMaxExponent;
+    } else if (std::isinf(value)) {
+        significand = kIntegerBit;
+        exponent = kExtendedMaxExponent;
+    } else if (value != 0) {
+        int power;
+        std::frexp(value, &power); // |value| = m · 2^power, 0.5 <= m < 1
+        // Denormals keep the smallest exponent, with the integer bit clear.
+        const int scale = std::max(power - 1, 1 - kExtendedBias);
+        const long double scaled = std::nearbyint(std::ldexp(std::fabs(value), kSignificandBits - 1 - scale));
+        exponent = scale + kExtendedBias;
+        if (scaled == std::ldexp(1.0L, kSignificandBits)) { // rounded up into the next binade
+            significand = kIntegerBit;
+            ++exponent;
+        } else {
+            significand = uint64_t(scaled);
+            if (significand < kIntegerBit)
+                exponent = 0;
+        }
+        if (exponent >= kExtendedMaxExponent)
+            significand = kIntegerBit, exponent = kExtendedMaxExponent;
+    }
+    for (int i = 0; i < 8; ++i)
+        out[i] = uchar(significand >> (8 * i));
+    out[8] = uchar(exponent);
+    out[9] = uchar((exponent >> 8) | (std::signbit(value) ? 0x80 : 0));
 }
 
 long double ReadExtended80(const unsigned char in[10])
 {
-    long double value = 0;
-    std::memcpy(&value, in, 10);
-    return value;
+    uint64_t significand = 0;
+    for (int i = 7; i >= 0; --i)
+        significand = significand << 8 | in[i];
+    const int exponent = (int(in[9] & 0x7F) << 8) | in[8];
+    long double magnitude;
+    if (exponent == kExtendedMaxExponent)
+        magnitude = (significand << 1) == 0 ? std::numeric_limits<long double>::infinity()
+                                            : std::numeric_limits<long double>::quiet_NaN();
+    else // a denormal (exponent 0) counts as exponent 1 without the integer bit
+        magnitude = std::ldexp((long double)significand, std::max(exponent, 1) - kExtendedBias - (kSignificandBits - 1));
+    return (in[9] & 0x80) ? -magnitude : magnitude;
 }
 
 namespace {

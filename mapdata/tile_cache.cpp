@@ -1,7 +1,5 @@
 #include "mapdata/tile_cache.h"
 
-#include <malloc.h>
-
 #include <atomic>
 
 namespace {
@@ -11,16 +9,6 @@ constexpr size_t kSharedBudgetBytes = size_t(256) << 20;
 size_t PictureBytes(const QImage &picture)
 {
     return size_t(picture.sizeInBytes());
-}
-
-// The pictures the cache drops go back to the allocator, which would hand large blocks back to
-// the system at once and have the next tiles' fresh pages faulted in again, one by one. Blocks
-// up to 32 MiB (the most the allocator serves from its heaps, far above a map tile) are taken
-// from the heap, and up to the cache's budget of freed memory stays there for the next pictures.
-void KeepFreedPicturesForReuse()
-{
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, int(kSharedBudgetBytes));
 }
 
 uint64_t NewIdentity()
@@ -107,10 +95,7 @@ void TTileCache::Remove(std::list<TEntry>::iterator entry)
 
 TTileCache &SharedTileCache()
 {
-    static TTileCache cache = [] {
-        KeepFreedPicturesForReuse();
-        return TTileCache(kSharedBudgetBytes);
-    }();
+    static TTileCache cache(kSharedBudgetBytes);
     return cache;
 }
 

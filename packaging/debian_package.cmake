@@ -1,6 +1,7 @@
 # The Debian package build/package/tovral_<version>_<arch>.deb, made by scripts/package
 # (cpack -G DEB). Its dependencies are computed from the binaries by dpkg-shlibdeps, plus the
-# fonts the viewer draws its texts with.
+# fonts the viewer draws its texts with. Its files carry one time stamp (package_time.cmake.in),
+# so that the same sources give the same package bytes.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tovral)
 set(CPACK_PACKAGE_VENDOR "Tovral")
@@ -32,5 +33,8 @@ Visualizador de mapas rodoviários dos estados do Brasil: o Tovral mostra o
 mapa rodoviário de cada um dos 27 estados; amplie e percorra o mapa,
 localize uma cidade pelo nome, meça a distância em linha reta entre duas
 cidades, abra a legenda, e copie, salve (JPEG) ou imprima o mapa.")
+
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/package_time.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/package_time.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/package_time.cmake)
 
 include(CPack)

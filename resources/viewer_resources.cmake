@@ -1,7 +1,10 @@
 # The viewer's compiled-in artwork. The cursor, banners and arrow glyphs are drawn at build
 # time by tovral-viewer-art; the legend pictures come from the shared map symbols through
 # `tovral-tool legend`, so that they show exactly what the maps are drawn with. Everything
-# lands in the library tovral_viewer_resources, which the windows link.
+# lands in the library tovral_viewer_resources, which the windows link. rcc's later formats
+# record each file's modification time, here the time of the build that drew the picture;
+# format 1 records none, so that every build of the same sources gives the same bytes (nothing
+# reads those times).
 # The road of the scene the banners and the menu icon share.
 add_library(tovral_road_scene STATIC ${CMAKE_CURRENT_LIST_DIR}/viewer_art/road_scene.cpp)
 target_include_directories(tovral_road_scene PUBLIC ${PROJECT_SOURCE_DIR})
@@ -32,7 +35,7 @@ add_library(tovral_viewer_resources STATIC ${CMAKE_CURRENT_LIST_DIR}/viewer_art/
 target_include_directories(tovral_viewer_resources PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(tovral_viewer_resources PUBLIC Qt6::Gui)
 qt_add_resources(tovral_viewer_resources viewer_art PREFIX / BASE ${viewer_art_dir}
-  FILES ${viewer_art_files})
+  OPTIONS --format-version 1 FILES ${viewer_art_files})
 
 # The four legend pages, drawn from the shared map symbols.
 set(legend_dir ${CMAKE_CURRENT_BINARY_DIR}/legend)
@@ -49,4 +52,4 @@ add_custom_command(
   VERBATIM)
 set_source_files_properties(${legend_files} PROPERTIES GENERATED TRUE)
 qt_add_resources(tovral_viewer_resources viewer_legend PREFIX /legend BASE ${legend_dir}
-  FILES ${legend_files})
+  OPTIONS --format-version 1 FILES ${legend_files})

@@ -10,7 +10,7 @@ namespace {
 int RunLegend(const QStringList &arguments)
 {
     if (arguments.size() != 1)
-        throw ToolFailure(QStringLiteral("legend"), QStringLiteral("usage: tovral-tool legend OUTDIR"));
+        FailWithUsage("legend");
     const QDir folder(arguments[0]);
     if (!QDir().mkpath(folder.path()))
         throw ToolFailure(QStringLiteral("legend"),
@@ -26,4 +26,4 @@ int RunLegend(const QStringList &arguments)
 }
 } // namespace
 
-TOOL_COMMAND("legend", "legend OUTDIR", RunLegend);
+TOOL_COMMAND("legend", "legend OUTDIR  the legend pages, each also at twice its pixels", RunLegend);

@@ -11,13 +11,6 @@
 #include "tools/tool_command.h"
 
 namespace {
-const QString kCommand = QStringLiteral("mkdata");
-
-[[noreturn]] void Usage()
-{
-    throw ToolFailure(kCommand, QStringLiteral("usage: tovral-tool mkdata OUTDIR [--geodata DIR | --synthetic] "
-                                               "[--states SP,RJ,...]"));
-}
 
 int RunMkdata(const QStringList &arguments)
 {
@@ -33,12 +26,12 @@ int RunMkdata(const QStringList &arguments)
         else if (argument == QLatin1String("--states") && i + 1 < arguments.size())
             states = arguments[++i].toUpper().split(QLatin1Char(','), Qt::SkipEmptyParts);
         else if (argument.startsWith(QLatin1String("--")) || !output.isEmpty())
-            Usage();
+            FailWithUsage("mkdata");
         else
             output = argument;
     }
     if (output.isEmpty() || (!synthetic && geodata.isEmpty()))
-        Usage();
+        FailWithUsage("mkdata");
 
     QElapsedTimer timer;
     timer.start();
@@ -53,4 +46,7 @@ int RunMkdata(const QStringList &arguments)
 }
 } // namespace
 
-TOOL_COMMAND("mkdata", "mkdata OUTDIR [--geodata DIR | --synthetic] [--states SP,RJ,...]", RunMkdata);
+TOOL_COMMAND("mkdata",
+             "mkdata OUTDIR [--geodata DIR | --synthetic] [--states SP,RJ,...]  build a data folder from the "
+             "public geodata, or a small fictional one",
+             RunMkdata);

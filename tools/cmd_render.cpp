@@ -78,5 +78,7 @@ int RunRender(const QStringList &arguments)
 
 } // namespace
 
-TOOL_COMMAND("render", "render MAP --center X,Y --scale S --size WxH [--hq] [--printer] -o OUT.png|.bmp|.jpg",
+TOOL_COMMAND("render",
+             "render MAP --center X,Y --scale S --size WxH [--hq] [--printer] -o OUT.png|.bmp|.jpg  a view of a map "
+             "as the viewer draws or prints it",
              RunRender);

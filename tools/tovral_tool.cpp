@@ -1,5 +1,7 @@
 // tovral-tool: the engine on the command line. Every subcommand exits 0 on success; a
-// failure prints one line "tovral-tool: <what>: <reason>" on stderr and exits 1.
+// failure prints one line "tovral-tool: <what>: <reason>" on stderr and exits 1. --help (the
+// help command) prints the usage and --version the version, on stdout; run without arguments,
+// the tool prints the usage on stderr and exits 1.
 #include <QGuiApplication>
 #include <cstdio>
 #include <exception>
@@ -35,10 +37,16 @@ int main(int argc, char **argv)
         std::fputs(ToolUsage().toUtf8().constData(), stderr);
         return 1;
     }
-    const QString name = arguments.takeFirst();
+    QString name = arguments.takeFirst();
+    if (name == QLatin1String("--version")) {
+        std::printf("tovral-tool %s\n", TOVRAL_VERSION);
+        return 0;
+    }
+    if (name == QLatin1String("--help"))
+        name = QStringLiteral("help");
     const ToolCommand *command = FindToolCommand(name);
     if (!command)
-        return Fail(QStringLiteral("%1: unknown command (run tovral-tool alone for the list)").arg(name));
+        return Fail(QStringLiteral("%1: unknown command (tovral-tool --help lists them)").arg(name));
     try {
         return command->Run(arguments);
     } catch (const ToolFailure &failure) {

@@ -58,7 +58,8 @@ void ExpectMidpointCaseRoundsUp(const std::vector<TResampleTapList> &taps)
 // 5 × 0.5 + 130 × kMidpointWeight, just above 2.5 in Extended but exactly on a Single midpoint
 // in double, so it must come out 3 (a bare double sum would give 2), in every lane, block and
 // strip row. Single arithmetic rounds the exact sum once; double arithmetic, forced by a
-// negligible first tap whose ulp is far below the sum's Extended ulp, must redo the step.
+// negligible first tap (the smallest weight the fast passes take) whose ulp is far below the
+// sum's ulp in Extended, or in any wider long double, must redo the step.
 TEST(ResampleFast, PassesRoundSumsNextToMidpointsInEveryLane)
 {
     SKIP_WITHOUT_FAST_PASSES();
@@ -69,7 +70,7 @@ TEST(ResampleFast, PassesRoundSumsNextToMidpointsInEveryLane)
     ASSERT_TRUE(FastPassesSumInSingle(inSingle));
     ExpectMidpointCaseRoundsUp({inSingle});
 
-    const TResampleTapList inDouble = {{0, 0x1p-60f}, {0, 0.5f}, {1, kMidpointWeight}};
+    const TResampleTapList inDouble = {{0, 0x1p-100f}, {0, 0.5f}, {1, kMidpointWeight}};
     ASSERT_FALSE(FastPassesSumInSingle(inDouble));
     ExpectMidpointCaseRoundsUp({inDouble});
 }

@@ -1,7 +1,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <array>
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -241,16 +243,38 @@ TEST(TCoordinatesSort, StableLikeAnExchangeSort)
     }
 }
 
-// The 10-byte layout: 64-bit significand with explicit integer bit, then sign and exponent.
+// Guards the .pts number format on every processor: the 10-byte layout (64-bit significand
+// with explicit integer bit, then exponent and sign, little-endian) written and read field by
+// field, denormals and the extremes included, and every significand bit kept.
 TEST(Extended80, LayoutAndRoundTrip)
 {
-    unsigned char bytes[10];
-    WriteExtended80(-2.0L, bytes);
-    const unsigned char minusTwo[10] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0};
-    EXPECT_EQ(0, std::memcmp(bytes, minusTwo, 10));
-    const long double tenth = -20.1L; // not a double: all 64 significand bits matter
-    WriteExtended80(tenth, bytes);
-    EXPECT_EQ(ReadExtended80(bytes), tenth);
+    const bool x87Range = std::numeric_limits<long double>::max_exponent >= 16384 &&
+                          std::numeric_limits<long double>::digits >= 64;
+    const struct {
+        long double Value;
+        std::array<unsigned char, 10> Bytes;
+        bool Representable = true;
+    } rows[] = {
+        {-2.0L, {0, 0, 0, 0, 0, 0, 0, 0x80, 0x00, 0xC0}},
+        {-0.0L, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80}},
+        // -20.1 and a longitude, with all 64 significand bits in use
+        {-0xA.0CCCCCCCCCCCCCDp+1L, {0xCD, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xCC, 0xA0, 0x03, 0xC0}},
+        {-0xB.A887FCB923A29C7p+2L, {0xC7, 0x29, 0x3A, 0x92, 0xCB, 0x7F, 0x88, 0xBA, 0x04, 0xC0}},
+        // the smallest denormal and the largest finite value
+        {std::ldexp(1.0L, -16445), {1, 0, 0, 0, 0, 0, 0, 0, 0, 0}, x87Range},
+        {std::ldexp((long double)~uint64_t(0), 16384 - 64), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0x7F},
+         x87Range},
+    };
+    for (const auto &row : rows) {
+        if (!row.Representable)
+            continue;
+        std::array<unsigned char, 10> bytes{};
+        WriteExtended80(row.Value, bytes.data());
+        EXPECT_EQ(bytes, row.Bytes) << double(row.Value);
+        const long double back = ReadExtended80(row.Bytes.data());
+        EXPECT_EQ(back, row.Value) << double(row.Value);
+        EXPECT_EQ(std::signbit(back), std::signbit(row.Value));
+    }
 }
 
 class PtsFile : public ::testing::Test {
@@ -278,7 +302,9 @@ protected:
 TEST_F(PtsFile, WriterRoundTrip)
 {
     const QString path = dir.filePath(QStringLiteral("sp.pts"));
-    const std::vector<TCoordinateItem> items{P1, Point(-46.633333L, -23.55L, -3, 2147483647), P4};
+    // -46.633333 and -23.55 as the file holds them, in 64 significant bits
+    const std::vector<TCoordinateItem> items{P1, Point(-0xB.A88887229E90796p+2L, -0xB.C66666666666666p+1L, -3, 2147483647),
+                                             P4};
     WritePtsFile(path, items);
     EXPECT_EQ(QFile(path).size(), 4 + 3 * 28);
     TCoordinates loaded;

@@ -163,6 +163,26 @@ TEST(SyntheticFolder, StatesOptionLimitsTheMapsNotTheCatalogues)
     EXPECT_FALSE(QFile::exists(other.filePath(QStringLiteral("img"))));
 }
 
+// Guards against a state's map depending on the states built before it in the same thread
+// (Qt's per-thread text state once moved glyphs by a fraction of a pixel).
+TEST(SyntheticFolder, EveryFileIsTheSameBytesWhateverTheOrderOfTheStates)
+{
+    const TGeodata data = SyntheticGeodata();
+    QTemporaryDir forward, backward;
+    MakeDataFolder(data, forward.path(), {QStringLiteral("TA"), QStringLiteral("TB"), QStringLiteral("TC")}, 1,
+                   kSyntheticMegaPixels);
+    MakeDataFolder(data, backward.path(), {QStringLiteral("TC"), QStringLiteral("TB"), QStringLiteral("TA")}, 1,
+                   kSyntheticMegaPixels);
+    const auto bytes = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QStringList files = QDir(forward.path()).entryList(QDir::Files);
+    ASSERT_EQ(files.size(), 10); // the maps and points of three states, and the road network
+    for (const QString &name : files)
+        EXPECT_EQ(bytes(forward.filePath(name)), bytes(backward.filePath(name))) << name.toStdString();
+}
+
 // Guards against mkdata reporting success on broken geodata, or failing without naming the file.
 TEST(MkdataCommand, RefusesABrokenGeodataFileWithOneClearLine)
 {

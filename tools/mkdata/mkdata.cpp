@@ -2,9 +2,9 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <atomic>
 #include <exception>
 #include <mutex>
+#include <semaphore>
 #include <thread>
 
 #include "base/errors.h"
@@ -63,33 +63,42 @@ std::vector<TStateBuildReport> MakeDataFolder(const TGeodata &data, const QStrin
 
     const std::vector<TBorderRun> boundaries = ClassifyBoundaries(data);
     std::vector<TStateBuildReport> reports(size_t(codes.size()));
-    std::atomic<int> next{0};
     std::exception_ptr failure;
     std::mutex failureLock;
-    auto work = [&] {
-        for (int i = next++; i < codes.size(); i = next++) {
-            try {
-                QElapsedTimer timer;
-                timer.start();
-                const TStateScene full(data, boundaries, codes[i], megaPixels);
-                const TStateScene light(data, boundaries, codes[i], megaPixels, MapStyle::TMapScale::Light);
-                WriteStateFiles(full, light, folder);
-                reports[size_t(i)] = {codes[i], full.Projection().Width, full.Projection().Height,
-                                      timer.elapsed() / 1000.0};
-            } catch (...) {
-                const std::lock_guard<std::mutex> lock(failureLock);
-                if (!failure)
-                    failure = std::current_exception();
-                next = int(codes.size());
-            }
+    std::counting_semaphore<> freeThreads(std::max(1, threads));
+    auto build = [&](int i) {
+        try {
+            QElapsedTimer timer;
+            timer.start();
+            const TStateScene full(data, boundaries, codes[i], megaPixels);
+            const TStateScene light(data, boundaries, codes[i], megaPixels, MapStyle::TMapScale::Light);
+            WriteStateFiles(full, light, folder);
+            reports[size_t(i)] = {codes[i], full.Projection().Width, full.Projection().Height,
+                                  timer.elapsed() / 1000.0};
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureLock);
+            if (!failure)
+                failure = std::current_exception();
         }
+        freeThreads.release();
     };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < std::max(1, std::min<int>(threads, int(codes.size()))); ++t)
-        workers.emplace_back(work);
-    work();
-    for (std::thread &worker : workers)
-        worker.join();
+    // Each state is drawn in a thread of its own, which ends with it. Qt keeps its text
+    // drawing state per thread, and part of it depends on what the thread drew before: a font
+    // decides from the first glyph it draws how finely it places glyphs between pixels. A
+    // thread reused for a second state would letter that state after another one, moving some
+    // glyphs by a fraction of a pixel, so the bytes would depend on which states shared a
+    // thread, in what order. Declared last, the threads are joined before anything they use
+    // goes, even when starting one fails.
+    std::vector<std::jthread> builders;
+    builders.reserve(size_t(codes.size()));
+    for (int i = 0; i < codes.size(); ++i) {
+        freeThreads.acquire();
+        if (const std::lock_guard<std::mutex> lock(failureLock); failure)
+            break;
+        builders.emplace_back(build, i);
+    }
+    for (std::jthread &builder : builders)
+        builder.join();
     if (failure)
         std::rethrow_exception(failure);
     return reports;
