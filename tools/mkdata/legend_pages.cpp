@@ -20,7 +20,7 @@ constexpr qreal kSampleWidth = 40;
 class TLegendColumn {
 public:
     TLegendColumn(QPainter &painter, qreal left, qreal top, qreal width)
-        : FPainter(painter), FLeft(left), FTop(top), FWidth(width), FY(top) {}
+        : FPainter(painter), FLeft(left), FWidth(width), FY(top) {}
 
     void Heading(const QString &text, QColor colour)
     {
@@ -46,7 +46,7 @@ public:
 
 private:
     QPainter &FPainter;
-    qreal FLeft, FTop, FWidth, FY;
+    qreal FLeft, FWidth, FY;
 };
 
 QPolygonF SampleLine(const QRectF &box)
@@ -205,7 +205,7 @@ void BoundariesPage(QPainter &painter)
         {TBoundaryKind::Intermunicipal, "Intermunicipal"},
     };
     for (const auto &[kind, caption] : boundaries)
-        limits.Row([&](QPointF, QRectF box) { DrawBoundary(painter, SampleLine(box), kind); },
+        limits.Row([&painter, kind = kind](QPointF, QRectF box) { DrawBoundary(painter, SampleLine(box), kind); },
                    QString::fromUtf8(caption));
     PointRow(painter, limits, TPointSymbol::BorderMarker, Ink(), "Marco de fronteira");
     limits.Row([&](QPointF, QRectF box) { DrawParkArea(painter, box.adjusted(6, 3, -6, -3)); },
