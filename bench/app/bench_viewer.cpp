@@ -4,7 +4,8 @@
 // surroundings), the map view's rendering at 1920 x 1080 on screens of 1 and 2 device pixels
 // per view pixel (from the tile cache and from nothing decoded), one frame of dragging the map
 // at 1920 x 1080, and one key typed into the search box with its suggestions of every state
-// (the whole country's cities with the sample data folder, TOVRAL_BENCH_DATA).
+// (the whole country's cities with the sample data folder, TOVRAL_BENCH_DATA). With a long
+// road route shown over the view: projecting it once, and the redraw and pan cases again.
 // The CPU column of the redraw and pan cases counts every thread of the process: on a busy
 // machine, CPU time / processors is what a quiet machine would show, at best.
 // The data is a synthetic 8000 x 6000 full map with a 0.4 light map (written once, in a
@@ -18,10 +19,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cmath>
 #include <memory>
 
 #include "app/error_report.h"
 #include "app/map_view.h"
+#include "app/route_overlay.h"
+#include "app/viewer_data.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
@@ -214,6 +218,59 @@ void Keystroke(benchmark::State &state)
     state.counters["list_open"] = open / keys;
 }
 
+// A route longer than any of the country's (Boa Vista-Chuí has 4,342 points): 8,000 points
+// across the whole full map from its top-left corner to its bottom-right one, winding as a
+// road does, from the first city row of the state.
+TShownRoute LongRoute(const TViewerData &data)
+{
+    const TMapView &view = *formTovralMain->View();
+    const QSize size = view.FullMapSize();
+    TShownRoute shown;
+    shown.Route.Status = TRoadRoute::TStatus::Found;
+    constexpr int kPoints = 8000;
+    for (int point = 0; point <= kPoints; ++point) {
+        const long double along = (long double)point / kPoints;
+        const long double x = size.width() * along;
+        const long double y = size.height() * (along + 0.03L * std::sin(point / 40.0L));
+        if (const std::optional<TGeoPosition> position = view.Coordinates().PixelToGeo({x, y}))
+            shown.Route.Path.Points.push_back(*position);
+    }
+    if (!shown.Route.Path.Points.empty()) {
+        shown.Route.Origin.Position = shown.Route.Path.Points.front();
+        shown.Route.Destination.Position = shown.Route.Path.Points.back();
+    }
+    shown.OriginRow = data.CityRows().Find(gCode + QLatin1Char('\t'));
+    shown.OriginName = QStringLiteral("Origem");
+    shown.DestinationName = QStringLiteral("Destino");
+    return shown;
+}
+const TViewerData *gData = nullptr;
+
+// Projecting the long route with the state's reference points, as showing it does once.
+void ProjectRoute(benchmark::State &state)
+{
+    const TShownRoute route = LongRoute(*gData);
+    TRouteOverlay overlay;
+    for (auto _ : state)
+        overlay.Show(route, formTovralMain->View()->Coordinates());
+    state.counters["points"] = double(route.Route.Path.Points.size());
+}
+
+// A redraw or pan case with the long route shown over the view.
+template <void (*Case)(benchmark::State &)>
+void WithRoute(benchmark::State &state)
+{
+    const TShownRoute route = LongRoute(*gData);
+    if (route.OriginRow >= gData->CityRows().Count() ||
+        !gData->CityRows()[route.OriginRow].startsWith(gCode + QLatin1Char('\t'), Qt::CaseInsensitive)) {
+        state.SkipWithError("the state has no city row to start the route from");
+        return;
+    }
+    formTovralMain->ShowRoute(route);
+    Case(state);
+    formTovralMain->ClearRoute();
+}
+
 BENCHMARK(LoadAndShow)->Unit(benchmark::kMillisecond);
 BENCHMARK(DragFrame)->Arg(5)->ArgName("zoom")->Unit(benchmark::kMillisecond);
 BENCHMARK(Keystroke)->Unit(benchmark::kMillisecond);
@@ -241,6 +298,21 @@ BENCHMARK(PanStep)
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(ProjectRoute)->Unit(benchmark::kMillisecond);
+BENCHMARK(WithRoute<Redraw>)
+    ->Name("RedrawWithRoute")
+    ->ArgsProduct({{0, 1, 5}, {0, 1}, {1}})
+    ->ArgNames({"zoom", "size", "hq"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(WithRoute<PanStep>)
+    ->Name("PanStepWithRoute")
+    ->ArgsProduct({{1, 5}, {1}, {0, 1}})
+    ->ArgNames({"zoom", "size", "settled"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char *argv[])
@@ -259,6 +331,7 @@ int main(int argc, char *argv[])
     }
     // Start as the program does, confirming the picker's first state.
     const TViewerWindows windows;
+    gData = &windows.Data();
     TModalAnswers answers;
     answers.Add([](QWidget *picker) { Control<QPushButton>(*picker, "bOK").click(); });
     formTovralMain->show();
