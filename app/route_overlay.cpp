@@ -21,7 +21,7 @@ constexpr qreal kMarkRadius = 6;
 constexpr int kNameHeight = 12;
 // Room around the route's rectangle for its casing and marks, and on the right for the
 // names beside the marks, view pixels.
-constexpr qreal kPictureMargin = 12;
+constexpr qreal kPictureMargin = 28;
 constexpr qreal kNameRoom = 320;
 // Points of the runs the line is drawn in.
 constexpr qsizetype kRunPoints = 16;
@@ -228,10 +228,11 @@ void TRouteOverlay::PaintMark(QPainter &painter, const TRouteDrawing &drawing, c
     painter.setPen(QPen(Qt::white, 2 * scale));
     painter.setBrush(mark.Origin ? kOriginColour : kDestinationColour);
     painter.drawEllipse(at, kMarkRadius * scale, kMarkRadius * scale);
-    // The name beside the mark, dark on a white halo so that it reads over any map.
+    // The name above and right of the mark, off a line that leaves it sideways; dark on a
+    // white halo so that it reads over any map.
     const QFont font = FormFont(std::max(1, int(std::lround(kNameHeight * scale))), true);
     QPainterPath name;
-    name.addText(at + QPointF((kMarkRadius + 4) * scale, 4 * scale), font, mark.Name);
+    name.addText(at + QPointF((kMarkRadius + 2) * scale, -(kMarkRadius + 3) * scale), font, mark.Name);
     painter.strokePath(name, QPen(QColor(255, 255, 255, 230), 3 * scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.fillPath(name, kCasingColour);
 }
