@@ -23,6 +23,8 @@ constexpr int kNameHeight = 12;
 // names beside the marks, view pixels.
 constexpr qreal kPictureMargin = 28;
 constexpr qreal kNameRoom = 320;
+// The largest picture of the route kept for the view, device pixels (32 MiB).
+constexpr qreal kMostKeptPixels = 8 << 20;
 // Points of the runs the line is drawn in.
 constexpr qsizetype kRunPoints = 16;
 
@@ -130,46 +132,71 @@ void TRouteOverlay::Paint(QPainter &painter, const TViewGeometry &geometry) cons
         DrawViewPicture(geometry);
     // Only the squares the route crosses: most of the picture is transparent.
     const qreal ratio = geometry.DevicePixelRatio;
-    const QPointF topLeft = FViewPicture.TopLeft + geometry.Shift;
+    // At whole device pixels: a pan may move the map by a fraction of one, which the route then
+    // follows to within half a device pixel.
+    const QPointF offset = FViewPicture.TopLeft - ViewCorner(geometry);
+    const QPointF topLeft = QPointF(std::round(offset.x()), std::round(offset.y())) / ratio + geometry.Shift;
     for (const QRect &block : FViewPicture.Blocks)
         painter.drawImage(QRectF(topLeft + QPointF(block.topLeft()) / ratio, QSizeF(block.size()) / ratio),
                           FViewPicture.Picture, block);
 }
 
+QPointF TRouteOverlay::ViewCorner(const TViewGeometry &geometry)
+{
+    return QPointF(double(geometry.Origin.X * geometry.DeviceScale), double(geometry.Origin.Y * geometry.DeviceScale)) -
+           geometry.DeviceMiddle;
+}
+
 bool TRouteOverlay::TViewPicture::Fits(const TViewGeometry &geometry) const
 {
-    return DeviceScale == geometry.DeviceScale && Origin.X == geometry.Origin.X && Origin.Y == geometry.Origin.Y &&
-           DeviceMiddle == geometry.DeviceMiddle && DevicePixelRatio == geometry.DevicePixelRatio &&
-           ViewSize == geometry.ViewSize;
+    if (DeviceScale != geometry.DeviceScale || DevicePixelRatio != geometry.DevicePixelRatio)
+        return false;
+    // Drawn for all of the view the route reaches.
+    const QRectF view(ViewCorner(geometry), QSizeF(geometry.ViewSize) * geometry.DevicePixelRatio);
+    const QRectF needed = view & Reach;
+    return needed.isEmpty() || Covered.contains(needed);
 }
 
 void TRouteOverlay::DrawViewPicture(const TViewGeometry &geometry) const
 {
-    TViewGeometry unshifted = geometry;
-    unshifted.Shift = QPointF();
-    TRouteDrawing drawing = TRouteDrawing::OfView(unshifted);
-    FViewPicture = {};
-    FViewPicture.Origin = geometry.Origin;
-    FViewPicture.DeviceMiddle = geometry.DeviceMiddle;
-    FViewPicture.DeviceScale = geometry.DeviceScale;
-    FViewPicture.DevicePixelRatio = geometry.DevicePixelRatio;
-    FViewPicture.ViewSize = geometry.ViewSize;
-    // Only the part of the view the route and its names may cover, at whole device pixels.
     const qreal ratio = geometry.DevicePixelRatio;
-    const QRectF reach = QRectF(drawing.At(FBounds.topLeft()), drawing.At(FBounds.bottomRight())).normalized()
-                             .adjusted(-kPictureMargin, -kPictureMargin, kPictureMargin + kNameRoom, kPictureMargin) &
-                         drawing.Area;
-    if (reach.isEmpty())
+    const long double scale = geometry.DeviceScale;
+    FViewPicture = {};
+    FViewPicture.DeviceScale = scale;
+    FViewPicture.DevicePixelRatio = ratio;
+    const QPointF corner = ViewCorner(geometry);
+    const QSizeF viewSize = QSizeF(geometry.ViewSize) * ratio;
+    FViewPicture.Reach = QRectF(QPointF(double(FBounds.left() * scale), double(FBounds.top() * scale)),
+                                QPointF(double(FBounds.right() * scale), double(FBounds.bottom() * scale)))
+                             .adjusted(-kPictureMargin * ratio, -kPictureMargin * ratio,
+                                       (kPictureMargin + kNameRoom) * ratio, kPictureMargin * ratio);
+    // The view and more than a pan step (a quarter of it) on every side, unless that is too
+    // large a picture to keep; the view alone then.
+    QRectF covered(corner, viewSize);
+    const QRectF around = covered.adjusted(-viewSize.width() / 3, -viewSize.height() / 3, viewSize.width() / 3,
+                                           viewSize.height() / 3);
+    if (around.width() * around.height() <= kMostKeptPixels)
+        covered = around;
+    FViewPicture.Covered = covered;
+    const QRectF drawn = covered & FViewPicture.Reach;
+    if (drawn.isEmpty())
         return;
-    const QRect device = QRectF(reach.topLeft() * ratio, reach.size() * ratio).toAlignedRect();
-    QImage picture(device.size(), QImage::Format_ARGB32_Premultiplied);
+    // At whole device pixels from the view's corner.
+    const QPointF from = drawn.topLeft() - corner;
+    const QPoint start(int(std::floor(from.x())), int(std::floor(from.y())));
+    const QSize size(int(std::ceil(drawn.right() - corner.x())) - start.x(),
+                     int(std::ceil(drawn.bottom() - corner.y())) - start.y());
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
     if (picture.isNull())
         return; // no memory for it: the route is not drawn rather than the view not shown
     picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
-    FViewPicture.TopLeft = QPointF(device.topLeft()) / ratio;
-    drawing.Offset -= FViewPicture.TopLeft;
-    drawing.Area.translate(-FViewPicture.TopLeft);
+    FViewPicture.TopLeft = corner + QPointF(start);
+    TViewGeometry unshifted = geometry;
+    unshifted.Shift = QPointF();
+    TRouteDrawing drawing = TRouteDrawing::OfView(unshifted);
+    drawing.Offset -= QPointF(start) / ratio;
+    drawing.Area = QRectF(QPointF(0, 0), QSizeF(size) / ratio);
     {
         QPainter canvas(&picture);
         PaintOn(canvas, drawing);

@@ -64,19 +64,23 @@ private:
     };
     void PaintMark(QPainter &painter, const TRouteDrawing &drawing, const TMark &mark) const;
 
-    // The route as last painted over the view: the part of the view it covers, in device
-    // pixels marked with the ratio, for the geometry it was drawn for (its shift aside).
+    // The route as last painted over the view, for a view of one scale and device ratio: a
+    // picture of device pixels marked with the ratio, placed on the map's device pixels at
+    // that scale (full-map position times the device scale), which covers the view and, where
+    // memory allows, a pan step around it, so that a pan or a drag shows it moved.
+    // Its place in the view is rounded to whole device pixels.
     struct TViewPicture {
         QImage Picture;
-        QPointF TopLeft;           // view pixels, unshifted
+        QPointF TopLeft;           // on the map's device pixels
+        QRectF Covered;            // the map's device pixels it was drawn for
+        QRectF Reach;              // the map's device pixels the route and its names may cover
         std::vector<QRect> Blocks; // the picture's squares that are not wholly transparent
-        TMapPoint Origin;
-        QPointF DeviceMiddle;
         long double DeviceScale = 0;
         qreal DevicePixelRatio = 0;
-        QSize ViewSize;
         bool Fits(const TViewGeometry &geometry) const;
     };
+    // The view's top-left corner on the map's device pixels.
+    static QPointF ViewCorner(const TViewGeometry &geometry);
     void DrawViewPicture(const TViewGeometry &geometry) const;
     mutable TViewPicture FViewPicture;
 

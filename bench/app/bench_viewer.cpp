@@ -149,6 +149,7 @@ void PanStep(benchmark::State &state)
         SharedTileCache().Clear();
         ForgetViewBitmap();
         RedrawView();
+        MapControl<TViewImage>("Image").repaint(); // shown, as a person sees it before pressing
         if (settled)
             formTovralMain->View()->WaitUntilPrepared();
         state.ResumeTiming();
@@ -156,6 +157,7 @@ void PanStep(benchmark::State &state)
             direction = -direction;
             press(direction);
         }
+        MapControl<TViewImage>("Image").repaint(); // the step shown, with what is drawn over it
     }
     state.counters["scale"] = double(formTovralMain->View()->Scale());
 }
@@ -231,7 +233,7 @@ TShownRoute LongRoute(const TViewerData &data)
     for (int point = 0; point <= kPoints; ++point) {
         const long double along = (long double)point / kPoints;
         const long double x = size.width() * along;
-        const long double y = size.height() * (along + 0.03L * std::sin(point / 40.0L));
+        const long double y = size.height() * (along + 0.003L * std::sin(point / 40.0L));
         if (const std::optional<TGeoPosition> position = view.Coordinates().PixelToGeo({x, y}))
             shown.Route.Path.Points.push_back(*position);
     }
@@ -254,6 +256,32 @@ void ProjectRoute(benchmark::State &state)
     for (auto _ : state)
         overlay.Show(route, formTovralMain->View()->Coordinates());
     state.counters["points"] = double(route.Route.Path.Points.size());
+}
+
+// Projecting a real route of the data folder's road network with the state's reference
+// points (only the points they reach are projected), as "Mostrar no mapa" does once.
+// Arguments: the pair (0 Porto Alegre/RS-Manaus/AM, 1 Boa Vista/RR-Chuí/RS).
+void ProjectRealRoute(benchmark::State &state)
+{
+    const TRoadNetwork *network = gData->RoadNetwork();
+    if (!network) {
+        state.SkipWithError("the data folder has no road network (TOVRAL_BENCH_DATA)");
+        return;
+    }
+    const auto row = [](const char *key) {
+        const TSortedStrings &rows = gData->CityRows();
+        const int found = rows.Find(QString::fromUtf8(key));
+        return found < rows.Count() ? rows[found] : QString();
+    };
+    const bool north = state.range(0) != 0;
+    TShownRoute route;
+    route.Route = north ? RoadRouteBetweenRows(*network, row("RR\tBoa Vista\t"), row("RS\tChuí\t"))
+                        : RoadRouteBetweenRows(*network, row("RS\tPorto Alegre\t"), row("AM\tManaus\t"));
+    TRouteOverlay overlay;
+    for (auto _ : state)
+        overlay.Show(route, formTovralMain->View()->Coordinates());
+    state.counters["points"] = double(route.Route.Path.Points.size());
+    state.counters["road_km"] = double(route.Route.RoadKm());
 }
 
 // A redraw or pan case with the long route shown over the view.
@@ -299,6 +327,7 @@ BENCHMARK(PanStep)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(ProjectRoute)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProjectRealRoute)->Arg(0)->Arg(1)->ArgName("pair")->Unit(benchmark::kMillisecond);
 BENCHMARK(WithRoute<Redraw>)
     ->Name("RedrawWithRoute")
     ->ArgsProduct({{0, 1, 5}, {0, 1}, {1}})
