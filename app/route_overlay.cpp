@@ -23,6 +23,8 @@ constexpr int kNameHeight = 12;
 // names beside the marks, view pixels.
 constexpr qreal kPictureMargin = 28;
 constexpr qreal kNameRoom = 320;
+// How far beyond the view on each side the kept picture of the route reaches, in view lengths.
+constexpr qreal kCoveredStep = 0.6;
 // The largest picture of the route kept for the view, device pixels (32 MiB).
 constexpr qreal kMostKeptPixels = 8 << 20;
 // Points of the runs the line is drawn in.
@@ -170,11 +172,11 @@ void TRouteOverlay::DrawViewPicture(const TViewGeometry &geometry) const
                                 QPointF(double(FBounds.right() * scale), double(FBounds.bottom() * scale)))
                              .adjusted(-kPictureMargin * ratio, -kPictureMargin * ratio,
                                        (kPictureMargin + kNameRoom) * ratio, kPictureMargin * ratio);
-    // The view and more than a pan step (a quarter of it) on every side, unless that is too
-    // large a picture to keep; the view alone then.
+    // The view and a little more than a pan button's step (half of it) on every side, unless
+    // that is too large a picture to keep; the view alone then.
     QRectF covered(corner, viewSize);
-    const QRectF around = covered.adjusted(-viewSize.width() / 3, -viewSize.height() / 3, viewSize.width() / 3,
-                                           viewSize.height() / 3);
+    const QSizeF step = viewSize * kCoveredStep;
+    const QRectF around = covered.adjusted(-step.width(), -step.height(), step.width(), step.height());
     if (around.width() * around.height() <= kMostKeptPixels)
         covered = around;
     FViewPicture.Covered = covered;

@@ -69,6 +69,8 @@ void ForgetViewBitmap()
 void Redraw(benchmark::State &state)
 {
     ShowView(state.range(1), state.range(0), state.range(2) != 0);
+    RedrawView(); // shown once, as the view a person asks to redraw
+    QCoreApplication::processEvents();
     for (auto _ : state) {
         ForgetViewBitmap();
         RedrawView();
@@ -284,7 +286,9 @@ void ProjectRealRoute(benchmark::State &state)
     state.counters["road_km"] = double(route.Route.RoadKm());
 }
 
-// A redraw or pan case with the long route shown over the view.
+// A redraw or pan case at the place "Mostrar no mapa" brings the long route to, with the route
+// shown (last argument 1) or cleared again (0): the same view with and without it. The case's
+// own arguments come first.
 template <void (*Case)(benchmark::State &)>
 void WithRoute(benchmark::State &state)
 {
@@ -295,6 +299,8 @@ void WithRoute(benchmark::State &state)
         return;
     }
     formTovralMain->ShowRoute(route);
+    if (state.range(3) == 0)
+        formTovralMain->ClearRoute();
     Case(state);
     formTovralMain->ClearRoute();
 }
@@ -330,15 +336,15 @@ BENCHMARK(ProjectRoute)->Unit(benchmark::kMillisecond);
 BENCHMARK(ProjectRealRoute)->Arg(0)->Arg(1)->ArgName("pair")->Unit(benchmark::kMillisecond);
 BENCHMARK(WithRoute<Redraw>)
     ->Name("RedrawWithRoute")
-    ->ArgsProduct({{0, 1, 5}, {0, 1}, {1}})
-    ->ArgNames({"zoom", "size", "hq"})
+    ->ArgsProduct({{0, 1, 5}, {0, 1}, {1}, {0, 1}})
+    ->ArgNames({"zoom", "size", "hq", "route"})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(WithRoute<PanStep>)
     ->Name("PanStepWithRoute")
-    ->ArgsProduct({{1, 5}, {1}, {0, 1}})
-    ->ArgNames({"zoom", "size", "settled"})
+    ->ArgsProduct({{1, 5}, {1}, {0, 1}, {0, 1}})
+    ->ArgNames({"zoom", "size", "settled", "route"})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
