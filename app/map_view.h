@@ -34,6 +34,8 @@ public:
     const TMapImage &LightMap() const { return FLightMap; }
     const TCoordinates &Coordinates() const { return FCoordinates; }
     QSize FullMapSize() const;
+    // Light map width / full map width.
+    long double LightRatio() const { return FLightRatio; }
 
     QPoint Center() const { return FCenter; }
     long double Scale() const { return FScale; }

@@ -27,6 +27,7 @@
 #include "app/map_navigation.h"
 #include "app/messages.h"
 #include "app/pointer_position.h"
+#include "app/route_overlay.h"
 #include "app/scale_bar_overlay.h"
 #include "app/view_image.h"
 #include "app/view_math.h"
@@ -177,7 +178,8 @@ void TformTovralMain::BuildControls()
     setTabOrder(lCidades, bCidadeMapa);
     setTabOrder(bCidadeMapa, bChangeUF);
     setTabOrder(bChangeUF, Image);
-    setTabOrder(Image, cZoom);
+    setTabOrder(Image, bLimparRota);
+    setTabOrder(bLimparRota, cZoom);
     setTabOrder(cZoom, bLegendas);
     setTabOrder(bLegendas, cbHQ);
     setTabOrder(cbHQ, bCalcDist);
@@ -308,6 +310,10 @@ void TformTovralMain::BuildMapArea()
     FPointerPosition = new TPointerPosition(*Image, *lPosicao, [this] {
         return FView ? &FView->Coordinates() : nullptr;
     });
+    auto route = std::make_unique<TRouteOverlay>();
+    FRouteOverlay = route.get();
+    Image->AddOverlay(std::move(route));
+    BuildRoutePanel();
     auto scaleBar = std::make_unique<TScaleBarOverlay>(QLocale::system().decimalPoint().front());
     FScaleBar = scaleBar.get();
     Image->AddOverlay(std::move(scaleBar));
@@ -505,6 +511,7 @@ QString TformTovralMain::ChooseUF()
 
 bool TformTovralMain::LoadUF(const QString &code)
 {
+    ClearRoute(); // a route belongs to the state it was shown on
     FUF = code;
     FCitySuggestions->Close();
     {
@@ -645,6 +652,7 @@ void TformTovralMain::FormResize()
     bChangeUF->move(bChangeUF->x(), pNav->y() - bChangeUF->height() - kChangeStateGap);
     bCidadeMapa->move(bCidadeMapa->x(), bChangeUF->y() - bCidadeMapa->height() - kLocateGap);
     lCidades->resize(lCidades->width(), bCidadeMapa->y() - kLocateGap - lCidades->y());
+    PlaceRoutePanel();
     if (FView)
         ResizeView();
     if (width() != FLastClientWidth && height() != FLastClientHeight)

@@ -13,6 +13,7 @@
 #include "search/city_places.h"
 
 class QCheckBox;
+class QFrame;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -22,6 +23,8 @@ class QScreen;
 class QToolButton;
 class TPanel;
 class TPointerPosition;
+class TRouteOverlay;
+struct TShownRoute;
 class TScaleBarOverlay;
 class TShapeCircle;
 class TCitySuggestions;
@@ -77,6 +80,12 @@ public:
     // and ends the program (false). ChooseUF runs it after the picker's OK; the benchmarks
     // load states with it.
     bool LoadUF(const QString &code);
+
+    // Shows a road route (the calculator's "Mostrar no mapa"; the benchmarks): the origin's
+    // state loaded first when another is shown, then the view fitted to the route's part in
+    // it. The route stays until another state is loaded or "Limpar rota" is pressed.
+    void ShowRoute(const TShownRoute &route);
+    void ClearRoute();
 
     // The legend window reports whether it is shown: bLegendas then offers to hide it
     // ("Ocultar Legendas") or to show it ("Exibir Legendas").
@@ -141,6 +150,18 @@ private:
     void PrintMap(TOutputArea area);
     void bCalcDistClick();
 
+    // --- The road route on the map (search/route_on_map.cpp) ------------------------------
+    // Moves the view to the largest zoom entry at which the route's part fits with a margin,
+    // centred on it; "Mapa Inteiro" when none does.
+    void FitRoute();
+    void bLimparRotaClick();
+    // Keeps the route's panel in the view's top-right corner (the map's own title box is in
+    // the top-left one of the whole map, the scale bar in the bottom-left one).
+    void PlaceRoutePanel();
+    // Makes the state whose city list shows a catalogue row current, unless it is shown
+    // already; false when no state holds the row or its load failed.
+    bool ShowStateOfCityRow(int row);
+
     void ConnectLocatorHandlers();
     void ConnectOutputHandlers();
     // === End of city locator and map output ==================================================
@@ -157,6 +178,7 @@ private:
     void BuildNavigationPad();
     void BuildMapArea();
     void BuildBottomBar();
+    void BuildRoutePanel();
     void ConnectViewHandlers();
     // Ctrl+S, Ctrl+P, Ctrl+C, Ctrl+Q run the handlers of "Salvar Imagem", "Imprimir",
     // "Copiar" and "Sair"; Ctrl+F runs FocusCitySearch. None takes a key from text editing,
@@ -225,6 +247,9 @@ private:
     TPanel *Panel1 = nullptr;           //   quality bar
     QCheckBox *cbHQ = nullptr;          //     high-quality drawing switch
     QLabel *lPosicao = nullptr;         //     the pointer's position over the map
+    QFrame *pRota = nullptr;            //   over the view's top-left corner while a route is shown
+    QLabel *lRota = nullptr;            //     the route's cities and road km
+    QPushButton *bLimparRota = nullptr; //     "Limpar rota"
 
     TViewerData &FData; // the shared catalogues: the city rows, the states
     TSortedStrings StateCityNames{true}; // upper-case names of the current state's cities
@@ -237,6 +262,7 @@ private:
     std::unique_ptr<TMapView> FView; // made once the city catalogue has been read
     TScaleBarOverlay *FScaleBar = nullptr; // drawn over the view, owned by Image
     TPointerPosition *FPointerPosition = nullptr; // fills lPosicao, owned by Image
+    TRouteOverlay *FRouteOverlay = nullptr; // the road route shown over the view, owned by Image
     QString FUF;                   // code of the current state, upper case
     int32_t FSelectedCityRow = -1; // CityRows index of the city selected in lCidades, -1: none
     TCityPlaces FCityPlaces;       // the current state's cities on its full map

@@ -28,3 +28,14 @@ int TViewerData::StateLineOfCityRow(int row) const
     }
     return -1;
 }
+
+const TRoadNetwork *TViewerData::RoadNetwork() const
+{
+    if (!FRoadNetworkRead) {
+        FRoadNetworkRead = true;
+        FRoadNetworkUnusable = true; // until the file has been read
+        FRoadNetwork = LoadRoadNetworkIfPresent(DataPath(kRoadNetworkFileName));
+        FRoadNetworkUnusable = false;
+    }
+    return FRoadNetwork ? &*FRoadNetwork : nullptr;
+}

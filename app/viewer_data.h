@@ -5,6 +5,9 @@
 
 #include "mapdata/catalogue.h"
 #include "mapdata/city_index.h"
+#include "mapdata/road_network.h"
+
+#include <optional>
 
 // The catalogues the viewer's windows share, owned for the program's life by the entry's
 // TViewerWindows and handed to the windows that use them: the city catalogue rows
@@ -36,8 +39,19 @@ public:
     // city list shows that city. -1 when no state's block holds it.
     int StateLineOfCityRow(int row) const;
 
+    // The data folder's road network (img/rodovias.net), read on first use and kept; nullptr
+    // when the folder has none. A file that cannot be used throws TovralError naming it the
+    // first time, and is unusable from then on (nullptr, RoadNetworkUnusable), so that it is
+    // reported once.
+    const TRoadNetwork *RoadNetwork() const;
+    bool RoadNetworkUnusable() const { return FRoadNetworkUnusable; }
+
 private:
     TSortedStrings FCityRows;
     TCityIndex FCityIndex;
     TUFCatalogue FUFCatalogue;
+    // Read on first use, by a const window: the network is part of the data, not of its state.
+    mutable bool FRoadNetworkRead = false;
+    mutable bool FRoadNetworkUnusable = false;
+    mutable std::optional<TRoadNetwork> FRoadNetwork;
 };

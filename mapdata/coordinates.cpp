@@ -177,10 +177,16 @@ long double InterpolatePass(const std::vector<TPassPair> &pairs, const TPassPoin
     return running;
 }
 
+// Whether a pass estimate places a pixel: not 0 (no pair gave one) and within int32.
+bool PlacesPixel(long double estimate)
+{
+    return estimate != 0 && estimate <= std::numeric_limits<int32_t>::max();
+}
+
 // The pass estimate rounded half to even, or -1 when there is none or it is no int32 pixel.
 int32_t PassPixel(long double estimate)
 {
-    if (!(estimate != 0 && estimate <= std::numeric_limits<int32_t>::max()))
+    if (!PlacesPixel(estimate))
         return -1;
     return int32_t(std::lrintl(estimate));
 }
@@ -455,6 +461,14 @@ QPoint TCoordinates::GeoToPixel(long double longitude, long double latitude) con
     pixel.setX(x);
     pixel.setY(PassPixel(InterpolatePass(pairs->Row, {latitude, longitude})));
     return pixel;
+}
+
+std::optional<TMapPoint> TCoordinates::MapPoint(const TGeoPosition &position) const
+{
+    const TMapPoint estimate = Pairs()->Estimates(position);
+    if (!PlacesPixel(estimate.X) || !PlacesPixel(estimate.Y))
+        return std::nullopt;
+    return estimate;
 }
 
 std::optional<TGeoPosition> TCoordinates::PixelToGeo(TMapPoint point) const

@@ -86,6 +86,9 @@ public:
     // Full-map pixel of a position; X = -1 when it cannot be placed, Y = -1 when only the row
     // cannot be found.
     QPoint GeoToPixel(long double longitude, long double latitude) const;
+    // The unrounded full-map position that GeoToPixel rounds; nothing where GeoToPixel cannot
+    // place the position (X or Y -1). For drawing over the map between pixels.
+    std::optional<TMapPoint> MapPoint(const TGeoPosition &position) const;
     // The inverse of GeoToPixel: the position whose unrounded GeoToPixel is point, found by
     // Newton steps to within a millionth of a pixel, so that GeoToPixel of the answer gives
     // the pixel point rounds to. Nothing when the position lies outside the reference grid's

@@ -4,12 +4,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <optional>
 
 #include "app/error_report.h"
 #include "app/messages.h"
+#include "app/route_overlay.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "dialogs/tovral_status.h"
@@ -60,8 +62,17 @@ void TformTovralMain::bCopiarClick()
     RunReported(this, [&] {
         // The status scope closes before the error report or the confirmation is shown.
         const TStatusScope copying(this, kCopyingStatus, true);
-        // The view as drawn: on a high-density screen, its device pixels.
-        QGuiApplication::clipboard()->setImage(Image->Bitmap().Picture());
+        // The view as drawn: on a high-density screen, its device pixels; with the route as
+        // the screen shows it.
+        QImage picture = Image->Bitmap().Picture();
+        const std::optional<TViewGeometry> geometry = Image->Geometry();
+        if (FRouteOverlay->Shown() && geometry) {
+            TViewGeometry unshifted = *geometry;
+            unshifted.Shift = QPointF();
+            QPainter canvas(&picture);
+            FRouteOverlay->Paint(canvas, unshifted);
+        }
+        QGuiApplication::clipboard()->setImage(picture);
         copied = true;
     });
     if (copied)
@@ -85,8 +96,12 @@ void TformTovralMain::SaveMapImage(TOutputArea area)
         return;
     RunReported(this, [&] {
         const TStatusScope saving(this, kSavingStatus, false);
-        const QImage picture = area == TOutputArea::VisibleArea ? RenderVisiblePart(*FView)
-                                                                : RenderWholeMap(*FView);
+        const bool visible = area == TOutputArea::VisibleArea;
+        QImage picture = visible ? RenderVisiblePart(*FView) : RenderWholeMap(*FView);
+        if (FRouteOverlay->Shown()) {
+            QPainter canvas(&picture);
+            FRouteOverlay->PaintOn(canvas, visible ? VisiblePartDrawing(*FView) : WholeMapDrawing(*FView));
+        }
         // Written to a temporary file that replaces the target only when complete.
         SaveJpegFile(picture, fileName, kJpegQuality);
     });
@@ -116,6 +131,14 @@ void TformTovralMain::PrintMap(TOutputArea area)
         frame.Sources = ReadSourcesLine(DataPath(kSourcesFile));
         frame.Coordinates = &FView->Coordinates();
         frame.DecimalSeparator = QLocale::system().decimalPoint().front();
+        if (FRouteOverlay->Shown())
+            frame.Overlay = [this](QPainter &page, const TMapImage::TPrintPlacement &placement) {
+                // The route's look at the printer's resolution, as on a screen of 96 dots per inch.
+                const QPoint center = placement.Center;
+                FRouteOverlay->PaintOn(page, TRouteDrawing::Around({(long double)center.x(), (long double)center.y()},
+                                                                   placement.PageRect, placement.Scale,
+                                                                   page.device()->logicalDpiX() / 96.0));
+            };
         PrintMapPage(FView->FullMap(), area, FView->Center(), QRect(QPoint(0, 0), FView->ViewSize()),
                      FView->Scale(), frame, OutputDialogs->Printer());
     });
@@ -124,4 +147,6 @@ void TformTovralMain::PrintMap(TOutputArea area)
 void TformTovralMain::bCalcDistClick()
 {
     formDistancias->exec();
+    if (const std::optional<TShownRoute> route = formDistancias->TakeRouteToShow())
+        ShowRoute(*route);
 }

@@ -56,3 +56,20 @@ QImage RenderWholeMap(const TMapView &view)
 {
     return RenderWholeMap(view.LightMap());
 }
+
+TRouteDrawing VisiblePartDrawing(const TMapView &view)
+{
+    const QPoint center = view.Center();
+    return TRouteDrawing::Around({(long double)center.x(), (long double)center.y()},
+                                 QRect(QPoint(0, 0), VisiblePartSize(view.ViewSize(), view.Scale())), 1, 1);
+}
+
+TRouteDrawing WholeMapDrawing(const TMapView &view)
+{
+    // The light map's middle pixel starts at the picture's middle; a full-map position lies
+    // at LightRatio times itself on the light map.
+    const QRect picture(0, 0, view.LightMap().Width(), view.LightMap().Height());
+    const long double ratio = view.LightRatio();
+    const TMapPoint middle{(picture.width() / 2) / ratio, (picture.height() / 2) / ratio};
+    return TRouteDrawing::Around(middle, picture, ratio, 1);
+}

@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QSize>
 
+#include "app/route_overlay.h"
+
 class TMapImage;
 class TMapView;
 
@@ -26,3 +28,8 @@ QImage RenderVisiblePart(const TMapImage &fullMap, QPoint center, QSize viewSize
 // What saving takes of a view: the part it shows, or the whole map from its light map.
 QImage RenderVisiblePart(const TMapView &view);
 QImage RenderWholeMap(const TMapView &view);
+
+// Where full-map positions land on those two pictures, for drawing a route over them as the
+// view shows it (its look one picture pixel per view pixel).
+TRouteDrawing VisiblePartDrawing(const TMapView &view);
+TRouteDrawing WholeMapDrawing(const TMapView &view);

@@ -79,23 +79,28 @@ void TformTovralMain::ShowCitySuggestions()
 void TformTovralMain::CitySuggestionChosen(const TCitySuggestion &city)
 {
     RunReported(this, [&] {
-        // The state whose list shows the city is loaded as a pick in the state picker loads
-        // it, unless it is on screen already.
-        const int line = FData.StateLineOfCityRow(city.Row);
-        if (line < 0)
+        if (!ShowStateOfCityRow(city.Row))
             return;
-        const QString code = FData.States().CodeOf(line);
-        if (code != FUF) {
-            formPickUF->SelectState(line);
-            if (!LoadUF(code))
-                return;
-        }
         const int position = CityNamePosition(StateCityNames, city.Name);
         if (position < 0)
             return;
         SelectCityEntry(*lCidades, position);
         LocateSelectedCity();
     });
+}
+
+bool TformTovralMain::ShowStateOfCityRow(int row)
+{
+    // The state whose list shows the city is loaded as a pick in the state picker loads it,
+    // unless it is on screen already.
+    const int line = FData.StateLineOfCityRow(row);
+    if (line < 0)
+        return false;
+    const QString code = FData.States().CodeOf(line);
+    if (code == FUF)
+        return true;
+    formPickUF->SelectState(line);
+    return LoadUF(code);
 }
 
 void TformTovralMain::lCidadesDblClick()

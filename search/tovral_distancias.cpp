@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -18,11 +19,17 @@
 #include "dialogs/tovral_uf.h"
 #include "mapdata/great_circle.h"
 #include "search/city_search.h"
+#include "search/road_answer.h"
 
 TformDistancias *formDistancias = nullptr;
 
 namespace {
-constexpr QSize kClientSize(353, 276);
+// The designed 353 x 276, and below it the road answer's row of buttons and its panel.
+constexpr QSize kClientSize(353, 440);
+constexpr int kRoadButtonsTop = 272;
+constexpr QRect kRoadAnswerRect(8, 304, 337, 128);
+// The rows of no answer: no selection is row -1, so these never match the chosen ones.
+constexpr std::pair<int32_t, int32_t> kNoAnswerRows(-2, -2);
 
 // Left edge of the origin and of the destination column.
 constexpr int kOriginLeft = 10;
@@ -79,7 +86,20 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
     Button2 = new QPushButton(QStringLiteral("Voltar"), this);
     Q_SET_OBJECT_NAME(Button2);
     Button2->setGeometry(176, 240, 105, 25);
-    for (QPushButton *button : {Button1, Button2}) {
+    bRotaEstrada = new QPushButton(QStringLiteral("Rota por estrada"), this);
+    Q_SET_OBJECT_NAME(bRotaEstrada);
+    bRotaEstrada->setGeometry(64, kRoadButtonsTop, 105, 25);
+    bMostrarRota = new QPushButton(QStringLiteral("Mostrar no mapa"), this);
+    Q_SET_OBJECT_NAME(bMostrarRota);
+    bMostrarRota->setGeometry(176, kRoadButtonsTop, 105, 25);
+    bMostrarRota->setEnabled(false);
+    mRota = new QPlainTextEdit(this);
+    Q_SET_OBJECT_NAME(mRota);
+    mRota->setGeometry(kRoadAnswerRect);
+    mRota->setReadOnly(true);
+    mRota->setTabChangesFocus(true);
+    mRota->setAccessibleName(QStringLiteral("Resposta da rota por estrada"));
+    for (QPushButton *button : {Button1, Button2, bRotaEstrada, bMostrarRota}) {
         button->setCursor(HandCursor());
         // Enter in an edit box selects a city; it never presses a button. Enter on a
         // focused button presses that button.
@@ -94,6 +114,9 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
     setTabOrder(Out.eCidade, Out.lCidades);
     setTabOrder(Out.lCidades, Button1);
     setTabOrder(Button1, Button2);
+    setTabOrder(Button2, bRotaEstrada);
+    setTabOrder(bRotaEstrada, bMostrarRota);
+    setTabOrder(bMostrarRota, mRota);
 
     ConnectSide(In, &TformDistancias::cbUFInChange, &TformDistancias::eCidadeInChange,
                 &TformDistancias::eCidadeInKeyPress, &TformDistancias::lCidadesInClick);
@@ -101,6 +124,8 @@ TformDistancias::TformDistancias(const TViewerData &data, QWidget *parent)
                 &TformDistancias::eCidadeOutKeyPress, &TformDistancias::lCidadesOutClick);
     connect(Button1, &QPushButton::clicked, this, Reported(this, &TformDistancias::Button1Click));
     connect(Button2, &QPushButton::clicked, this, Reported(this, &TformDistancias::Button2Click));
+    connect(bRotaEstrada, &QPushButton::clicked, this, Reported(this, &TformDistancias::bRotaEstradaClick));
+    connect(bMostrarRota, &QPushButton::clicked, this, Reported(this, &TformDistancias::bMostrarRotaClick));
 
     RunReported(this, [this] { FormCreate(); });
 }
@@ -154,6 +179,7 @@ void TformDistancias::FormCreate()
 
 void TformDistancias::FormShow()
 {
+    ShowRoadAnswer(QString());
     const int pickerState = formPickUF->SelectedIndex();
     for (TCitySide *side : {&In, &Out}) {
         const QSignalBlocker quiet(side->cbUF);
@@ -173,6 +199,7 @@ void TformDistancias::showEvent(QShowEvent *event)
         if (event->spontaneous())
             return;
         CentreOnScreen(*this);
+        FRouteToShow.reset();
         FormShow();
     });
 }
@@ -206,6 +233,9 @@ void TformDistancias::lCidadesClick(TCitySide &side)
     if (side.lCidades->hasFocus() && HasSelectedCity(*side.lCidades))
         SetTextQuietly(*side.eCidade, SelectedCityText(*side.lCidades));
     side.FCityRow = SelectedCityRow(*side.lCidades, FData.CityRows(), side.FUF);
+    // An answer is only ever shown for the cities chosen now.
+    if (FAnswerRows != std::pair(In.FCityRow, Out.FCityRow))
+        ShowRoadAnswer(QString());
 }
 
 void TformDistancias::eCidadeKeyPress(TCitySide &side, QChar &key)
@@ -237,4 +267,58 @@ void TformDistancias::Button1Click()
 void TformDistancias::Button2Click()
 {
     reject();
+}
+
+QString TformDistancias::SideCityName(const TCitySide &side) const
+{
+    return SelectedCityText(*side.lCidades) + QLatin1Char('/') + side.FUF;
+}
+
+void TformDistancias::ShowRoadAnswer(const QString &text, std::optional<TShownRoute> route)
+{
+    mRota->setPlainText(text);
+    FAnswerRows = text.isEmpty() ? kNoAnswerRows : std::pair(In.FCityRow, Out.FCityRow);
+    FRoute = std::move(route);
+    bMostrarRota->setEnabled(FRoute.has_value());
+}
+
+void TformDistancias::bRotaEstradaClick()
+{
+    const TRoadNetwork *network = nullptr;
+    try {
+        network = FData.RoadNetwork();
+    } catch (...) {
+        ShowRoadAnswer(kUnusableRoadNetworkText);
+        throw; // the error report names the file and what is wrong with it
+    }
+    if (!network) {
+        ShowRoadAnswer(FData.RoadNetworkUnusable() ? kUnusableRoadNetworkText : kNoRoadNetworkText);
+        return;
+    }
+    const TSortedStrings &rows = FData.CityRows();
+    const auto row = [&rows](int32_t index) { return index >= 0 && index < rows.Count() ? rows[index] : QString(); };
+    TShownRoute shown;
+    shown.Route = RoadRouteBetweenRows(*network, row(In.FCityRow), row(Out.FCityRow));
+    shown.OriginRow = In.FCityRow;
+    shown.OriginName = SideCityName(In);
+    shown.DestinationName = SideCityName(Out);
+    const QString text = RoadAnswerText(shown.Route, shown.OriginName, shown.DestinationName, FDecimalSeparator);
+    if (shown.Route.Status == TRoadRoute::TStatus::Found)
+        ShowRoadAnswer(text, std::move(shown));
+    else
+        ShowRoadAnswer(text);
+}
+
+void TformDistancias::bMostrarRotaClick()
+{
+    if (!FRoute)
+        return;
+    FRouteToShow = std::move(FRoute);
+    ShowRoadAnswer(QString());
+    accept();
+}
+
+std::optional<TShownRoute> TformDistancias::TakeRouteToShow()
+{
+    return std::exchange(FRouteToShow, std::nullopt);
 }

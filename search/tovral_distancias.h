@@ -3,13 +3,17 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <optional>
+#include <utility>
 
+#include "app/shown_route.h"
 #include "mapdata/catalogue.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
 class TViewerData;
 
@@ -18,6 +22,12 @@ class TViewerData;
 // distance between them. Positions come from the city catalogue rows alone; no map or
 // reference-point file is read. States and rows come from the shared catalogues; both
 // columns open on the state picker's choice.
+//
+// Below the designed controls (the window is taller than designed for them), "Rota por
+// estrada" answers in the window itself with the road distance between the same two cities
+// over the data folder's road network, and "Mostrar no mapa" closes the window with that
+// route for the map window to show (TakeRouteToShow). The answer is cleared as soon as either
+// column's choice changes.
 class TformDistancias : public QDialog {
     Q_OBJECT
 
@@ -34,6 +44,10 @@ public:
 
     // The user's decimal separator, read once when the window is created; tests may set it.
     QString FDecimalSeparator;
+
+    // The route "Mostrar no mapa" closed the window with, once; nothing after any other way
+    // of closing.
+    std::optional<TShownRoute> TakeRouteToShow();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -62,6 +76,8 @@ private:
     void lCidadesOutClick() { lCidadesClick(Out); }
     void Button1Click();
     void Button2Click();
+    void bRotaEstradaClick();
+    void bMostrarRotaClick();
 
     // Builds a column's controls at left; their objectNames are their member names followed
     // by suffix ("In": cbUFIn, eCidadeIn, lCidadesIn), their names for screen readers begin
@@ -75,6 +91,11 @@ private:
     void eCidadeChange(TCitySide &side);
     void eCidadeKeyPress(TCitySide &side, QChar &key);
     void lCidadesClick(TCitySide &side);
+    // The city chosen on a side as the answer names it: "São Paulo/SP".
+    QString SideCityName(const TCitySide &side) const;
+    // Shows text as the road answer; route is the route found, if any ("Mostrar no mapa" is
+    // enabled with one). An empty text clears the answer.
+    void ShowRoadAnswer(const QString &text, std::optional<TShownRoute> route = std::nullopt);
 
     // Each control's objectName is its member name.
     QLabel *Image1 = nullptr; // the 350 x 58 title banner
@@ -84,6 +105,15 @@ private:
     TCitySide Out;            // destination: cbUFOut, eCidadeOut, lCidadesOut
     QPushButton *Button1 = nullptr; // "Calcular"
     QPushButton *Button2 = nullptr; // "Voltar"
+    QPushButton *bRotaEstrada = nullptr; // "Rota por estrada"
+    QPushButton *bMostrarRota = nullptr; // "Mostrar no mapa"
+    QPlainTextEdit *mRota = nullptr;     // the road answer
+
+    // The origin and destination rows the answer shown is for ({-2, -2} when none is
+    // shown), the route it found, and the route to show on the map.
+    std::pair<int32_t, int32_t> FAnswerRows{-2, -2};
+    std::optional<TShownRoute> FRoute;
+    std::optional<TShownRoute> FRouteToShow;
 
     const TViewerData &FData;
 };

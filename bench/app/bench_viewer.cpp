@@ -4,7 +4,8 @@
 // surroundings), the map view's rendering at 1920 x 1080 on screens of 1 and 2 device pixels
 // per view pixel (from the tile cache and from nothing decoded), one frame of dragging the map
 // at 1920 x 1080, and one key typed into the search box with its suggestions of every state
-// (the whole country's cities with the sample data folder, TOVRAL_BENCH_DATA).
+// (the whole country's cities with the sample data folder, TOVRAL_BENCH_DATA). With a long
+// road route shown over the view: projecting it once, and the redraw and pan cases again.
 // The CPU column of the redraw and pan cases counts every thread of the process: on a busy
 // machine, CPU time / processors is what a quiet machine would show, at best.
 // The data is a synthetic 8000 x 6000 full map with a 0.4 light map (written once, in a
@@ -18,10 +19,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cmath>
 #include <memory>
 
 #include "app/error_report.h"
 #include "app/map_view.h"
+#include "app/route_overlay.h"
+#include "app/viewer_data.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
@@ -65,6 +69,8 @@ void ForgetViewBitmap()
 void Redraw(benchmark::State &state)
 {
     ShowView(state.range(1), state.range(0), state.range(2) != 0);
+    RedrawView(); // shown once, as the view a person asks to redraw
+    QCoreApplication::processEvents();
     for (auto _ : state) {
         ForgetViewBitmap();
         RedrawView();
@@ -145,6 +151,7 @@ void PanStep(benchmark::State &state)
         SharedTileCache().Clear();
         ForgetViewBitmap();
         RedrawView();
+        MapControl<TViewImage>("Image").repaint(); // shown, as a person sees it before pressing
         if (settled)
             formTovralMain->View()->WaitUntilPrepared();
         state.ResumeTiming();
@@ -152,6 +159,7 @@ void PanStep(benchmark::State &state)
             direction = -direction;
             press(direction);
         }
+        MapControl<TViewImage>("Image").repaint(); // the step shown, with what is drawn over it
     }
     state.counters["scale"] = double(formTovralMain->View()->Scale());
 }
@@ -214,6 +222,89 @@ void Keystroke(benchmark::State &state)
     state.counters["list_open"] = open / keys;
 }
 
+// A route longer than any of the country's (Boa Vista-Chuí has 4,342 points): 8,000 points
+// across the whole full map from its top-left corner to its bottom-right one, winding as a
+// road does, from the first city row of the state.
+TShownRoute LongRoute(const TViewerData &data)
+{
+    const TMapView &view = *formTovralMain->View();
+    const QSize size = view.FullMapSize();
+    TShownRoute shown;
+    shown.Route.Status = TRoadRoute::TStatus::Found;
+    constexpr int kPoints = 8000;
+    for (int point = 0; point <= kPoints; ++point) {
+        const long double along = (long double)point / kPoints;
+        const long double x = size.width() * along;
+        const long double y = size.height() * (along + 0.003L * std::sin(point / 40.0L));
+        if (const std::optional<TGeoPosition> position = view.Coordinates().PixelToGeo({x, y}))
+            shown.Route.Path.Points.push_back(*position);
+    }
+    if (!shown.Route.Path.Points.empty()) {
+        shown.Route.Origin.Position = shown.Route.Path.Points.front();
+        shown.Route.Destination.Position = shown.Route.Path.Points.back();
+    }
+    shown.OriginRow = data.CityRows().Find(gCode + QLatin1Char('\t'));
+    shown.OriginName = QStringLiteral("Origem");
+    shown.DestinationName = QStringLiteral("Destino");
+    return shown;
+}
+const TViewerData *gData = nullptr;
+
+// Projecting the long route with the state's reference points, as showing it does once.
+void ProjectRoute(benchmark::State &state)
+{
+    const TShownRoute route = LongRoute(*gData);
+    TRouteOverlay overlay;
+    for (auto _ : state)
+        overlay.Show(route, formTovralMain->View()->Coordinates());
+    state.counters["points"] = double(route.Route.Path.Points.size());
+}
+
+// Projecting a real route of the data folder's road network with the state's reference
+// points (only the points they reach are projected), as "Mostrar no mapa" does once.
+// Arguments: the pair (0 Porto Alegre/RS-Manaus/AM, 1 Boa Vista/RR-Chuí/RS).
+void ProjectRealRoute(benchmark::State &state)
+{
+    const TRoadNetwork *network = gData->RoadNetwork();
+    if (!network) {
+        state.SkipWithError("the data folder has no road network (TOVRAL_BENCH_DATA)");
+        return;
+    }
+    const auto row = [](const char *key) {
+        const TSortedStrings &rows = gData->CityRows();
+        const int found = rows.Find(QString::fromUtf8(key));
+        return found < rows.Count() ? rows[found] : QString();
+    };
+    const bool north = state.range(0) != 0;
+    TShownRoute route;
+    route.Route = north ? RoadRouteBetweenRows(*network, row("RR\tBoa Vista\t"), row("RS\tChuí\t"))
+                        : RoadRouteBetweenRows(*network, row("RS\tPorto Alegre\t"), row("AM\tManaus\t"));
+    TRouteOverlay overlay;
+    for (auto _ : state)
+        overlay.Show(route, formTovralMain->View()->Coordinates());
+    state.counters["points"] = double(route.Route.Path.Points.size());
+    state.counters["road_km"] = double(route.Route.RoadKm());
+}
+
+// A redraw or pan case at the place "Mostrar no mapa" brings the long route to, with the route
+// shown (last argument 1) or cleared again (0): the same view with and without it. The case's
+// own arguments come first.
+template <void (*Case)(benchmark::State &)>
+void WithRoute(benchmark::State &state)
+{
+    const TShownRoute route = LongRoute(*gData);
+    if (route.OriginRow >= gData->CityRows().Count() ||
+        !gData->CityRows()[route.OriginRow].startsWith(gCode + QLatin1Char('\t'), Qt::CaseInsensitive)) {
+        state.SkipWithError("the state has no city row to start the route from");
+        return;
+    }
+    formTovralMain->ShowRoute(route);
+    if (state.range(3) == 0)
+        formTovralMain->ClearRoute();
+    Case(state);
+    formTovralMain->ClearRoute();
+}
+
 BENCHMARK(LoadAndShow)->Unit(benchmark::kMillisecond);
 BENCHMARK(DragFrame)->Arg(5)->ArgName("zoom")->Unit(benchmark::kMillisecond);
 BENCHMARK(Keystroke)->Unit(benchmark::kMillisecond);
@@ -241,6 +332,22 @@ BENCHMARK(PanStep)
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(ProjectRoute)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProjectRealRoute)->Arg(0)->Arg(1)->ArgName("pair")->Unit(benchmark::kMillisecond);
+BENCHMARK(WithRoute<Redraw>)
+    ->Name("RedrawWithRoute")
+    ->ArgsProduct({{0, 1, 5}, {0, 1}, {1}, {0, 1}})
+    ->ArgNames({"zoom", "size", "hq", "route"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(WithRoute<PanStep>)
+    ->Name("PanStepWithRoute")
+    ->ArgsProduct({{1, 5}, {1}, {0, 1}, {0, 1}})
+    ->ArgNames({"zoom", "size", "settled", "route"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char *argv[])
@@ -259,6 +366,7 @@ int main(int argc, char *argv[])
     }
     // Start as the program does, confirming the picker's first state.
     const TViewerWindows windows;
+    gData = &windows.Data();
     TModalAnswers answers;
     answers.Add([](QWidget *picker) { Control<QPushButton>(*picker, "bOK").click(); });
     formTovralMain->show();

@@ -169,4 +169,86 @@ xdotool key Return
 third=$(offscreen_tool locate "$work/img/tb.pts" -43.10 -20.10)
 expect_view_at "$third" "Porto Ibiúna (TB), chosen in the suggestions" tb
 keep_screen suggestion-chosen
+
+# The road route: Ctrl+F, then Tab to "Calculadora de Distâncias" (past the city list, its
+# two buttons, the map, the zoom box, the legend button and the quality switch) and Enter.
+xdotool key ctrl+f
+for _ in lCidades bCidadeMapa bChangeUF Image cZoom bLegendas cbHQ bCalcDist; do
+  xdotool key Tab
+  sleep 0.2
+done
+xdotool key Return
+wait_until visible_windows_exactly 2 || fail "Enter on \"Calculadora de Distâncias\" did not open the calculator"
+sleep 0.5
+# Origin Vila Áurea (TA), destination Três Corações do Sul (TC), both typed; then Tab to
+# "Rota por estrada" (past the list, "Calcular" and "Voltar"), Enter, Tab, "Mostrar no mapa".
+xdotool type --delay 100 "tav"
+xdotool key Tab
+xdotool type --delay 80 "vila aurea"
+xdotool key Tab Tab
+xdotool type --delay 100 "tr"
+xdotool key Tab
+xdotool type --delay 80 "tres coracoes"
+for _ in lCidadesOut Button1 Button2 bRotaEstrada; do
+  xdotool key Tab
+  sleep 0.2
+done
+xdotool key Return
+sleep 1
+keep_screen road-answer
+xdotool key Tab
+xdotool key Return
+# The origin's state is loaded (its status window), the calculator closed.
+wait_until visible_windows_exactly 1 || fail "\"Mostrar no mapa\" did not close the calculator"
+wait_for_loading
+sleep 1
+keep_screen route-shown
+
+# The route against the engine's path: the view at 100 % around Vila Áurea (a typed
+# position keeps the route), each stretch of the path projected with the state's reference
+# points, and the route's orange (255, 106, 0) within 3 view pixels of every 4th pixel of
+# each stretch inside the view, away from the origin's mark and the panel at the top.
+xdotool key ctrl+f
+printf '%s' "-20.32 -44.55" | xdotool type --delay 80 --file -
+xdotool key Return
+centre=$(offscreen_tool locate "$work/img/ta.pts" -44.55 -20.32)
+expect_route_at() {
+  capture_map_view "$work/route.png"
+  offscreen_tool route "$work/img" "Vila Áurea/TA" "Três Corações do Sul/TC" --json --points \
+    | python3 -c 'import json, sys
+for latitude, longitude in json.load(sys.stdin)["points"]: print(longitude, latitude)' >"$work/path.txt"
+  : >"$work/path-px.txt"
+  while read -r longitude latitude; do
+    offscreen_tool locate "$work/img/ta.pts" "$longitude" "$latitude" </dev/null 2>/dev/null >>"$work/path-px.txt" \
+      || echo "-" >>"$work/path-px.txt"
+  done <"$work/path.txt"
+  convert "$work/route.png" -depth 8 txt:- | awk -v centre="$centre" -v s="$scale" -v w=443 -v h=213 '
+    NR == FNR { i = n++; if ($1 != "-") { px[i] = $1; py[i] = $2; have[i] = 1 }; next }
+    /^#/ { next }
+    { split($1, at, /[,:]/); split($2, c, /[(,)]/)
+      if (c[2] > 200 && c[3] > 60 && c[3] < 160 && c[4] < 70) orange[at[1] "," at[2]] = 1 }
+    END {
+      split(centre, C, " "); checked = 0; missed = 0
+      for (i = 0; i + 1 < n; i++) {
+        if (!have[i] || !have[i + 1]) continue
+        steps = int(sqrt((px[i + 1] - px[i]) ^ 2 + (py[i + 1] - py[i]) ^ 2) / 4) + 1
+        for (k = 0; k <= steps; k++) {
+          x = px[i] + (px[i + 1] - px[i]) * k / steps; y = py[i] + (py[i + 1] - py[i]) * k / steps
+          vx = int(w * s / 2) + (x - C[1]) * s; vy = int(h * s / 2) + (y - C[2]) * s
+          if (vx < 4 * s || vy < 45 * s || vx > (w - 4) * s || vy > (h - 45) * s) continue
+          if ((vx - int(w * s / 2)) ^ 2 + (vy - int(h * s / 2)) ^ 2 < (12 * s) ^ 2) continue
+          found = 0
+          for (dy = -3 * s; dy <= 3 * s && !found; dy++)
+            for (dx = -3 * s; dx <= 3 * s && !found; dx++)
+              if ((int(vx + dx) "," int(vy + dy)) in orange) found = 1
+          checked++; if (!found) missed++
+        }
+      }
+      print checked, missed
+      exit !(checked >= 10 && missed == 0)
+    }' "$work/path-px.txt" - >"$work/route-check.txt"
+}
+wait_until expect_route_at || { keep_screen failed; fail "the route is not drawn along the engine's path ($(cat "$work/route-check.txt"): points checked, missed)"; }
+echo "route: drawn along the engine's path ($(cat "$work/route-check.txt"): points checked, missed)"
+keep_screen route-at-100
 echo "PASSED"

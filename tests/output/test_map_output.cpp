@@ -24,6 +24,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include "app/shown_route.h"
 #include "app/tovral_main.h"
 #include "app/view_image.h"
 #include "app/viewer_windows.h"
@@ -119,6 +120,19 @@ QImage RasterisePage(const QString &pdf, int dpi)
     QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
                                                    QStringLiteral("-singlefile"), pdf, prefix});
     return QImage(prefix + QStringLiteral(".png"));
+}
+
+// Whether the route's orange (255, 106, 0) is near a pixel of a picture, within a JPEG's or a
+// page raster's blur: the test maps' ramps have blue 30 or 220 and no such colour.
+bool RouteColourNear(const QImage &picture, QPoint at, int reach = 2)
+{
+    for (int y = at.y() - reach; y <= at.y() + reach; ++y)
+        for (int x = at.x() - reach; x <= at.x() + reach; ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            if (c.red() > 200 && c.green() > 60 && c.green() < 160 && c.blue() < 70)
+                return true;
+        }
+    return false;
 }
 
 // The bounding box of the map on a page raster: the test maps' colour ramps have the blue
@@ -690,6 +704,57 @@ private slots:
             QSKIP("tesseract is not installed (scripts/deps installs tesseract-ocr): the title was not read");
         QVERIFY2(title->contains(QStringLiteral("São Paulo")) && title->contains(QStringLiteral("Mapa rodoviário")),
                  qPrintable(*title));
+    }
+
+    // Guards against a route shown on the screen but left out of the copy, the saved visible
+    // part, the saved whole map or the printed page, or drawn there at another place than
+    // the map point it passes; and against a copy that keeps the route once it is cleared.
+    void routeIsInEveryOutputWhileShown()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        // Across the middle of the 2400 x 1200 full map, from x 600 to x 1800.
+        TShownRoute shown;
+        shown.Route.Status = TRoadRoute::TStatus::Found;
+        for (int x = 600; x <= 1800; x += 20)
+            shown.Route.Path.Points.push_back(*formTovralMain->View()->Coordinates().PixelToGeo({(long double)x, 600}));
+        shown.Route.Origin.Position = shown.Route.Path.Points.front();
+        shown.Route.Destination.Position = shown.Route.Path.Points.back();
+        shown.OriginRow = FWindows->Data().CityRows().Find(QStringLiteral("SP\t"));
+        shown.OriginName = QStringLiteral("Origem");
+        shown.DestinationName = QStringLiteral("Destino");
+        formTovralMain->ShowRoute(shown);
+        const TMapPoint middle{1200, 600};
+
+        answers.AddMessageBoxOk();
+        ClickButton("bCopiar");
+        const QImage copied = QGuiApplication::clipboard()->image();
+        const TViewGeometry geometry = *MapControl<TViewImage>("Image").Geometry();
+        QVERIFY(RouteColourNear(copied, (geometry.ToView(middle) * geometry.DevicePixelRatio).toPoint()));
+
+        FDialogs->Area = false;
+        FDialogs->FileName = OutPath(QStringLiteral("route-whole.jpg"));
+        ClickButton("bSaveIMG");
+        QVERIFY(RouteColourNear(QImage(FDialogs->FileName), QPoint(480, 240)));
+
+        FDialogs->PdfPrinter.setOutputFileName(OutPath(QStringLiteral("route.pdf")));
+        ClickButton("bPrint");
+        const QImage page = RasterisePage(OutPath(QStringLiteral("route.pdf")), 100);
+        QVERIFY2(!page.isNull(), "no page raster (is pdftoppm installed?)");
+        QVERIFY(RouteColourNear(page, MapBox(page).center()));
+
+        SelectZoom(kFullSize);
+        QCOMPARE(formTovralMain->View()->Center(), QPoint(1200, 600));
+        FDialogs->Area = true;
+        FDialogs->FileName = OutPath(QStringLiteral("route-visible.jpg"));
+        ClickButton("bSaveIMG");
+        QVERIFY(RouteColourNear(QImage(FDialogs->FileName), QPoint(221, 106)));
+
+        ClickButton("bLimparRota");
+        answers.AddMessageBoxOk();
+        ClickButton("bCopiar");
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                 MapControl<TViewImage>("Image").Bitmap().Picture().convertToFormat(QImage::Format_RGB32));
     }
 
     // Guards against printing without the area question when the map does not fit, and a

@@ -4,8 +4,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QFile>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -15,10 +18,13 @@
 #include "dialogs/tovral_uf.h"
 #include "mapdata/app_path.h"
 #include "mapdata/names.h"
+#include "search/road_answer.h"
 #include "search/tovral_distancias.h"
 #include "tests/app/test_data_folder.h"
 #include "tests/app/viewer_test_support.h"
+#include "tools/mkdata/road_network_builder.h"
 #include "tools/pts_writer.h"
+#include "tools/road_network_writer.h"
 
 namespace {
 const QString kNotLocated = QStringLiteral("Coordenadas da cidade não localizadas");
@@ -169,6 +175,29 @@ private:
         formDistancias->show();
     }
 
+    static QString RoadNetworkPath() { return DataPath(kRoadNetworkFileName); }
+
+    // BR-116 from São Paulo to Rio de Janeiro by way of a bend, SP-150 from São Paulo down to
+    // Santos; a road near Recife that meets neither.
+    static TRoadNetworkData TestRoadNetwork()
+    {
+        const auto road = [](const char *reference, QPolygonF line) {
+            return TRoad{QString::fromLatin1(reference), TRoadKind::Federal, QStringLiteral("SP"), line};
+        };
+        return BuildRoadNetwork({road("BR-116", QPolygonF({{-46.5, -23.5}, {-45.0, -23.2}, {-43.0, -22.5}})),
+                                 road("SP-150", QPolygonF({{-46.5, -23.5}, {-46.33, -23.95}})),
+                                 road("BR-232", QPolygonF({{-34.9, -8.05}, {-35.5, -8.2}}))},
+                                kCities);
+    }
+
+    // Presses "Rota por estrada" and reads the answer in the window.
+    QString RoadAnswer()
+    {
+        Control<QPushButton>(*formDistancias, "bRotaEstrada").click();
+        SettleModals();
+        return Control<QPlainTextEdit>(*formDistancias, "mRota").toPlainText();
+    }
+
     QString Calculate(TModalAnswers &answers)
     {
         answers.AddMessageBoxOk();
@@ -190,6 +219,7 @@ private slots:
         // One reference point gives no pair to interpolate between: nothing can be placed.
         WritePtsFile(FFolder.path() + QStringLiteral("/img/xx.pts"), {TCoordinateItem{-46.5L, -23.5L, 10, 10}});
         AppPath = FFolder.path() + QLatin1Char('/');
+        WriteRoadNetworkFile(RoadNetworkPath(), TestRoadNetwork());
     }
 
     void cleanup() { FWindows.reset(); }
@@ -446,6 +476,72 @@ private slots:
         QCOMPARE(locator.eCidade.text(), QStringLiteral("abc"));
         QCOMPARE(locator.cZoom.currentIndex(), 0);
         QCOMPARE(answers.ModalsSeen(), 1);
+    }
+
+    // Guards against a road answer for other cities than those chosen (not cleared when a
+    // side changes), a far join not said, a number where no road links the cities, "Mostrar
+    // no mapa" offered without a route, and a missing or broken network file that crashes or
+    // reports at every press.
+    void roadAnswerFollowsTheChosenCities()
+    {
+        TModalAnswers answers;
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        OpenCalculator();
+        TCalculatorSide in(TSide::In);
+        TCalculatorSide out(TSide::Out);
+        QPushButton &showOnMap = Control<QPushButton>(*formDistancias, "bMostrarRota");
+        formDistancias->FDecimalSeparator = QStringLiteral(",");
+        in.ChooseCity(QStringLiteral("São Paulo"), QStringLiteral("são paulo"));
+        out.ChooseCity(QStringLiteral("Rio de Janeiro"), QStringLiteral("rio"));
+        QVERIFY(!showOnMap.isEnabled());
+        const QStringList found = RoadAnswer().split(QLatin1Char('\n'));
+        QVERIFY2(found.value(0).startsWith(QStringLiteral("Por estrada: ")), qPrintable(found.join('|')));
+        QCOMPARE(found.value(1), QStringLiteral("Em linha reta: 376,2 km"));
+        QVERIFY(found.value(2).startsWith(QStringLiteral("Fora da malha")));
+        QCOMPARE(found.value(3), QStringLiteral("Rodovias:"));
+        QVERIFY2(found.value(4).startsWith(QStringLiteral("BR-116 ")) && found.value(4).endsWith(QStringLiteral(" km")),
+                 qPrintable(found.join('|')));
+        QVERIFY(showOnMap.isEnabled());
+
+        out.ChooseCity(QStringLiteral("São Paulo"), QStringLiteral("santos"));
+        QCOMPARE(Control<QPlainTextEdit>(*formDistancias, "mRota").toPlainText(), QString());
+        QVERIFY(!showOnMap.isEnabled());
+        QVERIFY(RoadAnswer().contains(QStringLiteral("SP-150 ")));
+
+        out.ChooseCity(QStringLiteral("Pernambuco"), QStringLiteral("recife"));
+        QVERIFY(RoadAnswer().contains(QStringLiteral("\nRecife/PE: fora da malha, ")));
+        QCOMPARE(answers.ModalsSeen(), 1); // the state picker's only
+
+        // No network file: the answer says so. A broken one: reported once, then said.
+        const QString saved = RoadNetworkPath() + QStringLiteral(".saved");
+        QVERIFY(QFile::rename(RoadNetworkPath(), saved));
+        const auto restore = qScopeGuard([&] {
+            QFile::remove(RoadNetworkPath());
+            QFile::rename(saved, RoadNetworkPath());
+        });
+        cleanup();
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        OpenCalculator();
+        QCOMPARE(RoadAnswer(), kNoRoadNetworkText);
+        cleanup();
+        WriteRoadNetworkFile(RoadNetworkPath(), BuildRoadNetwork({}, kCities));
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        OpenCalculator();
+        QVERIFY(RoadAnswer().startsWith(QStringLiteral("Por estrada: sem ligação rodoviária conhecida\n")));
+        QVERIFY(!Control<QPushButton>(*formDistancias, "bMostrarRota").isEnabled());
+        cleanup();
+        QFile broken(RoadNetworkPath());
+        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("RODOVIAS but no network") > 0);
+        broken.close();
+        QVERIFY(StartWithState(answers, QStringLiteral("São Paulo")));
+        OpenCalculator();
+        const int modals = answers.ModalsSeen();
+        answers.AddMessageBoxOk();
+        QCOMPARE(RoadAnswer(), kUnusableRoadNetworkText);
+        QCOMPARE(answers.ModalsSeen(), modals + 1);
+        QVERIFY(answers.Messages().last().contains(kRoadNetworkFileName));
+        QCOMPARE(RoadAnswer(), kUnusableRoadNetworkText);
+        QCOMPARE(answers.ModalsSeen(), modals + 1);
     }
 
     // Guards against a wrong formula (the origin-weighted radius included), a wrong decimal
