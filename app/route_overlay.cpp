@@ -19,19 +19,18 @@ constexpr qreal kLineWidth = 4;
 constexpr qreal kCasingWidth = 7;
 constexpr qreal kMarkRadius = 6;
 constexpr int kNameHeight = 12;
-// Room around the route's rectangle for its casing and marks, and on the right for the
-// names beside the marks, view pixels.
-constexpr qreal kPictureMargin = 28;
+// Room beside a mark for its name, view pixels: to the right of it and above it.
 constexpr qreal kNameRoom = 320;
-// How far beyond the view on each side the kept picture of the route reaches, in view lengths.
-constexpr qreal kCoveredStep = 0.6;
-// The largest picture of the route kept for the view, device pixels (32 MiB).
-constexpr qreal kMostKeptPixels = 8 << 20;
+constexpr qreal kNameAbove = 28;
 // Points of the runs the line is drawn in.
 constexpr qsizetype kRunPoints = 16;
 
-// Side of the squares of the view's picture of the route that are painted, device pixels.
+// Side of the squares the screen's picture of the route is kept in, device pixels, and of the
+// blocks inside them that are painted when not wholly transparent.
+constexpr int kTileSide = 256;
 constexpr int kBlockSide = 16;
+// The most squares with a picture kept (256 KiB each): beyond it those out of the view go.
+constexpr int kMostKeptPictures = 128;
 
 // Whether every pixel of a part of a premultiplied picture is transparent (0).
 bool Transparent(const QImage &picture, const QRect &part)
@@ -55,17 +54,6 @@ QRectF BoundsOf(const QPolygonF &points)
 QPointF TRouteDrawing::At(QPointF fullMapPoint) const
 {
     return Offset + QPointF(double((fullMapPoint.x() - Origin.X) * Scale), double((fullMapPoint.y() - Origin.Y) * Scale));
-}
-
-TRouteDrawing TRouteDrawing::OfView(const TViewGeometry &geometry)
-{
-    TRouteDrawing drawing;
-    drawing.Origin = geometry.Origin;
-    drawing.Offset = geometry.DeviceMiddle / geometry.DevicePixelRatio + geometry.Shift;
-    drawing.Scale = geometry.Scale();
-    drawing.Tolerance = 1 / geometry.DevicePixelRatio;
-    drawing.Area = QRectF(QPointF(0, 0), QSizeF(geometry.ViewSize));
-    return drawing;
 }
 
 TRouteDrawing TRouteDrawing::Around(TMapPoint origin, const QRect &rect, long double scale, qreal lineScale)
@@ -120,7 +108,7 @@ void TRouteOverlay::Show(const TShownRoute &route, const TCoordinates &coordinat
 void TRouteOverlay::Clear()
 {
     FShown = false;
-    FViewPicture = {};
+    FViewTiles = {};
     FPieces.clear();
     FMarks.clear();
     FBounds = QRectF();
@@ -130,17 +118,29 @@ void TRouteOverlay::Paint(QPainter &painter, const TViewGeometry &geometry) cons
 {
     if (!FShown || !(geometry.Scale() > 0))
         return;
-    if (!FViewPicture.Fits(geometry))
-        DrawViewPicture(geometry);
-    // Only the squares the route crosses: most of the picture is transparent.
+    KeepTilesFor(geometry);
     const qreal ratio = geometry.DevicePixelRatio;
+    const QPointF corner = ViewCorner(geometry);
+    const QRectF view(corner, QSizeF(geometry.ViewSize) * ratio);
+    const QRect shownTiles(QPoint(int(std::floor(view.left() / kTileSide)), int(std::floor(view.top() / kTileSide))),
+                           QPoint(int(std::floor(view.right() / kTileSide)), int(std::floor(view.bottom() / kTileSide))));
     // At whole device pixels: a pan may move the map by a fraction of one, which the route then
     // follows to within half a device pixel.
-    const QPointF offset = FViewPicture.TopLeft - ViewCorner(geometry);
-    const QPointF topLeft = QPointF(std::round(offset.x()), std::round(offset.y())) / ratio + geometry.Shift;
-    for (const QRect &block : FViewPicture.Blocks)
-        painter.drawImage(QRectF(topLeft + QPointF(block.topLeft()) / ratio, QSizeF(block.size()) / ratio),
-                          FViewPicture.Picture, block);
+    const QPointF rounded(std::round(corner.x()), std::round(corner.y()));
+    for (int row = shownTiles.top(); row <= shownTiles.bottom(); ++row)
+        for (int column = shownTiles.left(); column <= shownTiles.right(); ++column) {
+            auto found = FViewTiles.Tiles.find({column, row});
+            if (found == FViewTiles.Tiles.end()) {
+                found = FViewTiles.Tiles.emplace(std::pair(column, row), DrawTile(column, row)).first;
+                FViewTiles.Pictures += found->second.Picture.isNull() ? 0 : 1;
+            }
+            const TTile &tile = found->second;
+            const QPointF topLeft = (QPointF(column * kTileSide, row * kTileSide) - rounded) / ratio + geometry.Shift;
+            for (const QRect &span : tile.Spans)
+                painter.drawImage(QRectF(topLeft + QPointF(span.topLeft()) / ratio, QSizeF(span.size()) / ratio),
+                                  tile.Picture, span);
+        }
+    LimitTiles(shownTiles);
 }
 
 QPointF TRouteOverlay::ViewCorner(const TViewGeometry &geometry)
@@ -149,83 +149,84 @@ QPointF TRouteOverlay::ViewCorner(const TViewGeometry &geometry)
            geometry.DeviceMiddle;
 }
 
-bool TRouteOverlay::TViewPicture::Fits(const TViewGeometry &geometry) const
+void TRouteOverlay::KeepTilesFor(const TViewGeometry &geometry) const
 {
-    if (DeviceScale != geometry.DeviceScale || DevicePixelRatio != geometry.DevicePixelRatio)
-        return false;
-    // Drawn for all of the view the route reaches.
-    const QRectF view(ViewCorner(geometry), QSizeF(geometry.ViewSize) * geometry.DevicePixelRatio);
-    const QRectF needed = view & Reach;
-    return needed.isEmpty() || Covered.contains(needed);
+    if (FViewTiles.DeviceScale == geometry.DeviceScale && FViewTiles.DevicePixelRatio == geometry.DevicePixelRatio)
+        return;
+    FViewTiles = {};
+    FViewTiles.DeviceScale = geometry.DeviceScale;
+    FViewTiles.DevicePixelRatio = geometry.DevicePixelRatio;
+    TRouteDrawing &drawing = FViewTiles.Drawing;
+    drawing.Scale = geometry.DeviceScale;
+    drawing.LineScale = geometry.DevicePixelRatio;
+    drawing.Tolerance = 1;
+    drawing.Area = QRectF(QPointF(double(FBounds.left() * drawing.Scale), double(FBounds.top() * drawing.Scale)),
+                          QPointF(double(FBounds.right() * drawing.Scale), double(FBounds.bottom() * drawing.Scale)));
+    FViewTiles.Runs = Runs(drawing);
 }
 
-void TRouteOverlay::DrawViewPicture(const TViewGeometry &geometry) const
+TRouteOverlay::TTile TRouteOverlay::DrawTile(int column, int row) const
 {
-    const qreal ratio = geometry.DevicePixelRatio;
-    const long double scale = geometry.DeviceScale;
-    FViewPicture = {};
-    FViewPicture.DeviceScale = scale;
-    FViewPicture.DevicePixelRatio = ratio;
-    const QPointF corner = ViewCorner(geometry);
-    const QSizeF viewSize = QSizeF(geometry.ViewSize) * ratio;
-    FViewPicture.Reach = QRectF(QPointF(double(FBounds.left() * scale), double(FBounds.top() * scale)),
-                                QPointF(double(FBounds.right() * scale), double(FBounds.bottom() * scale)))
-                             .adjusted(-kPictureMargin * ratio, -kPictureMargin * ratio,
-                                       (kPictureMargin + kNameRoom) * ratio, kPictureMargin * ratio);
-    // The view and a little more than a pan button's step (half of it) on every side, unless
-    // that is too large a picture to keep; the view alone then.
-    QRectF covered(corner, viewSize);
-    const QSizeF step = viewSize * kCoveredStep;
-    const QRectF around = covered.adjusted(-step.width(), -step.height(), step.width(), step.height());
-    if (around.width() * around.height() <= kMostKeptPixels)
-        covered = around;
-    FViewPicture.Covered = covered;
-    const QRectF drawn = covered & FViewPicture.Reach;
-    if (drawn.isEmpty())
-        return;
-    // At whole device pixels from the view's corner.
-    const QPointF from = drawn.topLeft() - corner;
-    const QPoint start(int(std::floor(from.x())), int(std::floor(from.y())));
-    const QSize size(int(std::ceil(drawn.right() - corner.x())) - start.x(),
-                     int(std::ceil(drawn.bottom() - corner.y())) - start.y());
-    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
-    if (picture.isNull())
-        return; // no memory for it: the route is not drawn rather than the view not shown
-    picture.setDevicePixelRatio(ratio);
-    picture.fill(Qt::transparent);
-    FViewPicture.TopLeft = corner + QPointF(start);
-    TViewGeometry unshifted = geometry;
-    unshifted.Shift = QPointF();
-    TRouteDrawing drawing = TRouteDrawing::OfView(unshifted);
-    drawing.Offset -= QPointF(start) / ratio;
-    drawing.Area = QRectF(QPointF(0, 0), QSizeF(size) / ratio);
+    TRouteDrawing drawing = FViewTiles.Drawing;
+    drawing.Area = QRectF(column * kTileSide, row * kTileSide, kTileSide, kTileSide);
+    const qreal margin = kCasingWidth * drawing.LineScale;
+    const QRectF reached = drawing.Area.adjusted(-margin, -margin, margin, margin);
+    const bool crossed =
+        std::any_of(FViewTiles.Runs.begin(), FViewTiles.Runs.end(),
+                    [&reached](const TRun &run) { return run.Bounds.intersects(reached); }) ||
+        std::any_of(FMarks.begin(), FMarks.end(), [&](const TMark &mark) {
+            return MarkReach(drawing.At(mark.Point), drawing.LineScale).intersects(drawing.Area);
+        });
+    if (!crossed)
+        return {};
+    TTile tile;
+    tile.Picture = QImage(kTileSide, kTileSide, QImage::Format_ARGB32_Premultiplied);
+    if (tile.Picture.isNull())
+        return {}; // no memory for it: the route is not drawn there rather than the view not shown
+    tile.Picture.fill(Qt::transparent);
     {
-        QPainter canvas(&picture);
-        PaintOn(canvas, drawing);
+        QPainter canvas(&tile.Picture);
+        canvas.translate(-drawing.Area.topLeft());
+        PaintRuns(canvas, FViewTiles.Runs, drawing);
     }
-    for (int top = 0; top < picture.height(); top += kBlockSide)
-        for (int left = 0; left < picture.width(); left += kBlockSide) {
-            const QRect block = QRect(left, top, kBlockSide, kBlockSide) & picture.rect();
-            if (!Transparent(picture, block))
-                FViewPicture.Blocks.push_back(block);
+    for (int top = 0; top < kTileSide; top += kBlockSide) {
+        QRect span;
+        for (int left = 0; left < kTileSide; left += kBlockSide) {
+            const QRect block(left, top, kBlockSide, kBlockSide);
+            if (Transparent(tile.Picture, block)) {
+                if (!span.isNull())
+                    tile.Spans.push_back(std::exchange(span, QRect()));
+            } else {
+                span = span.isNull() ? block : span.united(block);
+            }
         }
-    FViewPicture.Picture = std::move(picture);
+        if (!span.isNull())
+            tile.Spans.push_back(span);
+    }
+    return tile;
 }
 
-void TRouteOverlay::PaintOn(QPainter &painter, const TRouteDrawing &drawing) const
+void TRouteOverlay::LimitTiles(const QRect &shownTiles) const
 {
-    if (!FShown)
+    if (FViewTiles.Pictures <= kMostKeptPictures)
         return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    // The pieces that reach the drawing, each thinned to the drawing's resolution.
+    std::erase_if(FViewTiles.Tiles, [&shownTiles](const auto &entry) {
+        return !shownTiles.contains(QPoint(entry.first.first, entry.first.second));
+    });
+    FViewTiles.Pictures = int(std::count_if(FViewTiles.Tiles.begin(), FViewTiles.Tiles.end(),
+                                            [](const auto &entry) { return !entry.second.Picture.isNull(); }));
+}
+
+std::vector<TRouteOverlay::TRun> TRouteOverlay::Runs(const TRouteDrawing &drawing) const
+{
     const qreal margin = kCasingWidth * drawing.LineScale;
     const QRectF area = drawing.Area.adjusted(-margin, -margin, margin, margin);
-    std::vector<QPolygonF> shown;
+    std::vector<TRun> runs;
     for (const TPiece &piece : FPieces) {
         const QRectF bounds = QRectF(drawing.At(piece.Bounds.topLeft()), drawing.At(piece.Bounds.bottomRight()));
         if (!bounds.normalized().intersects(area))
             continue;
+        // The piece at the drawing's resolution.
         QPolygonF line;
         line.reserve(piece.Points.size());
         for (const QPointF &point : piece.Points) {
@@ -235,19 +236,45 @@ void TRouteOverlay::PaintOn(QPainter &painter, const TRouteDrawing &drawing) con
         }
         if (line.size() == 1)
             line << line.first();
-        shown.push_back(std::move(line));
+        // In short runs, each sharing its last point with the next: a wide line is filled as
+        // its outline, and a long winding outline costs far more to fill than the same line in
+        // pieces.
+        for (qsizetype first = 0; first + 1 < line.size(); first += kRunPoints - 1) {
+            const QPolygonF points = line.mid(first, std::min<qsizetype>(kRunPoints, line.size() - first));
+            runs.push_back({points, BoundsOf(points)});
+        }
     }
+    return runs;
+}
+
+void TRouteOverlay::PaintOn(QPainter &painter, const TRouteDrawing &drawing) const
+{
+    if (FShown)
+        PaintRuns(painter, Runs(drawing), drawing);
+}
+
+void TRouteOverlay::PaintRuns(QPainter &painter, const std::vector<TRun> &runs, const TRouteDrawing &drawing) const
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal margin = kCasingWidth * drawing.LineScale;
+    const QRectF area = drawing.Area.adjusted(-margin, -margin, margin, margin);
     for (const auto &[colour, width] : {std::pair(kCasingColour, kCasingWidth), std::pair(kRouteColour, kLineWidth)}) {
         painter.setPen(QPen(colour, width * drawing.LineScale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        // In short runs: a wide line is filled as its outline, and a long winding outline
-        // costs far more to fill than the same line in pieces.
-        for (const QPolygonF &line : shown)
-            for (qsizetype first = 0; first + 1 < line.size(); first += kRunPoints - 1)
-                painter.drawPolyline(line.constData() + first, int(std::min<qsizetype>(kRunPoints, line.size() - first)));
+        for (const TRun &run : runs)
+            if (run.Bounds.intersects(area))
+                painter.drawPolyline(run.Points);
     }
     for (const TMark &mark : FMarks)
-        PaintMark(painter, drawing, mark);
+        if (MarkReach(drawing.At(mark.Point), drawing.LineScale).intersects(drawing.Area))
+            PaintMark(painter, drawing, mark);
     painter.restore();
+}
+
+QRectF TRouteOverlay::MarkReach(QPointF at, qreal lineScale)
+{
+    const qreal around = (kMarkRadius + 2) * lineScale;
+    return QRectF(at - QPointF(around, kNameAbove * lineScale), at + QPointF(kNameRoom * lineScale, around));
 }
 
 void TRouteOverlay::PaintMark(QPainter &painter, const TRouteDrawing &drawing, const TMark &mark) const

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QRectF>
 #include <QString>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "app/shown_route.h"
@@ -23,8 +25,6 @@ struct TRouteDrawing {
     QRectF Area;            // the drawing's extent; a piece wholly outside it is skipped
 
     QPointF At(QPointF fullMapPoint) const;
-    // The drawing of the map view as shown: view pixels, one device pixel of tolerance.
-    static TRouteDrawing OfView(const TViewGeometry &geometry);
     // A picture or page region of device pixels rect whose middle pixel (width div 2, height
     // div 2) starts where the full-map position origin lies, at scale; the look lineScale
     // device pixels per view pixel, points closer than a pixel (or half a view pixel) left out.
@@ -34,11 +34,14 @@ struct TRouteDrawing {
 // A road route over the map view: the path as a wide line of a colour no layer of the maps
 // uses, on a dark casing, with the origin (green) and the destination (red) marked and
 // named. The part of the route that the shown state's reference points can place is
-// projected once, when the route is shown, into unrounded full-map positions; each painting
-// then only maps them to the drawing and leaves out the points closer than a device pixel,
-// so that zoom, pan and redraw cost the drawing alone. On the screen the drawing is kept as a
-// picture of the view's device pixels while the view's place and scale stay: the view is
-// repainted as each piece of the map comes in, and at every step of a drag.
+// projected once, when the route is shown, into unrounded full-map positions; a drawing then
+// only maps them to its units, leaves out the points closer than its tolerance and strokes
+// the line in short runs, each with its rectangle, so that a drawing of part of the map
+// strokes only the runs that reach it. On the screen the route is kept as squares of the
+// map's device pixels at the view's scale, like the map's own tiles: each square is drawn
+// the first time the view shows it and kept while the scale stays, so that a redraw or a
+// drag draws nothing again and a pan draws only the squares it uncovers that the route
+// crosses.
 class TRouteOverlay : public TViewOverlay {
 public:
     // Projects the route with the shown state's reference points and shows it.
@@ -62,27 +65,44 @@ private:
         QString Name;
         bool Origin = true;
     };
+    // A few consecutive points of the line thinned for one drawing, in its units, and the
+    // rectangle they span.
+    struct TRun {
+        QPolygonF Points;
+        QRectF Bounds;
+    };
+    // The line in runs, for a drawing, of the pieces that reach its area.
+    std::vector<TRun> Runs(const TRouteDrawing &drawing) const;
+    // Strokes the runs that reach the drawing's area and paints the marks that do.
+    void PaintRuns(QPainter &painter, const std::vector<TRun> &runs, const TRouteDrawing &drawing) const;
+    // The rectangle a mark and its name may cover on a drawing.
+    static QRectF MarkReach(QPointF at, qreal lineScale);
     void PaintMark(QPainter &painter, const TRouteDrawing &drawing, const TMark &mark) const;
 
-    // The route as last painted over the view, for a view of one scale and device ratio: a
-    // picture of device pixels marked with the ratio, placed on the map's device pixels at
-    // that scale (full-map position times the device scale), which covers the view and, where
-    // memory allows, a pan step around it, so that a pan or a drag shows it moved.
-    // Its place in the view is rounded to whole device pixels.
-    struct TViewPicture {
+    // One square of the screen's picture of the route: nothing where the route does not
+    // pass, else its picture and the parts of its rows of blocks that are not wholly
+    // transparent (most of a square is).
+    struct TTile {
         QImage Picture;
-        QPointF TopLeft;           // on the map's device pixels
-        QRectF Covered;            // the map's device pixels it was drawn for
-        QRectF Reach;              // the map's device pixels the route and its names may cover
-        std::vector<QRect> Blocks; // the picture's squares that are not wholly transparent
+        std::vector<QRect> Spans;
+    };
+    // The screen's squares for one scale and device ratio; the drawing puts full-map
+    // positions on the map's device pixels at that scale.
+    struct TViewTiles {
         long double DeviceScale = 0;
         qreal DevicePixelRatio = 0;
-        bool Fits(const TViewGeometry &geometry) const;
+        TRouteDrawing Drawing;
+        std::vector<TRun> Runs;
+        std::map<std::pair<int, int>, TTile> Tiles; // by column and row
+        int Pictures = 0;                           // tiles that hold a picture
     };
     // The view's top-left corner on the map's device pixels.
     static QPointF ViewCorner(const TViewGeometry &geometry);
-    void DrawViewPicture(const TViewGeometry &geometry) const;
-    mutable TViewPicture FViewPicture;
+    void KeepTilesFor(const TViewGeometry &geometry) const;
+    TTile DrawTile(int column, int row) const;
+    // Forgets the pictures outside the given columns and rows when too many are kept.
+    void LimitTiles(const QRect &shownTiles) const;
+    mutable TViewTiles FViewTiles;
 
     bool FShown = false;
     std::vector<TPiece> FPieces; // the runs of consecutive placed points
