@@ -108,7 +108,7 @@ QSize TMapView::DevicePixelSize() const
     return QSize(qCeil(FViewSize.width() * FDevicePixelRatio), qCeil(FViewSize.height() * FDevicePixelRatio));
 }
 
-void TMapView::Render(TViewBitmap &bitmap, TRenderQuality quality) const
+void TMapView::Render(TViewBitmap &bitmap, TRenderQuality quality, const TBitmapLayer *layer) const
 {
     const TMapChoice choice = DeviceMapChoice();
     const TMapImage &map = choice.UseLightMap ? FLightMap : FFullMap;
@@ -116,10 +116,11 @@ void TMapView::Render(TViewBitmap &bitmap, TRenderQuality quality) const
     if (bitmap.IsNull())
         return;
     const QRect view(QPoint(0, 0), bitmap.Pixels().size());
-    const TShownDrawing next{map.ContentId(), quality, choice.Center, choice.Scale};
+    const TShownDrawing next{map.ContentId(), quality, choice.Center, choice.Scale, layer ? layer->ContentId() : 0};
     QRegion toDraw(view);
     if (const std::optional<TShownDrawing> &last = bitmap.Shown();
-        last && last->Map == next.Map && last->Quality == next.Quality && last->Scale == next.Scale) {
+        last && last->Map == next.Map && last->Quality == next.Quality && last->Scale == next.Scale &&
+        last->Layer == next.Layer) {
         if (const auto repeated = map.RepeatedDrawing(quality, last->Center, next.Center, view, next.Scale)) {
             bitmap.Scroll(repeated->Shift);
             toDraw = repeated->Changed;
@@ -129,6 +130,12 @@ void TMapView::Render(TViewBitmap &bitmap, TRenderQuality quality) const
         canvas.setBrush(Qt::white);
         map.Draw(quality, choice.Center, QRect(viewOrigin, view.size()), choice.Scale, canvas);
     });
+    if (next.Layer != 0) {
+        const TViewGeometry geometry = Geometry();
+        bitmap.Compose(toDraw, [&](QImage &pixels, const QRect &rect, QPoint viewOrigin) {
+            layer->DrawInto(pixels, rect, viewOrigin, geometry);
+        });
+    }
     bitmap.SetShown(next);
 }
 

@@ -71,8 +71,9 @@ public:
     // the light map where that has pixels enough for the scale (ChooseMap). Where the bitmap
     // already shows this view moved (a pan), the pixels it repeats are kept and only the rest
     // is drawn. The bitmap is in place while the pieces are drawn, so that a repaint between
-    // them shows those already done.
-    void Render(TViewBitmap &bitmap, TRenderQuality quality) const;
+    // them shows those already done. A layer is drawn over the map where it is drawn; a
+    // bitmap shown with another drawing of the layer (or none) is drawn whole.
+    void Render(TViewBitmap &bitmap, TRenderQuality quality, const TBitmapLayer *layer = nullptr) const;
     // Starts preparing in the background what a pan step in any direction from the view
     // would draw (as Render would, from the same map), so that the step draws from the tile
     // cache; a preparing started before is stopped first. Returns at once.

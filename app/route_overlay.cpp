@@ -25,22 +25,86 @@ constexpr qreal kNameAbove = 28;
 // Points of the runs the line is drawn in.
 constexpr qsizetype kRunPoints = 16;
 
-// Side of the squares the screen's picture of the route is kept in, device pixels, and of the
-// blocks inside them that are painted when not wholly transparent.
+// Side of the squares the view's picture of the route is kept in, device pixels.
 constexpr int kTileSide = 256;
-constexpr int kBlockSide = 16;
-// The most squares with a picture kept (256 KiB each): beyond it those out of the view go.
-constexpr int kMostKeptPictures = 128;
+// The most pixels the squares keep (16 MiB): beyond it those of other scales go, then those
+// out of the view. The scales kept: one for each zoom entry.
+constexpr qsizetype kMostKeptPixels = qsizetype(1) << 22;
+constexpr size_t kMostScales = 7;
 
-// Whether every pixel of a part of a premultiplied picture is transparent (0).
-bool Transparent(const QImage &picture, const QRect &part)
+// The square of kTileSide pixels that holds a device pixel's coordinate.
+int TileOf(int pixel)
 {
-    for (int row = part.top(); row <= part.bottom(); ++row) {
-        const auto *pixels = reinterpret_cast<const quint32 *>(picture.constScanLine(row)) + part.left();
-        if (std::any_of(pixels, pixels + part.width(), [](quint32 pixel) { return pixel != 0; }))
-            return false;
+    return pixel >= 0 ? pixel / kTileSide : -((-pixel - 1) / kTileSide) - 1;
+}
+
+// Each channel of a 32-bit pixel times factor / 255, rounded.
+quint32 ChannelsTimes(quint32 pixel, quint32 factor)
+{
+    quint32 redBlue = (pixel & 0xFF00FF) * factor;
+    redBlue = ((redBlue + ((redBlue >> 8) & 0xFF00FF) + 0x800080) >> 8) & 0xFF00FF;
+    quint32 alphaGreen = ((pixel >> 8) & 0xFF00FF) * factor;
+    alphaGreen = (alphaGreen + ((alphaGreen >> 8) & 0xFF00FF) + 0x800080) & 0xFF00FF00;
+    return alphaGreen | redBlue;
+}
+
+// Premultiplied pixels laid over opaque ones (Format_RGB32), which stay opaque. Without a
+// branch for opaque or clear pixels: those take factor 0 or 255, which ChannelsTimes meets
+// exactly, and the loop runs on without mispredictions at every edge of the line.
+void BlendOver(quint32 *target, const quint32 *source, int count)
+{
+    for (int pixel = 0; pixel < count; ++pixel)
+        target[pixel] = 0xFF000000 | (source[pixel] + ChannelsTimes(target[pixel], 0xFF - (source[pixel] >> 24)));
+}
+
+// How far a point of a route may lie from the line drawn in its place, in the drawing's
+// tolerances: a quarter of one, less than a device pixel, which no eye sees on a line as wide
+// as the route's.
+constexpr qreal kDeviation = 0.25;
+
+// The square of the distance of a point from the segment from a to b.
+qreal SquaredDistanceFromSegment(QPointF point, QPointF a, QPointF b)
+{
+    const QPointF segment = b - a;
+    const qreal length = QPointF::dotProduct(segment, segment);
+    const qreal along = length > 0 ? std::clamp(QPointF::dotProduct(point - a, segment) / length, 0.0, 1.0) : 0.0;
+    const QPointF off = point - (a + along * segment);
+    return QPointF::dotProduct(off, off);
+}
+
+// The points of a line that a drawing needs (Douglas-Peucker): each point left out lies within
+// deviation of the segment drawn in its place. A wide line costs its stroker an arc at every
+// join, so that a line as dense as its points, one or two pixels apart, would cost many times
+// what the same line with the points it needs costs.
+QPolygonF Simplified(const QPolygonF &line, qreal deviation)
+{
+    if (line.size() <= 2)
+        return line;
+    std::vector<char> kept(size_t(line.size()), 0);
+    kept.front() = kept.back() = 1;
+    std::vector<std::pair<qsizetype, qsizetype>> stretches{{0, line.size() - 1}};
+    while (!stretches.empty()) {
+        const auto [first, last] = stretches.back();
+        stretches.pop_back();
+        qreal farthest = 0; // squared
+        qsizetype at = -1;
+        for (qsizetype point = first + 1; point < last; ++point)
+            if (const qreal distance = SquaredDistanceFromSegment(line[point], line[first], line[last]);
+                distance > farthest) {
+                farthest = distance;
+                at = point;
+            }
+        if (farthest > deviation * deviation) {
+            kept[size_t(at)] = 1;
+            stretches.push_back({first, at});
+            stretches.push_back({at, last});
+        }
     }
-    return true;
+    QPolygonF simplified;
+    for (qsizetype point = 0; point < line.size(); ++point)
+        if (kept[size_t(point)])
+            simplified << line[point];
+    return simplified;
 }
 
 QRectF BoundsOf(const QPolygonF &points)
@@ -72,6 +136,7 @@ void TRouteOverlay::Show(const TShownRoute &route, const TCoordinates &coordinat
 {
     Clear();
     FShown = true;
+    ++FShowings;
     const auto place = [&coordinates](const TGeoPosition &position) -> std::optional<QPointF> {
         if (!coordinates.Reaches(position))
             return std::nullopt;
@@ -108,113 +173,153 @@ void TRouteOverlay::Show(const TShownRoute &route, const TCoordinates &coordinat
 void TRouteOverlay::Clear()
 {
     FShown = false;
-    FViewTiles = {};
+    FScales.clear();
     FPieces.clear();
     FMarks.clear();
     FBounds = QRectF();
 }
 
-void TRouteOverlay::Paint(QPainter &painter, const TViewGeometry &geometry) const
+void TRouteOverlay::DrawInto(QImage &pixels, const QRect &rect, QPoint viewOrigin,
+                             const TViewGeometry &geometry) const
 {
     if (!FShown || !(geometry.Scale() > 0))
         return;
-    KeepTilesFor(geometry);
-    const qreal ratio = geometry.DevicePixelRatio;
-    const QPointF corner = ViewCorner(geometry);
-    const QRectF view(corner, QSizeF(geometry.ViewSize) * ratio);
-    const QRect shownTiles(QPoint(int(std::floor(view.left() / kTileSide)), int(std::floor(view.top() / kTileSide))),
-                           QPoint(int(std::floor(view.right() / kTileSide)), int(std::floor(view.bottom() / kTileSide))));
-    // At whole device pixels: a pan may move the map by a fraction of one, which the route then
-    // follows to within half a device pixel.
-    const QPointF rounded(std::round(corner.x()), std::round(corner.y()));
-    for (int row = shownTiles.top(); row <= shownTiles.bottom(); ++row)
-        for (int column = shownTiles.left(); column <= shownTiles.right(); ++column) {
-            auto found = FViewTiles.Tiles.find({column, row});
-            if (found == FViewTiles.Tiles.end()) {
-                found = FViewTiles.Tiles.emplace(std::pair(column, row), DrawTile(column, row)).first;
-                FViewTiles.Pictures += found->second.Picture.isNull() ? 0 : 1;
+    TViewTiles &tiles = KeepTilesFor(geometry);
+    // A stored pixel plus toMap is a pixel of the map's device pixels.
+    const QPoint corner = ViewCorner(geometry);
+    const QPoint toMap = corner - viewOrigin;
+    const QRect onMap = rect.translated(toMap);
+    uchar *const rows = pixels.bits();
+    const qsizetype rowBytes = pixels.bytesPerLine();
+    for (int row = TileOf(onMap.top()); row <= TileOf(onMap.bottom()); ++row)
+        for (int column = TileOf(onMap.left()); column <= TileOf(onMap.right()); ++column) {
+            const TTile &tile = Tile(tiles, column, row);
+            const QPoint tileCorner(column * kTileSide, row * kTileSide);
+            // The stretches are in row order: from the rect's first row in the square to its last.
+            const auto first = std::partition_point(tile.Covered.begin(), tile.Covered.end(), [&](const TCovered &covered) {
+                return tileCorner.y() + covered.Row < onMap.top();
+            });
+            for (auto covered = first; covered != tile.Covered.end(); ++covered) {
+                const int y = tileCorner.y() + covered->Row;
+                if (y > onMap.bottom())
+                    break;
+                const int left = std::max(tileCorner.x() + covered->Left, onMap.left());
+                const int right = std::min(tileCorner.x() + covered->Left + covered->Width - 1, onMap.right());
+                if (left > right)
+                    continue;
+                BlendOver(reinterpret_cast<quint32 *>(rows + (y - toMap.y()) * rowBytes) + (left - toMap.x()),
+                          tile.Pixels.data() + covered->First + (left - tileCorner.x() - covered->Left),
+                          right - left + 1);
             }
-            const TTile &tile = found->second;
-            const QPointF topLeft = (QPointF(column * kTileSide, row * kTileSide) - rounded) / ratio + geometry.Shift;
-            for (const QRect &span : tile.Spans)
-                painter.drawImage(QRectF(topLeft + QPointF(span.topLeft()) / ratio, QSizeF(span.size()) / ratio),
-                                  tile.Picture, span);
         }
-    LimitTiles(shownTiles);
+    const QRect view(corner, (QSizeF(geometry.ViewSize) * geometry.DevicePixelRatio).toSize());
+    LimitTiles(tiles, QRect(QPoint(TileOf(view.left()), TileOf(view.top())), QPoint(TileOf(view.right()), TileOf(view.bottom()))));
 }
 
-QPointF TRouteOverlay::ViewCorner(const TViewGeometry &geometry)
+QPoint TRouteOverlay::ViewCorner(const TViewGeometry &geometry)
 {
-    return QPointF(double(geometry.Origin.X * geometry.DeviceScale), double(geometry.Origin.Y * geometry.DeviceScale)) -
-           geometry.DeviceMiddle;
+    const QPointF corner = QPointF(double(geometry.Origin.X * geometry.DeviceScale),
+                                   double(geometry.Origin.Y * geometry.DeviceScale)) -
+                           geometry.DeviceMiddle;
+    return QPoint(int(std::round(corner.x())), int(std::round(corner.y())));
 }
 
-void TRouteOverlay::KeepTilesFor(const TViewGeometry &geometry) const
+TRouteOverlay::TViewTiles &TRouteOverlay::KeepTilesFor(const TViewGeometry &geometry) const
 {
-    if (FViewTiles.DeviceScale == geometry.DeviceScale && FViewTiles.DevicePixelRatio == geometry.DevicePixelRatio)
-        return;
-    FViewTiles = {};
-    FViewTiles.DeviceScale = geometry.DeviceScale;
-    FViewTiles.DevicePixelRatio = geometry.DevicePixelRatio;
-    TRouteDrawing &drawing = FViewTiles.Drawing;
+    const auto same = std::find_if(FScales.begin(), FScales.end(), [&geometry](const TViewTiles &tiles) {
+        return tiles.DeviceScale == geometry.DeviceScale && tiles.DevicePixelRatio == geometry.DevicePixelRatio;
+    });
+    if (same != FScales.end()) {
+        std::rotate(FScales.begin(), same, same + 1);
+        return FScales.front();
+    }
+    if (FScales.size() >= kMostScales)
+        FScales.pop_back();
+    TViewTiles tiles;
+    tiles.DeviceScale = geometry.DeviceScale;
+    tiles.DevicePixelRatio = geometry.DevicePixelRatio;
+    TRouteDrawing &drawing = tiles.Drawing;
     drawing.Scale = geometry.DeviceScale;
     drawing.LineScale = geometry.DevicePixelRatio;
     drawing.Tolerance = 1;
     drawing.Area = QRectF(QPointF(double(FBounds.left() * drawing.Scale), double(FBounds.top() * drawing.Scale)),
                           QPointF(double(FBounds.right() * drawing.Scale), double(FBounds.bottom() * drawing.Scale)));
-    FViewTiles.Runs = Runs(drawing);
+    tiles.Runs = Runs(drawing);
+    FScales.insert(FScales.begin(), std::move(tiles));
+    return FScales.front();
 }
 
-TRouteOverlay::TTile TRouteOverlay::DrawTile(int column, int row) const
+TRouteOverlay::TTile TRouteOverlay::DrawTile(const TViewTiles &tiles, int column, int row) const
 {
-    TRouteDrawing drawing = FViewTiles.Drawing;
+    TRouteDrawing drawing = tiles.Drawing;
     drawing.Area = QRectF(column * kTileSide, row * kTileSide, kTileSide, kTileSide);
     const qreal margin = kCasingWidth * drawing.LineScale;
     const QRectF reached = drawing.Area.adjusted(-margin, -margin, margin, margin);
     const bool crossed =
-        std::any_of(FViewTiles.Runs.begin(), FViewTiles.Runs.end(),
+        std::any_of(tiles.Runs.begin(), tiles.Runs.end(),
                     [&reached](const TRun &run) { return run.Bounds.intersects(reached); }) ||
         std::any_of(FMarks.begin(), FMarks.end(), [&](const TMark &mark) {
             return MarkReach(drawing.At(mark.Point), drawing.LineScale).intersects(drawing.Area);
         });
     if (!crossed)
         return {};
-    TTile tile;
-    tile.Picture = QImage(kTileSide, kTileSide, QImage::Format_ARGB32_Premultiplied);
-    if (tile.Picture.isNull())
+    QImage picture(kTileSide, kTileSide, QImage::Format_ARGB32_Premultiplied);
+    if (picture.isNull())
         return {}; // no memory for it: the route is not drawn there rather than the view not shown
-    tile.Picture.fill(Qt::transparent);
+    picture.fill(Qt::transparent);
     {
-        QPainter canvas(&tile.Picture);
+        QPainter canvas(&picture);
         canvas.translate(-drawing.Area.topLeft());
-        PaintRuns(canvas, FViewTiles.Runs, drawing);
+        PaintRuns(canvas, tiles.Runs, drawing);
     }
-    for (int top = 0; top < kTileSide; top += kBlockSide) {
-        QRect span;
-        for (int left = 0; left < kTileSide; left += kBlockSide) {
-            const QRect block(left, top, kBlockSide, kBlockSide);
-            if (Transparent(tile.Picture, block)) {
-                if (!span.isNull())
-                    tile.Spans.push_back(std::exchange(span, QRect()));
-            } else {
-                span = span.isNull() ? block : span.united(block);
+    TTile tile;
+    for (int row = 0; row < kTileSide; ++row) {
+        const auto *pixels = reinterpret_cast<const quint32 *>(picture.constScanLine(row));
+        for (int left = 0; left < kTileSide;) {
+            if (pixels[left] == 0) {
+                ++left;
+                continue;
             }
+            int right = left;
+            while (right < kTileSide && pixels[right] != 0)
+                ++right;
+            tile.Covered.push_back({row, left, right - left, qsizetype(tile.Pixels.size())});
+            tile.Pixels.insert(tile.Pixels.end(), pixels + left, pixels + right);
+            left = right;
         }
-        if (!span.isNull())
-            tile.Spans.push_back(span);
     }
     return tile;
 }
 
-void TRouteOverlay::LimitTiles(const QRect &shownTiles) const
+const TRouteOverlay::TTile &TRouteOverlay::Tile(TViewTiles &tiles, int column, int row) const
 {
-    if (FViewTiles.Pictures <= kMostKeptPictures)
+    auto found = tiles.Tiles.find({column, row});
+    if (found == tiles.Tiles.end()) {
+        found = tiles.Tiles.emplace(std::pair(column, row), DrawTile(tiles, column, row)).first;
+        tiles.KeptPixels += qsizetype(found->second.Pixels.size());
+    }
+    return found->second;
+}
+
+void TRouteOverlay::LimitTiles(TViewTiles &tiles, const QRect &shownTiles) const
+{
+    const auto kept = [this] {
+        qsizetype pixels = 0;
+        for (const TViewTiles &each : FScales)
+            pixels += each.KeptPixels;
+        return pixels;
+    };
+    if (kept() <= kMostKeptPixels)
         return;
-    std::erase_if(FViewTiles.Tiles, [&shownTiles](const auto &entry) {
-        return !shownTiles.contains(QPoint(entry.first.first, entry.first.second));
+    std::erase_if(FScales, [&tiles](const TViewTiles &each) { return &each != &tiles; });
+    if (kept() <= kMostKeptPixels)
+        return;
+    std::erase_if(FScales.front().Tiles, [&](const auto &entry) {
+        if (shownTiles.contains(QPoint(entry.first.first, entry.first.second)))
+            return false;
+        FScales.front().KeptPixels -= qsizetype(entry.second.Pixels.size());
+        return true;
     });
-    FViewTiles.Pictures = int(std::count_if(FViewTiles.Tiles.begin(), FViewTiles.Tiles.end(),
-                                            [](const auto &entry) { return !entry.second.Picture.isNull(); }));
 }
 
 std::vector<TRouteOverlay::TRun> TRouteOverlay::Runs(const TRouteDrawing &drawing) const
@@ -236,6 +341,7 @@ std::vector<TRouteOverlay::TRun> TRouteOverlay::Runs(const TRouteDrawing &drawin
         }
         if (line.size() == 1)
             line << line.first();
+        line = Simplified(line, kDeviation * drawing.Tolerance);
         // In short runs, each sharing its last point with the next: a wide line is filled as
         // its outline, and a long winding outline costs far more to fill than the same line in
         // pieces.

@@ -31,18 +31,18 @@ struct TRouteDrawing {
     static TRouteDrawing Around(TMapPoint origin, const QRect &rect, long double scale, qreal lineScale);
 };
 
-// A road route over the map view: the path as a wide line of a colour no layer of the maps
-// uses, on a dark casing, with the origin (green) and the destination (red) marked and
-// named. The part of the route that the shown state's reference points can place is
-// projected once, when the route is shown, into unrounded full-map positions; a drawing then
-// only maps them to its units, leaves out the points closer than its tolerance and strokes
-// the line in short runs, each with its rectangle, so that a drawing of part of the map
-// strokes only the runs that reach it. On the screen the route is kept as squares of the
-// map's device pixels at the view's scale, like the map's own tiles: each square is drawn
-// the first time the view shows it and kept while the scale stays, so that a redraw or a
-// drag draws nothing again and a pan draws only the squares it uncovers that the route
-// crosses.
-class TRouteOverlay : public TViewOverlay {
+// A road route over the map: the path as a wide line of a colour no layer of the maps uses, on
+// a dark casing, with the origin (green) and the destination (red) marked and named. The part
+// of the route that the shown state's reference points can place is projected once, when the
+// route is shown, into unrounded full-map positions; a drawing then only maps them to its
+// units, leaves out the points closer than its tolerance and strokes the line in short runs,
+// each with its rectangle, so that a drawing of part of the map strokes only the runs that
+// reach it. In the map view the route is drawn into the view bitmap as the map is, from
+// squares of the map's device pixels at the view's scale, like the map's own tiles: each
+// square is drawn the first time the view shows it and kept for the last scales the view
+// showed, as the rows of pixels the route covers in it, so that drawing the route over a part of the view
+// only blends those pixels, and a repaint, a drag or a copy of the view costs nothing more.
+class TRouteOverlay : public TBitmapLayer {
 public:
     // Projects the route with the shown state's reference points and shows it.
     void Show(const TShownRoute &route, const TCoordinates &coordinates);
@@ -51,7 +51,9 @@ public:
     // The full-map rectangle of the placed part (line and marks); empty when none is placed.
     QRectF FullMapBounds() const { return FBounds; }
 
-    void Paint(QPainter &painter, const TViewGeometry &geometry) const override;
+    // A new number at each showing; 0 while none is shown.
+    uint64_t ContentId() const override { return FShown ? FShowings : 0; }
+    void DrawInto(QImage &pixels, const QRect &rect, QPoint viewOrigin, const TViewGeometry &geometry) const override;
     // Paints the route on any drawing of the map.
     void PaintOn(QPainter &painter, const TRouteDrawing &drawing) const;
 
@@ -79,32 +81,45 @@ private:
     static QRectF MarkReach(QPointF at, qreal lineScale);
     void PaintMark(QPainter &painter, const TRouteDrawing &drawing, const TMark &mark) const;
 
-    // One square of the screen's picture of the route: nothing where the route does not
-    // pass, else its picture and the parts of its rows of blocks that are not wholly
-    // transparent (most of a square is).
-    struct TTile {
-        QImage Picture;
-        std::vector<QRect> Spans;
+    // One square of the view's picture of the route, as the stretches of its rows that are not
+    // wholly transparent (most of a square is), with their premultiplied pixels one after the
+    // other: few and close together, so that laying them over the view is quick.
+    struct TCovered {
+        int Row = 0;
+        int Left = 0;
+        int Width = 0;
+        qsizetype First = 0; // where the stretch's pixels start in Pixels
     };
-    // The screen's squares for one scale and device ratio; the drawing puts full-map
-    // positions on the map's device pixels at that scale.
+    struct TTile {
+        std::vector<TCovered> Covered;
+        std::vector<quint32> Pixels;
+    };
+    // The view's squares for one scale and device ratio; the drawing puts full-map positions
+    // on the map's device pixels at that scale.
     struct TViewTiles {
         long double DeviceScale = 0;
         qreal DevicePixelRatio = 0;
         TRouteDrawing Drawing;
         std::vector<TRun> Runs;
         std::map<std::pair<int, int>, TTile> Tiles; // by column and row
-        int Pictures = 0;                           // tiles that hold a picture
+        qsizetype KeptPixels = 0;                   // of all the tiles
     };
-    // The view's top-left corner on the map's device pixels.
-    static QPointF ViewCorner(const TViewGeometry &geometry);
-    void KeepTilesFor(const TViewGeometry &geometry) const;
-    TTile DrawTile(int column, int row) const;
-    // Forgets the pictures outside the given columns and rows when too many are kept.
-    void LimitTiles(const QRect &shownTiles) const;
-    mutable TViewTiles FViewTiles;
+    // The view's top-left corner on the map's device pixels, at a whole pixel: a pan may move
+    // the map by a fraction of one, which the route then follows to within half a pixel.
+    static QPoint ViewCorner(const TViewGeometry &geometry);
+    // The squares for the geometry's scale and ratio, kept first; made when none are kept.
+    TViewTiles &KeepTilesFor(const TViewGeometry &geometry) const;
+    const TTile &Tile(TViewTiles &tiles, int column, int row) const;
+    TTile DrawTile(const TViewTiles &tiles, int column, int row) const;
+    // When the squares keep too many pixels, forgets those of other scales, then those of
+    // tiles outside the given columns and rows.
+    void LimitTiles(TViewTiles &tiles, const QRect &shownTiles) const;
+    // The squares of the scales the view showed last, the latest first: a zoom back to one of
+    // them draws nothing again.
+    mutable std::vector<TViewTiles> FScales;
 
     bool FShown = false;
+    uint64_t FShowings = 0;
     std::vector<TPiece> FPieces; // the runs of consecutive placed points
     std::vector<TMark> FMarks;
     QRectF FBounds;

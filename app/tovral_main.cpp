@@ -178,10 +178,10 @@ void TformTovralMain::BuildControls()
     setTabOrder(lCidades, bCidadeMapa);
     setTabOrder(bCidadeMapa, bChangeUF);
     setTabOrder(bChangeUF, Image);
-    setTabOrder(Image, bLimparRota);
-    setTabOrder(bLimparRota, cZoom);
+    setTabOrder(Image, cZoom);
     setTabOrder(cZoom, bLegendas);
-    setTabOrder(bLegendas, cbHQ);
+    setTabOrder(bLegendas, bLimparRota);
+    setTabOrder(bLimparRota, cbHQ);
     setTabOrder(cbHQ, bCalcDist);
     setTabOrder(bCalcDist, bCopiar);
     setTabOrder(bCopiar, bSaveIMG);
@@ -310,10 +310,7 @@ void TformTovralMain::BuildMapArea()
     FPointerPosition = new TPointerPosition(*Image, *lPosicao, [this] {
         return FView ? &FView->Coordinates() : nullptr;
     });
-    auto route = std::make_unique<TRouteOverlay>();
-    FRouteOverlay = route.get();
-    Image->AddOverlay(std::move(route));
-    BuildRoutePanel();
+    FRouteOverlay = std::make_unique<TRouteOverlay>();
     auto scaleBar = std::make_unique<TScaleBarOverlay>(QLocale::system().decimalPoint().front());
     FScaleBar = scaleBar.get();
     Image->AddOverlay(std::move(scaleBar));
@@ -326,6 +323,7 @@ void TformTovralMain::BuildMapArea()
     Q_SET_OBJECT_NAME(cbHQ);
     cbHQ->setChecked(true);
     cbHQ->setCursor(HandCursor());
+    BuildRouteBar();
 }
 
 void TformTovralMain::ConnectViewHandlers()
@@ -400,7 +398,7 @@ void TformTovralMain::AlignPanels()
     Panel1->setGeometry(inside.left(), inside.bottom() + 1 - kQualityBarHeight, inside.width(),
                         kQualityBarHeight);
     inside.setBottom(inside.bottom() - kQualityBarHeight);
-    Image->setGeometry(inside);
+    Image->setGeometry(PlaceRouteBar(inside));
 
     const QRect bar = pTituloWork->ClientRect();
     Panel2->setGeometry(bar.right() + 1 - kCreditsWidth, bar.top(), kCreditsWidth, bar.height());
@@ -511,7 +509,7 @@ QString TformTovralMain::ChooseUF()
 
 bool TformTovralMain::LoadUF(const QString &code)
 {
-    ClearRoute(); // a route belongs to the state it was shown on
+    HideRoute(); // a route belongs to the state it was shown on; the new map is drawn below
     FUF = code;
     FCitySuggestions->Close();
     {
@@ -595,7 +593,7 @@ void TformTovralMain::cZoomChange()
     Image->SetGeometry(FView->Geometry());
     const std::optional<TKmPerPixel> groundScale = FView->GroundScaleAtCentre();
     FScaleBar->SetGroundScale(groundScale ? std::optional<long double>(groundScale->X) : std::nullopt);
-    FView->Render(Image->Bitmap(), quality);
+    FView->Render(Image->Bitmap(), quality, FRouteOverlay.get());
     Image->AnnounceSpeech();
     FPointerPosition->Refresh();
     FView->PrepareSurroundings(quality); // the next pan step draws from the cache
@@ -652,7 +650,6 @@ void TformTovralMain::FormResize()
     bChangeUF->move(bChangeUF->x(), pNav->y() - bChangeUF->height() - kChangeStateGap);
     bCidadeMapa->move(bCidadeMapa->x(), bChangeUF->y() - bCidadeMapa->height() - kLocateGap);
     lCidades->resize(lCidades->width(), bCidadeMapa->y() - kLocateGap - lCidades->y());
-    PlaceRoutePanel();
     if (FView)
         ResizeView();
     if (width() != FLastClientWidth && height() != FLastClientHeight)

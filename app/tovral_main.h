@@ -13,7 +13,6 @@
 #include "search/city_places.h"
 
 class QCheckBox;
-class QFrame;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -84,6 +83,7 @@ public:
     // Shows a road route (the calculator's "Mostrar no mapa"; the benchmarks): the origin's
     // state loaded first when another is shown, then the view fitted to the route's part in
     // it. The route stays until another state is loaded or "Limpar rota" is pressed.
+    // ClearRoute takes it away and draws the view again.
     void ShowRoute(const TShownRoute &route);
     void ClearRoute();
 
@@ -155,9 +155,12 @@ private:
     // centred on it; "Mapa Inteiro" when none does.
     void FitRoute();
     void bLimparRotaClick();
-    // Keeps the route's panel in the view's top-right corner (the map's own title box is in
-    // the top-left one of the whole map, the scale bar in the bottom-left one).
-    void PlaceRoutePanel();
+    // Takes the route and its bar away without drawing the view again; false when no route
+    // was shown.
+    bool HideRoute();
+    // While a route is shown, puts its bar along the bottom of area (the view's room) and
+    // returns what is left of it for the view; else returns area.
+    QRect PlaceRouteBar(QRect area);
     // Makes the state whose city list shows a catalogue row current, unless it is shown
     // already; false when no state holds the row or its load failed.
     bool ShowStateOfCityRow(int row);
@@ -178,7 +181,7 @@ private:
     void BuildNavigationPad();
     void BuildMapArea();
     void BuildBottomBar();
-    void BuildRoutePanel();
+    void BuildRouteBar();
     void ConnectViewHandlers();
     // Ctrl+S, Ctrl+P, Ctrl+C, Ctrl+Q run the handlers of "Salvar Imagem", "Imprimir",
     // "Copiar" and "Sair"; Ctrl+F runs FocusCitySearch. None takes a key from text editing,
@@ -247,7 +250,7 @@ private:
     TPanel *Panel1 = nullptr;           //   quality bar
     QCheckBox *cbHQ = nullptr;          //     high-quality drawing switch
     QLabel *lPosicao = nullptr;         //     the pointer's position over the map
-    QFrame *pRota = nullptr;            //   over the view's top-left corner while a route is shown
+    TPanel *pRota = nullptr;            //   route bar, under the view while a route is shown
     QLabel *lRota = nullptr;            //     the route's cities and road km
     QPushButton *bLimparRota = nullptr; //     "Limpar rota"
 
@@ -262,7 +265,7 @@ private:
     std::unique_ptr<TMapView> FView; // made once the city catalogue has been read
     TScaleBarOverlay *FScaleBar = nullptr; // drawn over the view, owned by Image
     TPointerPosition *FPointerPosition = nullptr; // fills lPosicao, owned by Image
-    TRouteOverlay *FRouteOverlay = nullptr; // the road route shown over the view, owned by Image
+    std::unique_ptr<TRouteOverlay> FRouteOverlay; // the road route, drawn into the view bitmap
     QString FUF;                   // code of the current state, upper case
     int32_t FSelectedCityRow = -1; // CityRows index of the city selected in lCidades, -1: none
     TCityPlaces FCityPlaces;       // the current state's cities on its full map

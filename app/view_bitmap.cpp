@@ -72,6 +72,12 @@ void TViewBitmap::Scroll(QPoint shift)
     FOrigin = QPoint(wrap(FOrigin.x() + shift.x(), FPixels.width()), wrap(FOrigin.y() + shift.y(), FPixels.height()));
 }
 
+QImage TViewBitmap::DevicePixels()
+{
+    // Without the ratio, so that a painter on them works in device pixels, not view pixels.
+    return QImage(FPixels.bits(), FPixels.width(), FPixels.height(), FPixels.bytesPerLine(), FPixels.format());
+}
+
 void TViewBitmap::Draw(const QRegion &area, const std::function<void(QPainter &, QPoint)> &draw)
 {
     FShown.reset();
@@ -80,10 +86,7 @@ void TViewBitmap::Draw(const QRegion &area, const std::function<void(QPainter &,
     // Where nothing is kept the picture starts again at the origin, in one part.
     if (QRegion(FPixels.rect()).subtracted(area).isEmpty())
         FOrigin = QPoint(0, 0);
-    // A painter on the pixels would work in view pixels; the parts are drawn in device
-    // pixels, through a picture that shares them without their ratio.
-    QImage devicePixels(FPixels.bits(), FPixels.width(), FPixels.height(), FPixels.bytesPerLine(),
-                        FPixels.format());
+    QImage devicePixels = DevicePixels();
     for (const TPart &part : Parts()) {
         const QPoint viewOrigin = part.Stored.topLeft() - part.InView;
         const QRegion clip = area.translated(viewOrigin) & part.Stored;
@@ -92,5 +95,18 @@ void TViewBitmap::Draw(const QRegion &area, const std::function<void(QPainter &,
         QPainter canvas(&devicePixels);
         canvas.setClipRegion(clip);
         draw(canvas, viewOrigin);
+    }
+}
+
+void TViewBitmap::Compose(const QRegion &area,
+                          const std::function<void(QImage &pixels, const QRect &rect, QPoint viewOrigin)> &compose)
+{
+    if (FPixels.isNull())
+        return;
+    QImage devicePixels = DevicePixels();
+    for (const TPart &part : Parts()) {
+        const QPoint viewOrigin = part.Stored.topLeft() - part.InView;
+        for (const QRect &rect : area.translated(viewOrigin) & part.Stored)
+            compose(devicePixels, rect, viewOrigin);
     }
 }

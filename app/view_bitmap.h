@@ -14,12 +14,13 @@ class QPainter;
 
 // What a view bitmap shows: the map content it was drawn from (its ContentId), with which
 // quality, around which centre (pixels of that map) and at which scale (device pixels per
-// map pixel).
+// map pixel), and which drawing of a layer over it (a TBitmapLayer's ContentId; 0 for none).
 struct TShownDrawing {
     uint64_t Map = 0;
     TRenderQuality Quality = TRenderQuality::Plain;
     QPoint Center;
     long double Scale = 0;
+    uint64_t Layer = 0;
 };
 
 // The map view's picture in device pixels, stored wrapped around an origin: the view pixel
@@ -50,6 +51,11 @@ public:
     // one piece: draw gets a canvas on the pixels, clipped to that part, and where the view's
     // pixel (0, 0) falls on it. What the pixels show is forgotten until SetShown.
     void Draw(const QRegion &area, const std::function<void(QPainter &canvas, QPoint viewOrigin)> &draw);
+    // Lets compose change the pixels of area (device pixels of the view) in place, once for
+    // each rectangle of it stored in one piece: compose gets the stored pixels, without their
+    // ratio, the rectangle and where the view's pixel (0, 0) falls on them.
+    void Compose(const QRegion &area,
+                 const std::function<void(QImage &pixels, const QRect &rect, QPoint viewOrigin)> &compose);
     void SetShown(const TShownDrawing &shown) { FShown = shown; }
     // Forgets what the pixels show, so that the next drawing draws them all.
     void Forget() { FShown.reset(); }
@@ -64,6 +70,8 @@ private:
     std::vector<TPart> Parts() const;
     // The stored pixels of rect, sharing them, without a ratio.
     QImage StoredPart(const QRect &rect) const;
+    // All the stored pixels, shared for changing them, without a ratio.
+    QImage DevicePixels();
 
     QImage FPixels;
     QPoint FOrigin;

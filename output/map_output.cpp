@@ -62,17 +62,8 @@ void TformTovralMain::bCopiarClick()
     RunReported(this, [&] {
         // The status scope closes before the error report or the confirmation is shown.
         const TStatusScope copying(this, kCopyingStatus, true);
-        // The view as drawn: on a high-density screen, its device pixels; with the route as
-        // the screen shows it.
-        QImage picture = Image->Bitmap().Picture();
-        const std::optional<TViewGeometry> geometry = Image->Geometry();
-        if (FRouteOverlay->Shown() && geometry) {
-            TViewGeometry unshifted = *geometry;
-            unshifted.Shift = QPointF();
-            QPainter canvas(&picture);
-            FRouteOverlay->Paint(canvas, unshifted);
-        }
-        QGuiApplication::clipboard()->setImage(picture);
+        // The view as drawn, the route included: on a high-density screen, its device pixels.
+        QGuiApplication::clipboard()->setImage(Image->Bitmap().Picture());
         copied = true;
     });
     if (copied)

@@ -1,15 +1,15 @@
 // The map window's road route: shown over the map view when the distance calculator's "Mostrar
-// no mapa" hands one over, with a small panel naming it and "Limpar rota" over the view's
-// top-right corner.
+// no mapa" hands one over, named with its road km in a bar under the view, beside "Limpar rota".
+// The bar takes its height from the view while a route is shown, rather than lie over the map:
+// nothing of the map is hidden, and a repaint of the view paints no other widget.
 #include <QComboBox>
-#include <QFrame>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <cmath>
 
+#include "app/bevel_panel.h"
 #include "app/error_report.h"
 #include "app/form_style.h"
 #include "app/route_overlay.h"
@@ -20,16 +20,17 @@
 namespace {
 // Room left around the route when the view is fitted to it, view pixels on each side.
 constexpr qreal kFitMargin = 30;
-// The panel's distance from the view's top and right edges, past the focus frame.
-constexpr int kPanelMargin = 6;
+// The route bar: its height, the room at its ends and the size of "Limpar rota", which sits
+// at its right end.
+constexpr int kRouteBarHeight = 25;
+constexpr int kBarPadding = 6;
+constexpr QSize kClearButtonSize(84, 21);
 } // namespace
 
-void TformTovralMain::BuildRoutePanel()
+void TformTovralMain::BuildRouteBar()
 {
-    pRota = new QFrame(Image);
+    pRota = new TPanel(pImage, TPanel::TBevel::Raised, TPanel::TBevel::None, kFormColor);
     Q_SET_OBJECT_NAME(pRota);
-    pRota->setFrameShape(QFrame::Box);
-    pRota->setAutoFillBackground(true);
     pRota->setAccessibleName(QStringLiteral("Rota no mapa"));
     lRota = new QLabel(pRota);
     Q_SET_OBJECT_NAME(lRota);
@@ -40,12 +41,26 @@ void TformTovralMain::BuildRoutePanel()
     bLimparRota->setCursor(HandCursor());
     bLimparRota->setAutoDefault(false);
     ClickOnEnter(*bLimparRota);
-    auto *layout = new QHBoxLayout(pRota);
-    layout->setContentsMargins(6, 3, 3, 3);
-    layout->addWidget(lRota);
-    layout->addWidget(bLimparRota);
     pRota->hide();
     connect(bLimparRota, &QPushButton::clicked, this, Reported(this, &TformTovralMain::bLimparRotaClick));
+}
+
+QRect TformTovralMain::PlaceRouteBar(QRect area)
+{
+    if (pRota->isHidden())
+        return area;
+    pRota->setGeometry(area.left(), area.bottom() + 1 - kRouteBarHeight, area.width(), kRouteBarHeight);
+    const QRect inside = pRota->ClientRect();
+    bLimparRota->setGeometry(QRect(QPoint(inside.right() + 1 - kBarPadding - kClearButtonSize.width(),
+                                          inside.top() + (inside.height() - kClearButtonSize.height()) / 2),
+                                   kClearButtonSize));
+    // The caption shortened with "…" where the bar is too narrow for it; the whole of it in
+    // the tool tip and, for assistive technology, in the accessible name.
+    const int captionWidth = std::max(0, bLimparRota->x() - 2 * kBarPadding);
+    lRota->setGeometry(kBarPadding, inside.top(), captionWidth, inside.height());
+    lRota->setText(lRota->fontMetrics().elidedText(lRota->toolTip(), Qt::ElideRight, captionWidth));
+    area.setBottom(area.bottom() - kRouteBarHeight);
+    return area;
 }
 
 void TformTovralMain::ShowRoute(const TShownRoute &route)
@@ -53,13 +68,12 @@ void TformTovralMain::ShowRoute(const TShownRoute &route)
     if (!ShowStateOfCityRow(route.OriginRow))
         return;
     FRouteOverlay->Show(route, FView->Coordinates());
-    lRota->setText(QStringLiteral("%1 → %2: %3 por estrada")
-                       .arg(route.OriginName, route.DestinationName,
-                            OneDecimalKm(route.Route.RoadKm(), QLocale::system().decimalPoint())));
-    lRota->setAccessibleName(QStringLiteral("Rota: ") + lRota->text());
-    pRota->adjustSize();
-    PlaceRoutePanel();
+    lRota->setToolTip(QStringLiteral("%1 → %2: %3 por estrada")
+                          .arg(route.OriginName, route.DestinationName,
+                               OneDecimalKm(route.Route.RoadKm(), QLocale::system().decimalPoint())));
+    lRota->setAccessibleName(QStringLiteral("Rota: ") + lRota->toolTip());
     pRota->show();
+    AlignPanels(); // the view gives the bar its height
     FitRoute();
 }
 
@@ -86,11 +100,6 @@ void TformTovralMain::FitRoute()
     cZoomChange();
 }
 
-void TformTovralMain::PlaceRoutePanel()
-{
-    pRota->move(Image->width() - pRota->width() - kPanelMargin, kPanelMargin);
-}
-
 void TformTovralMain::bLimparRotaClick()
 {
     ClearRoute();
@@ -99,9 +108,16 @@ void TformTovralMain::bLimparRotaClick()
 
 void TformTovralMain::ClearRoute()
 {
+    if (HideRoute())
+        cZoomChange(); // the view, grown by the bar's height, drawn without the route
+}
+
+bool TformTovralMain::HideRoute()
+{
     if (!FRouteOverlay->Shown())
-        return;
+        return false;
     FRouteOverlay->Clear();
     pRota->hide();
-    Image->update();
+    AlignPanels(); // the bar's height back to the view
+    return true;
 }

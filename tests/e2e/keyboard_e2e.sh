@@ -207,7 +207,8 @@ keep_screen route-shown
 # The route against the engine's path: the view at 100 % around Vila Áurea (a typed
 # position keeps the route), each stretch of the path projected with the state's reference
 # points, and the route's orange (255, 106, 0) within 3 view pixels of every 4th pixel of
-# each stretch inside the view, away from the origin's mark and the panel at the top.
+# each stretch inside the view, away from the origin's mark and the view's edges. While the
+# route is shown its bar takes 25 px of the view's height (213), at the view's bottom.
 xdotool key ctrl+f
 printf '%s' "-20.32 -44.55" | xdotool type --delay 80 --file -
 xdotool key Return
@@ -222,7 +223,7 @@ for latitude, longitude in json.load(sys.stdin)["points"]: print(longitude, lati
     offscreen_tool locate "$work/img/ta.pts" "$longitude" "$latitude" </dev/null 2>/dev/null >>"$work/path-px.txt" \
       || echo "-" >>"$work/path-px.txt"
   done <"$work/path.txt"
-  convert "$work/route.png" -depth 8 txt:- | awk -v centre="$centre" -v s="$scale" -v w=443 -v h=213 '
+  convert "$work/route.png" -depth 8 txt:- | awk -v centre="$centre" -v s="$scale" -v w=443 -v h=188 '
     NR == FNR { i = n++; if ($1 != "-") { px[i] = $1; py[i] = $2; have[i] = 1 }; next }
     /^#/ { next }
     { split($1, at, /[,:]/); split($2, c, /[(,)]/)

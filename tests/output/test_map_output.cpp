@@ -726,11 +726,13 @@ private slots:
         formTovralMain->ShowRoute(shown);
         const TMapPoint middle{1200, 600};
 
+        const auto middleInCopy = [&middle] {
+            const TViewGeometry geometry = *MapControl<TViewImage>("Image").Geometry();
+            return (geometry.ToView(middle) * geometry.DevicePixelRatio).toPoint();
+        };
         answers.AddMessageBoxOk();
         ClickButton("bCopiar");
-        const QImage copied = QGuiApplication::clipboard()->image();
-        const TViewGeometry geometry = *MapControl<TViewImage>("Image").Geometry();
-        QVERIFY(RouteColourNear(copied, (geometry.ToView(middle) * geometry.DevicePixelRatio).toPoint()));
+        QVERIFY(RouteColourNear(QGuiApplication::clipboard()->image(), middleInCopy()));
 
         FDialogs->Area = false;
         FDialogs->FileName = OutPath(QStringLiteral("route-whole.jpg"));
@@ -748,13 +750,13 @@ private slots:
         FDialogs->Area = true;
         FDialogs->FileName = OutPath(QStringLiteral("route-visible.jpg"));
         ClickButton("bSaveIMG");
-        QVERIFY(RouteColourNear(QImage(FDialogs->FileName), QPoint(221, 106)));
+        const QImage visible(FDialogs->FileName);
+        QVERIFY(RouteColourNear(visible, QPoint(visible.width() / 2, visible.height() / 2)));
 
         ClickButton("bLimparRota");
         answers.AddMessageBoxOk();
         ClickButton("bCopiar");
-        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-                 MapControl<TViewImage>("Image").Bitmap().Picture().convertToFormat(QImage::Format_RGB32));
+        QVERIFY(!RouteColourNear(QGuiApplication::clipboard()->image(), middleInCopy()));
     }
 
     // Guards against printing without the area question when the map does not fit, and a
