@@ -5,7 +5,8 @@
 // per view pixel (from the tile cache and from nothing decoded), one frame of dragging the map
 // at 1920 x 1080, and one key typed into the search box with its suggestions of every state
 // (the whole country's cities with the sample data folder, TOVRAL_BENCH_DATA). With a long
-// road route shown over the view: projecting it once, and the redraw and pan cases again.
+// road route shown over the view: projecting it once, and some redraw, pan and drag cases
+// again, each right after the same case without it.
 // The CPU column of the redraw and pan cases counts every thread of the process: on a busy
 // machine, CPU time / processors is what a quiet machine would show, at best.
 // The data is a synthetic 8000 x 6000 full map with a 0.4 light map (written once, in a
@@ -47,11 +48,21 @@ void LoadAndShow(benchmark::State &state)
 // The window sizes of the redraw cases: the designed client, full HD and 4K.
 const QSize kWindowSizes[] = {QSize(610, 406), QSize(1920, 1080), QSize(3840, 2160)};
 
+// What a route's bar takes from the view's height while the route is shown: the cases with a
+// route make the window that much taller, so that they draw a view of the same size as those
+// without it.
+int gRouteBarHeight = 0;
+
+void ResizeWindow(QSize size)
+{
+    formTovralMain->resize(size + QSize(0, gRouteBarHeight));
+    QCoreApplication::processEvents();
+}
+
 // Sizes the window (an index of kWindowSizes), sets the quality box and selects a zoom entry.
 void ShowView(int64_t windowSize, int64_t zoom, bool highQuality)
 {
-    formTovralMain->resize(kWindowSizes[windowSize]);
-    QCoreApplication::processEvents();
+    ResizeWindow(kWindowSizes[windowSize]);
     if (MapControl<QCheckBox>("cbHQ").isChecked() != highQuality)
         MapControl<QCheckBox>("cbHQ").setChecked(highQuality);
     MapControl<QComboBox>("cZoom").setCurrentIndex(int(zoom));
@@ -77,6 +88,7 @@ void Redraw(benchmark::State &state)
     }
     state.counters["scale"] = double(formTovralMain->View()->Scale());
     state.counters["view_width"] = MapControl<TViewImage>("Image").width();
+    state.counters["view_height"] = MapControl<TViewImage>("Image").height();
 }
 
 // Redraw with no decoded tile kept from before (the tile cache emptied outside the clock): the
@@ -95,6 +107,14 @@ void RedrawUncached(benchmark::State &state)
     state.counters["scale"] = double(formTovralMain->View()->Scale());
 }
 
+// Loads the benchmarks' state into a map view of its own.
+void LoadState(TMapView &view)
+{
+    const QString stem = gCode.toLower();
+    view.Load(DataPath(stem + QStringLiteral("_light.map")), DataPath(stem + QStringLiteral("_full.map")),
+              DataPath(stem + QStringLiteral(".pts")));
+}
+
 // One rendering of a 1920 x 1080 view by the map view alone, on a screen of 1 or 2 device
 // pixels per view pixel (at 2: 3840 x 2160 device pixels at twice the scale), with high
 // quality; what a redraw draws. With cached 0 the tile cache is emptied outside the clock, so
@@ -103,10 +123,8 @@ void RedrawUncached(benchmark::State &state)
 void RenderAtRatio(benchmark::State &state)
 {
     const bool cached = state.range(2) != 0;
-    const QString stem = gCode.toLower();
     TMapView view;
-    view.Load(DataPath(stem + QStringLiteral("_light.map")), DataPath(stem + QStringLiteral("_full.map")),
-              DataPath(stem + QStringLiteral(".pts")));
+    LoadState(view);
     view.Resize(QSize(1920, 1080), qreal(state.range(1)));
     view.ZoomTo(int(state.range(0)));
     TViewBitmap bitmap;
@@ -168,8 +186,7 @@ void PanStep(benchmark::State &state)
 // shows the last picture shifted. Argument: the zoom index.
 void DragFrame(benchmark::State &state)
 {
-    formTovralMain->resize(QSize(1920, 1080));
-    QCoreApplication::processEvents();
+    ResizeWindow(QSize(1920, 1080));
     SelectZoom(int(state.range(0)));
     TViewImage &view = MapControl<TViewImage>("Image");
     const auto send = [&view](QEvent::Type type, QPoint at, Qt::MouseButton button,
@@ -286,10 +303,43 @@ void ProjectRealRoute(benchmark::State &state)
     state.counters["road_km"] = double(route.Route.RoadKm());
 }
 
-// A redraw or pan case at the place "Mostrar no mapa" brings the long route to, with the route
-// shown (last argument 1) or cleared again (0): the same view with and without it. The case's
-// own arguments come first.
-template <void (*Case)(benchmark::State &)>
+// Drawing the long route into a whole view as a redraw does, over the map just drawn there,
+// centred on the route as "Mostrar no mapa" centres it: the part of a redraw the route adds,
+// alone. With kept 1 its squares are drawn once, outside the clock (every redraw at a scale
+// the view has shown); with kept 0 each drawing is at a scale a hair larger than the last, for
+// which the squares are drawn again (the first redraw at a new zoom). Arguments: zoom index,
+// view size (0: the designed window's view, 443 x 213; 1: 1920 x 1080), device pixel ratio,
+// kept.
+void RouteIntoView(benchmark::State &state)
+{
+    const TShownRoute route = LongRoute(*gData);
+    TMapView view;
+    LoadState(view);
+    view.Resize(state.range(1) == 0 ? QSize(443, 213) : QSize(1920, 1080), qreal(state.range(2)));
+    view.ZoomTo(int(state.range(0)));
+    TRouteOverlay overlay;
+    overlay.Show(route, view.Coordinates());
+    const QPointF middle = overlay.FullMapBounds().center();
+    view.CentreOn(QPoint(int(std::floor(middle.x())), int(std::floor(middle.y()))));
+    TViewBitmap bitmap;
+    view.Render(bitmap, TRenderQuality::High, &overlay);
+    const bool kept = state.range(3) != 0;
+    TViewGeometry geometry = view.Geometry();
+    const QRegion whole(bitmap.Pixels().rect());
+    for (auto _ : state) {
+        if (!kept)
+            geometry.DeviceScale *= 1 + 1e-12L;
+        bitmap.Compose(whole, [&](QImage &pixels, const QRect &rect, QPoint viewOrigin) {
+            overlay.DrawInto(pixels, rect, viewOrigin, geometry);
+        });
+    }
+    state.counters["scale"] = double(view.Scale());
+}
+
+// A redraw, pan or drag case at the place "Mostrar no mapa" brings the long route to, with the
+// route shown (argument RouteArgument 1) or cleared again (0): the same view with and without
+// it. The case's own arguments come first.
+template <void (*Case)(benchmark::State &), int RouteArgument>
 void WithRoute(benchmark::State &state)
 {
     const TShownRoute route = LongRoute(*gData);
@@ -299,10 +349,25 @@ void WithRoute(benchmark::State &state)
         return;
     }
     formTovralMain->ShowRoute(route);
-    if (state.range(3) == 0)
+    if (state.range(RouteArgument) == 0)
         formTovralMain->ClearRoute();
+    else
+        gRouteBarHeight = MapControl<QWidget>("pRota").height();
     Case(state);
     formTovralMain->ClearRoute();
+    gRouteBarHeight = 0;
+}
+
+// Registers each of cases (a case's own arguments) without the route (0) and then with it (1),
+// so that the two run one after the other, on a machine in the same state.
+void WithAndWithoutRoute(benchmark::internal::Benchmark *benchmark, const std::vector<std::vector<int64_t>> &cases)
+{
+    for (const std::vector<int64_t> &arguments : cases)
+        for (const int64_t route : {0, 1}) {
+            std::vector<int64_t> withRoute = arguments;
+            withRoute.push_back(route);
+            benchmark->Args(withRoute);
+        }
 }
 
 BENCHMARK(LoadAndShow)->Unit(benchmark::kMillisecond);
@@ -334,17 +399,32 @@ BENCHMARK(PanStep)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(ProjectRoute)->Unit(benchmark::kMillisecond);
 BENCHMARK(ProjectRealRoute)->Arg(0)->Arg(1)->ArgName("pair")->Unit(benchmark::kMillisecond);
-BENCHMARK(WithRoute<Redraw>)
+BENCHMARK(RouteIntoView)
+    ->ArgsProduct({{0, 1, 5}, {0, 1}, {1, 2}, {1, 0}})
+    ->ArgNames({"zoom", "size", "ratio", "kept"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(WithRoute<Redraw, 3>)
     ->Name("RedrawWithRoute")
-    ->ArgsProduct({{0, 1, 5}, {0, 1}, {1}, {0, 1}})
+    ->Apply([](benchmark::internal::Benchmark *benchmark) {
+        WithAndWithoutRoute(benchmark, {{0, 0, 1}, {1, 0, 1}, {5, 0, 1}, {0, 1, 1}, {1, 1, 1}, {5, 1, 1}});
+    })
     ->ArgNames({"zoom", "size", "hq", "route"})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(WithRoute<PanStep>)
+BENCHMARK(WithRoute<PanStep, 3>)
     ->Name("PanStepWithRoute")
-    ->ArgsProduct({{1, 5}, {1}, {0, 1}, {0, 1}})
+    ->Apply([](benchmark::internal::Benchmark *benchmark) {
+        WithAndWithoutRoute(benchmark, {{1, 1, 0}, {5, 1, 0}, {1, 1, 1}, {5, 1, 1}});
+    })
     ->ArgNames({"zoom", "size", "settled", "route"})
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(WithRoute<DragFrame, 1>)
+    ->Name("DragFrameWithRoute")
+    ->Apply([](benchmark::internal::Benchmark *benchmark) { WithAndWithoutRoute(benchmark, {{1}, {5}}); })
+    ->ArgNames({"zoom", "route"})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
