@@ -196,9 +196,9 @@ void TRouteOverlay::DrawInto(QImage &pixels, const QRect &rect, QPoint viewOrigi
             const TTile &tile = Tile(tiles, column, row);
             const QPoint tileCorner(column * kTileSide, row * kTileSide);
             // The stretches are in row order: from the rect's first row in the square to its last.
-            const auto first = std::partition_point(tile.Covered.begin(), tile.Covered.end(), [&](const TCovered &covered) {
-                return tileCorner.y() + covered.Row < onMap.top();
-            });
+            const auto first = std::partition_point(
+                tile.Covered.begin(), tile.Covered.end(),
+                [&](const TCovered &covered) { return tileCorner.y() + covered.Row < onMap.top(); });
             for (auto covered = first; covered != tile.Covered.end(); ++covered) {
                 const int y = tileCorner.y() + covered->Row;
                 if (y > onMap.bottom())
@@ -213,7 +213,9 @@ void TRouteOverlay::DrawInto(QImage &pixels, const QRect &rect, QPoint viewOrigi
             }
         }
     const QRect view(corner, (QSizeF(geometry.ViewSize) * geometry.DevicePixelRatio).toSize());
-    LimitTiles(tiles, QRect(QPoint(TileOf(view.left()), TileOf(view.top())), QPoint(TileOf(view.right()), TileOf(view.bottom()))));
+    const QRect shownTiles(QPoint(TileOf(view.left()), TileOf(view.top())),
+                           QPoint(TileOf(view.right()), TileOf(view.bottom())));
+    LimitTiles(tiles, shownTiles);
 }
 
 QPoint TRouteOverlay::ViewCorner(const TViewGeometry &geometry)

@@ -40,8 +40,9 @@ struct TRouteDrawing {
 // reach it. In the map view the route is drawn into the view bitmap as the map is, from
 // squares of the map's device pixels at the view's scale, like the map's own tiles: each
 // square is drawn the first time the view shows it and kept for the last scales the view
-// showed, as the rows of pixels the route covers in it, so that drawing the route over a part of the view
-// only blends those pixels, and a repaint, a drag or a copy of the view costs nothing more.
+// showed, as the rows of pixels the route covers in it, so that drawing the route over a
+// part of the view only blends those pixels, and a repaint, a drag or a copy of the view
+// costs nothing more.
 class TRouteOverlay : public TBitmapLayer {
 public:
     // Projects the route with the shown state's reference points and shows it.

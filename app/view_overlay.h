@@ -48,5 +48,6 @@ public:
     virtual uint64_t ContentId() const = 0;
     // Draws over rect of pixels (the bitmap's stored device pixels), on which the view's
     // device pixel (0, 0) falls at viewOrigin, the map lying in the view as geometry says.
-    virtual void DrawInto(QImage &pixels, const QRect &rect, QPoint viewOrigin, const TViewGeometry &geometry) const = 0;
+    virtual void DrawInto(QImage &pixels, const QRect &rect, QPoint viewOrigin,
+                          const TViewGeometry &geometry) const = 0;
 };

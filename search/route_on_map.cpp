@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <cmath>
 
 #include "app/bevel_panel.h"
