@@ -178,10 +178,8 @@ std::optional<TKmPerPixel> TMapView::GroundScaleAtCentre() const
         return FGroundScale->KmPerPixel;
     std::optional<TNearbyPosition> nearby;
     if (FGroundScale && FGroundScale->Found)
-        nearby = TNearbyPosition{{(long double)FGroundScale->Centre.x(), (long double)FGroundScale->Centre.y()},
-                                 *FGroundScale->Found};
-    const std::optional<TPixelPosition> found =
-        FCoordinates.PixelPosition({(long double)FCenter.x(), (long double)FCenter.y()}, nearby);
+        nearby = TNearbyPosition{MapPointOf(FGroundScale->Centre), *FGroundScale->Found};
+    const std::optional<TPixelPosition> found = FCoordinates.PixelPosition(MapPointOf(FCenter), nearby);
     FGroundScale = TGroundScale{FCenter, found, found ? std::optional<TKmPerPixel>(KmPerPixel(*found)) : std::nullopt};
     return FGroundScale->KmPerPixel;
 }

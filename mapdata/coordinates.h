@@ -40,6 +40,12 @@ struct TMapPoint {
     long double Y = 0;
 };
 
+// The full-map position where a pixel starts: its top-left corner.
+inline TMapPoint MapPointOf(QPoint pixel)
+{
+    return {(long double)pixel.x(), (long double)pixel.y()};
+}
+
 // How a position changes per full-map pixel, in degrees: along X (one pixel to the right)
 // and along Y (one pixel down).
 struct TDegreesPerPixel {

@@ -125,10 +125,9 @@ void TformTovralMain::PrintMap(TOutputArea area)
         if (FRouteOverlay->Shown())
             frame.Overlay = [this](QPainter &page, const TMapImage::TPrintPlacement &placement) {
                 // The route's look at the printer's resolution, as on a screen of 96 dots per inch.
-                const QPoint center = placement.Center;
-                FRouteOverlay->PaintOn(page, TRouteDrawing::Around({(long double)center.x(), (long double)center.y()},
-                                                                   placement.PageRect, placement.Scale,
-                                                                   page.device()->logicalDpiX() / 96.0));
+                const qreal lineScale = page.device()->logicalDpiX() / 96.0;
+                FRouteOverlay->PaintOn(page, TRouteDrawing::Around(MapPointOf(placement.Center), placement.PageRect,
+                                                                   placement.Scale, lineScale));
             };
         PrintMapPage(FView->FullMap(), area, FView->Center(), QRect(QPoint(0, 0), FView->ViewSize()),
                      FView->Scale(), frame, OutputDialogs->Printer());

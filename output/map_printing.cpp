@@ -115,7 +115,7 @@ private:
         if (!FFrame.Coordinates || !(scale > 0))
             return std::nullopt;
         const std::optional<TKmPerPixel> km =
-            KmPerFullMapPixel(*FFrame.Coordinates, {(long double)centre.x(), (long double)centre.y()});
+            KmPerFullMapPixel(*FFrame.Coordinates, MapPointOf(centre));
         if (!km)
             return std::nullopt;
         const TScaleBar bar = RoundScaleBar(km->X / scale, kLongestBarMm * FMillimetre);

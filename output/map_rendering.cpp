@@ -59,8 +59,7 @@ QImage RenderWholeMap(const TMapView &view)
 
 TRouteDrawing VisiblePartDrawing(const TMapView &view)
 {
-    const QPoint center = view.Center();
-    return TRouteDrawing::Around({(long double)center.x(), (long double)center.y()},
+    return TRouteDrawing::Around(MapPointOf(view.Center()),
                                  QRect(QPoint(0, 0), VisiblePartSize(view.ViewSize(), view.Scale())), 1, 1);
 }
 

@@ -339,7 +339,7 @@ private slots:
             const QImage shown = View().Bitmap().Picture();
             for (const QPoint offset : {QPoint(0, 0), QPoint(-150, 60), QPoint(180, -80)}) {
                 const QPoint point = formTovralMain->View()->Center() + offset / geometry->Scale();
-                const QPointF at = geometry->ToView({(long double)point.x(), (long double)point.y()});
+                const QPointF at = geometry->ToView(MapPointOf(point));
                 const QColor colour = shown.pixelColor((at * shown.devicePixelRatio()).toPoint());
                 const QColor ramp = RampColour(point, kSaoPauloMap, 0);
                 QVERIFY2(std::abs(colour.red() - ramp.red()) <= 3 && std::abs(colour.green() - ramp.green()) <= 3,

@@ -16,7 +16,7 @@ void CheckPixel(const TCoordinates &points, long double longitude, long double l
     FuzzCheck(pixel.x() >= -1 && pixel.y() >= -1, "GeoToPixel gives a pixel or -1");
     FuzzCheck(pixel.x() != -1 || pixel.y() == -1, "no row without a column");
     // The inverse answers only inside the grid, with a position that lies there.
-    if (const std::optional<TGeoPosition> position = points.PixelToGeo({(long double)pixel.x(), (long double)pixel.y()}))
+    if (const std::optional<TGeoPosition> position = points.PixelToGeo(MapPointOf(pixel)))
         FuzzCheck(points.Reaches(*position) && std::isfinite(position->Latitude) && std::isfinite(position->Longitude),
                   "PixelToGeo answers with a position inside the grid");
 }

@@ -51,7 +51,7 @@ void ExpectRoundTrips(const TCoordinates &points, const std::string &what, int p
         const long double lon = west + marginLon + (east - west - 2 * marginLon) * along(random);
         const long double lat = south + marginLat + (north - south - 2 * marginLat) * along(random);
         const QPoint pixel = points.GeoToPixel(lon, lat);
-        const TMapPoint point{(long double)pixel.x(), (long double)pixel.y()};
+        const TMapPoint point = MapPointOf(pixel);
         const std::optional<TGeoPosition> answer = points.PixelToGeo(point);
         ASSERT_TRUE(answer) << what << ": no answer for " << pixel.x() << ", " << pixel.y();
         ASSERT_EQ(points.GeoToPixel(answer->Longitude, answer->Latitude), pixel) << what;
